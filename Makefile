@@ -1,0 +1,31 @@
+# Thin wrapper over CMake: `make demo` runs the main job, `make test` runs every test.
+# Both install what is missing first (scripts/setup.sh).
+
+BUILD_DIR ?= build
+TEST_BUILD_DIR ?= build-test
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup build build-test demo test bench clean
+
+all: build
+
+setup:
+	bash scripts/setup.sh
+
+build: setup
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+build-test: setup
+	cmake -S . -B $(TEST_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON
+	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD_DIR)/src/corvane
+
+test: build-test
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(TEST_BUILD_DIR) --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR)

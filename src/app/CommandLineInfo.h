@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The command line of one start: the document framework's fields (document
+// name and shell command) and the program's own switches.
+//
+// An argument starting with "-" (or "/", see IsSwitch) is a switch decided by
+// its first letter in either case; whole-word options start with "--". Every
+// argument after "-g" is a value.
+class CCorvaneCommandLineInfo {
+public:
+    enum class ShellCommand { FileNew, FileOpen, FileNothing };
+
+    void Parse(const QStringList &arguments);
+
+    // Whether an argument counts as a switch. "/" starts a switch only when the
+    // rest holds no "/" and no ".", so that absolute paths stay arguments.
+    static bool IsSwitch(const QString &argument);
+
+    // Document framework
+    QString m_strFileName;
+    ShellCommand m_nShellCommand = ShellCommand::FileNew;
+
+    // Program switches
+    bool m_bBatch = false;
+    bool m_bErase = false;
+    bool m_bGenerate = false;
+    bool m_bVerbose = false;
+    bool m_bTextConfig = false;
+    QStringList m_values;
+    bool m_bSaveFlash = false;
+    QString m_strSaveFlashStart;
+    QString m_strSaveFlashLength;
+    int m_nSaveFlashOwed = 0;
+    bool m_bLogPath = false;
+    QString m_strLogPath;
+
+    // Whole-word options
+    bool m_bHelp = false;
+    bool m_bVersion = false;
+
+    int ValueCount() const { return int(m_values.size()); }
+
+private:
+    void ParseSwitch(const QString &argument);
+    void ParseLongOption(const QString &argument);
+    void ParseValue(const QString &argument);
+};

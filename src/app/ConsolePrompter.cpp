@@ -1,0 +1,36 @@
+#include "ConsolePrompter.h"
+
+#include "MessageLog.h"
+
+CConsolePrompter::CConsolePrompter(std::FILE *stream)
+    : m_stream(stream)
+{
+}
+
+void CConsolePrompter::ShowMessage(const QString &text)
+{
+    theLog.Add(text.endsWith(QLatin1String("\r\n")) ? text : text + QLatin1String("\r\n"));
+    Print(text);
+}
+
+void CConsolePrompter::ShowLog(const QString &, const QString &added)
+{
+    Print(added);
+}
+
+bool CConsolePrompter::AskYesNo(const QString &, bool unattendedAnswer)
+{
+    return unattendedAnswer;
+}
+
+void CConsolePrompter::Print(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (!lines.endsWith(u'\n'))
+        lines += u'\n';
+    std::fputs(lines.toLocal8Bit().constData(), m_stream);
+    std::fflush(m_stream);
+}

@@ -1,0 +1,105 @@
+#include "CorvaneApp.h"
+
+#include "ExitStatus.h"
+#include "MessageLog.h"
+#include "Prompter.h"
+#include "Version.h"
+#include "config/NumberParsing.h"
+#include "image/DummyHexWriter.h"
+
+using ShellCommand = CCorvaneCommandLineInfo::ShellCommand;
+
+CCorvaneApp &theApp()
+{
+    static CCorvaneApp app;
+    return app;
+}
+
+CCorvaneApp::StartMode CCorvaneApp::ApplyCommandLine(const CCorvaneCommandLineInfo &info)
+{
+    m_values = info.m_values;
+    m_nFurtherFileCount = int(info.m_values.size()) - 1;
+    m_bVerbose = info.m_bVerbose;
+    theLog.SetPath(info.m_bLogPath ? info.m_strLogPath : QString());
+    if (info.m_bGenerate)
+        return StartMode::GenerateDummyHex;
+
+    m_furtherFiles = info.m_values.mid(1);
+    if (info.m_bSaveFlash) {
+        m_bSaveFlashRequested = true;
+        m_nSaveFlashStart = ParseUnsigned(info.m_strSaveFlashStart);
+        m_nSaveFlashLength = ParseUnsigned(info.m_strSaveFlashLength);
+    }
+    m_strDocumentPath = info.m_strFileName;
+    m_nShellCommand = info.m_nShellCommand;
+    if (info.m_bTextConfig) {
+        m_nShellCommand = ShellCommand::FileNew;
+        m_bTextConfig = true;
+        m_strTextConfigPath = info.m_strFileName;
+    } else if (m_nShellCommand == ShellCommand::FileNew) {
+        m_nShellCommand = ShellCommand::FileNothing;
+    }
+    if (!info.m_bBatch)
+        return StartMode::Interactive;
+    if (m_nShellCommand == ShellCommand::FileNothing)
+        return StartMode::MissingDocument;
+    m_bInteractive = false;
+    m_bEraseRequested = info.m_bErase;
+    return StartMode::CommandLineRun;
+}
+
+int CCorvaneApp::GenerateDummyHex() const
+{
+    if (m_values.size() != 3) {
+        thePrompter().ShowMessage(QStringLiteral("Usage: Corvane -g addr datalength MAU\r\n"
+                                                 "Corvane -g 0x8000 32768 2\r\n"
+                                                 "Corvane -g 0x90000000 0x100 1\r\n"
+                                                 "    Creates DummyHex.hex"));
+        return ExitUsage;
+    }
+    if (!WriteDummyHex(QStringLiteral("DummyHex.hex"), ParseUnsigned(m_values[0]), ParseUnsigned(m_values[1]),
+                       ParseUnsigned(m_values[2]))) {
+        thePrompter().ShowMessage(QStringLiteral("Failed to make DummyHex.hex."));
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
+
+void CCorvaneApp::RequestMainWindowClose() const
+{
+    if (m_closeRequest)
+        m_closeRequest();
+}
+
+QString CCorvaneApp::GetFileVersionString()
+{
+    return QStringLiteral(CORVANE_VERSION_STRING);
+}
+
+QString CCorvaneApp::UsageText()
+{
+    return QStringLiteral(
+        "Usage: corvane [DOCUMENT] [SWITCHES] [FILES...]\n"
+        "\n"
+        "Programs the flash memory of DSP and ARM boards through a debugger connection.\n"
+        "Without switches, opens the desktop window (with DOCUMENT, if given).\n"
+        "\n"
+        "Switches (\"-\" or \"/\", either case; only the first letter counts):\n"
+        "  -c, -q              command-line run of DOCUMENT (a .cdd file): connect,\n"
+        "                      download the target component, then program, erase or dump\n"
+        "  -e                  erase the whole flash first (with -c)\n"
+        "  -t                  DOCUMENT is a text configuration file\n"
+        "  -v                  keep the message log across operations\n"
+        "  -r START LENGTH     save the flash range to FlashData.txt instead of programming\n"
+        "  -o LOG              write the log file to LOG (default LogCorvane.txt)\n"
+        "  -g ADDR LENGTH MAU  write the dummy S-record file DummyHex.hex and end\n"
+        "\n"
+        "FILES after DOCUMENT are taken in order: names containing .HEX or .DAT are\n"
+        "programmed, .CMD files run the hex conversion utility, any other file is sent\n"
+        "to the target component as a user file.\n"
+        "\n"
+        "  --help              show this text\n"
+        "  --version           show the version\n"
+        "\n"
+        "Exit status: 0 success, 1 failure (see the log file), 2 unusable command line.\n");
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "CommandLineInfo.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The application object: the settings taken from the command line, read-only
+// once start-up has applied them, and the state of an unattended run.
+class CCorvaneApp {
+public:
+    enum class StartMode {
+        Interactive,       // windows, the user drives
+        CommandLineRun,    // "-c"/"-q" with a document
+        GenerateDummyHex,  // "-g"
+        MissingDocument,   // "-c"/"-q" without a document
+    };
+
+    // Start-up: takes the settings from a parsed command line and decides the mode.
+    StartMode ApplyCommandLine(const CCorvaneCommandLineInfo &info);
+    // The "-g" run: writes "DummyHex.hex" from the three values; returns the exit status.
+    int GenerateDummyHex() const;
+
+    bool IsInteractive() const { return m_bInteractive; }
+    bool EraseRequested() const { return m_bEraseRequested; }
+    bool SaveFlashRequested() const { return m_bSaveFlashRequested; }
+    quint32 SaveFlashStart() const { return m_nSaveFlashStart; }
+    quint32 SaveFlashLength() const { return m_nSaveFlashLength; }
+    bool UseTextConfig() const { return m_bTextConfig; }
+    QString TextConfigPath() const { return m_strTextConfigPath; }
+    bool IsVerbose() const { return m_bVerbose; }
+    QString FurtherFile(int index) const { return m_furtherFiles.value(index); }
+    int FurtherFileCount() const { return m_nFurtherFileCount; }
+    // The document the start opens ("-t": the text configuration), and how.
+    QString DocumentPath() const { return m_strDocumentPath; }
+    CCorvaneCommandLineInfo::ShellCommand ShellCommand() const { return m_nShellCommand; }
+    int ValueCount() const { return int(m_values.size()); }
+
+    // Unattended runs: a failure anywhere makes the exit status 1.
+    void MarkRunFailed() { m_bRunFailed = true; }
+    bool RunFailed() const { return m_bRunFailed; }
+    // Asks the main window to close; the run then ends and the log is written.
+    void SetCloseRequestHandler(std::function<void()> handler) { m_closeRequest = std::move(handler); }
+    void RequestMainWindowClose() const;
+
+    static QString GetFileVersionString();
+    static QString UsageText();
+
+private:
+    bool m_bInteractive = true;
+    bool m_bEraseRequested = false;
+    bool m_bSaveFlashRequested = false;
+    quint32 m_nSaveFlashStart = 0;
+    quint32 m_nSaveFlashLength = 0;
+    bool m_bTextConfig = false;
+    QString m_strTextConfigPath;
+    bool m_bVerbose = false;
+    QStringList m_values;
+    QStringList m_furtherFiles;
+    int m_nFurtherFileCount = -1;
+    QString m_strDocumentPath;
+    CCorvaneCommandLineInfo::ShellCommand m_nShellCommand = CCorvaneCommandLineInfo::ShellCommand::FileNew;
+    bool m_bRunFailed = false;
+    std::function<void()> m_closeRequest;
+};
+
+// The program's one application object.
+CCorvaneApp &theApp();

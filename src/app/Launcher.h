@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+
+class CCorvaneCommandLineInfo;
+
+// Starts the program: parses the command line, answers --help and --version,
+// then runs unattended (no display needed) or hands over to the windows.
+class CLauncher {
+public:
+    // Runs the interactive program with its own application object; returns the exit status.
+    using InteractiveStart = std::function<int(int &argc, char **argv)>;
+
+    static int Run(int argc, char **argv, const InteractiveStart &interactiveStart);
+
+private:
+    static int RunUnattended(int argc, char **argv, bool generate);
+    static int RunCommandLine();
+};

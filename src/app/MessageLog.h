@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Collects the texts of the current operation in a bounded buffer, shows them
+// through the prompter and writes them to the log file when the program ends.
+class CMessageLog {
+public:
+    static constexpr qsizetype kMaxBufferLength = 384;
+
+    explicit CMessageLog(const QString &applicationName = QStringLiteral("Corvane"));
+    ~CMessageLog();
+    CMessageLog(const CMessageLog &) = delete;
+    CMessageLog &operator=(const CMessageLog &) = delete;
+
+    // An empty path selects the default name "Log<application>.txt" in the current directory.
+    void SetPath(const QString &path);
+    void Add(const QString &text);
+    void AddAndShow(const QString &text = QString());
+    void Clear();
+    // Writes the buffer to the log file and empties it, whether or not the file could be written.
+    void Flush();
+
+    const QByteArray &Buffer() const { return m_buffer; }
+    QString DefaultFileName() const;
+
+private:
+    static QByteArray TimeStampLine();
+    void DropLeadingLines();
+
+    QString m_applicationName;
+    QByteArray m_buffer;
+    QString m_path;
+};
+
+// The program's one message log.
+extern CMessageLog theLog;

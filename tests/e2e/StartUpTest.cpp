@@ -1,0 +1,138 @@
+#include "support/CorvaneProcess.h"
+
+#include <QFile>
+#include <QLocalServer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartUp : public ::testing::Test {
+protected:
+    CorvaneResult Run(const QStringList &arguments) { return RunCorvane(m_dir.path(), arguments); }
+    QString InDir(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QByteArray Read(const char *name) const
+    {
+        QFile file(InDir(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(StartUp, GenerateWritesDummyHexThatSrecCatAccepts)
+{
+    const CorvaneResult r = Run({QStringLiteral("-g"), QStringLiteral("0x8000"), QStringLiteral("32768"),
+                                 QStringLiteral("2")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.isEmpty());
+    const QByteArray file = Read("DummyHex.hex");
+    EXPECT_EQ(file.count("\r\n"), 2050);
+    EXPECT_TRUE(file.startsWith("S00500000000FA\r\nS31500008000000102030405060708090A0B0C0D0E0FF2\r\n"));
+    EXPECT_FALSE(QFile::exists(InDir("LogCorvane.txt"))) << "a run that collected nothing writes no log";
+
+    QProcess srecCat;
+    // Word-addressed records: srec_cat reads the addresses as 16-bit word addresses.
+    srecCat.start(QStringLiteral("srec_cat"), {InDir("DummyHex.hex"), QStringLiteral("-motorola"), QStringLiteral("2"),
+                                               QStringLiteral("-o"), QStringLiteral("/dev/null")});
+    ASSERT_TRUE(srecCat.waitForFinished(30000));
+    EXPECT_EQ(srecCat.exitCode(), 0) << srecCat.readAllStandardError().constData();
+}
+
+TEST_F(StartUp, GenerateFailuresGoToStandardErrorAndLog)
+{
+    for (const QStringList &arguments : {QStringList{QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("0")},
+                                         QStringList{QStringLiteral("/G"), QStringLiteral("0"), QStringLiteral("5"), QStringLiteral("2")}}) {
+        const CorvaneResult r = Run(arguments);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains("Failed to make DummyHex.hex.")) << r.err.constData();
+        EXPECT_TRUE(Read("LogCorvane.txt").contains("Failed to make DummyHex.hex.\r\n"));
+    }
+    EXPECT_TRUE(Read("LogCorvane.txt").contains("MAU Factor disagrees with odd byte count."));
+}
+
+TEST_F(StartUp, UnusableCommandLinesExitWithTwo)
+{
+    const CorvaneResult usage = Run({QStringLiteral("-g"), QStringLiteral("1"), QStringLiteral("2")});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(usage.err.startsWith("Usage: Corvane -g addr datalength MAU\n")) << usage.err.constData();
+
+    const CorvaneResult missing = Run({QStringLiteral("-c")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "Command line invocation of Corvane must include a .cdd file.\n");
+}
+
+TEST_F(StartUp, LogPathFromCommandLine)
+{
+    const CorvaneResult r = Run({QStringLiteral("-o"), QStringLiteral("run.log"), QStringLiteral("-g"),
+                                 QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Read("run.log").contains("Usage: Corvane -g"));
+    EXPECT_FALSE(QFile::exists(InDir("LogCorvane.txt")));
+}
+
+TEST_F(StartUp, UnwritableLogPathKeepsExitStatus)
+{
+    const CorvaneResult r = Run({QStringLiteral("-o"), QStringLiteral("/nonexistent-dir/x.log"), QStringLiteral("-g"),
+                                 QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 2);
+}
+
+TEST_F(StartUp, HelpAndVersion)
+{
+    const CorvaneResult help = Run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: corvane"));
+    const CorvaneResult version = Run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("Corvane ")) << version.out.constData();
+}
+
+TEST_F(StartUp, OddCommandLinesNeverCrash)
+{
+    QStringList many;
+    for (int i = 0; i < 1000; ++i)
+        many << QStringLiteral("/%1").arg(i);
+    const QList<QStringList> lines = {
+        {QString(), QString()},
+        {QStringLiteral("-g"), QString(), QString(), QString()},
+        {QStringLiteral("-g"), QStringLiteral("99999999999999999999"), QStringLiteral("0"), QStringLiteral("1")},
+        {QStringLiteral("-"), QStringLiteral("/"), QStringLiteral("--"), QStringLiteral("-r")},
+        many,
+    };
+    for (const QStringList &arguments : lines) {
+        const CorvaneResult r = Run(arguments);
+        EXPECT_GE(r.exitCode, 0) << arguments.join(u' ').left(80).toStdString() << r.err.constData();
+        EXPECT_LE(r.exitCode, 2);
+    }
+}
+
+TEST_F(StartUp, UnattendedRunRefusesWhileAnotherCopyRuns)
+{
+    // A listening socket of the program's name in the child's temporary folder plays the running copy.
+    qputenv("TMPDIR", m_dir.path().toLocal8Bit());
+    QLocalServer running;
+    const bool listening = running.listen(QStringLiteral("CVMainWnd-%1").arg(getuid()));
+    qunsetenv("TMPDIR");
+    ASSERT_TRUE(listening) << running.errorString().toStdString();
+
+    const CorvaneResult r = Run({QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("16"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Another copy of Corvane is running.\n");
+    EXPECT_FALSE(QFile::exists(InDir("DummyHex.hex")));
+}
+
+TEST_F(StartUp, StaleSocketOfDeadCopyIsTakenOver)
+{
+    QFile stale(m_dir.filePath(QStringLiteral("CVMainWnd-%1").arg(getuid())));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    const CorvaneResult r = Run({QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("16"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+}
+
+} // namespace

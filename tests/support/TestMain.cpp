@@ -1,0 +1,16 @@
+#include "app/MessageLog.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+// Test programs run with an application object, as the program does, and never
+// leave a log file behind.
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    theLog.Clear();
+    return result;
+}

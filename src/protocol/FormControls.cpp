@@ -1,0 +1,127 @@
+#include "FormControls.h"
+
+#include "ControlId.h"
+
+namespace {
+// Controls that the form template creates hidden.
+constexpr int kHiddenAtStart[] = {ControlId::Step1DoneIcon, ControlId::DownloadedIcon, ControlId::Step2DoneIcon,
+                                  ControlId::ProgressBar,   ControlId::AbortButton,    ControlId::EraseIcon,
+                                  ControlId::Step3DoneIcon, ControlId::SizeMarker};
+} // namespace
+
+CFormControls::CFormControls()
+{
+    for (int id : kHiddenAtStart)
+        m_controls[id].visible = false;
+    m_controls[ControlId::ConnectButton].text = QStringLiteral("Dis&connect");
+    m_controls[ControlId::DownloadButton].text = QStringLiteral("Download \nCVTC");
+    m_controls[ControlId::AbortButton].text = QStringLiteral("Abort");
+    for (int id : {ControlId::ProcessorEdit, ControlId::ConnectionStatusEdit, ControlId::CvtcVersionEdit,
+                   ControlId::CvtcStatusEdit})
+        m_controls[id].readOnly = true;
+}
+
+const ControlState &CFormControls::Control(int id) const
+{
+    static const ControlState kDefault;
+    const auto found = m_controls.find(id);
+    return found == m_controls.end() ? kDefault : found->second;
+}
+
+ControlState &CFormControls::Mutable(int id)
+{
+    return m_controls[id];
+}
+
+void CFormControls::SetText(int id, const QString &text)
+{
+    if (Control(id).text == text)
+        return;
+    Mutable(id).text = text;
+    emit Changed(id);
+}
+
+void CFormControls::SetEnabled(int id, bool enabled)
+{
+    if (Control(id).enabled == enabled)
+        return;
+    Mutable(id).enabled = enabled;
+    emit Changed(id);
+}
+
+void CFormControls::SetVisible(int id, bool visible)
+{
+    if (Control(id).visible == visible)
+        return;
+    Mutable(id).visible = visible;
+    emit Changed(id);
+}
+
+void CFormControls::SetChecked(int id, bool checked)
+{
+    if (Control(id).checked == checked)
+        return;
+    Mutable(id).checked = checked;
+    emit Changed(id);
+}
+
+void CFormControls::SetReadOnly(int id, bool readOnly)
+{
+    if (Control(id).readOnly == readOnly)
+        return;
+    Mutable(id).readOnly = readOnly;
+    emit Changed(id);
+}
+
+void CFormControls::SetConnections(const QList<ConnectionEntry> &entries)
+{
+    m_connections = entries;
+    m_selection = -1;
+    emit Changed(ControlId::ConnectionList);
+}
+
+void CFormControls::SetSelection(int index)
+{
+    m_selection = (index >= 0 && index < m_connections.size()) ? index : -1;
+    emit Changed(ControlId::ConnectionList);
+}
+
+ConnectionEntry CFormControls::SelectedConnection() const
+{
+    return m_selection >= 0 ? m_connections[m_selection] : ConnectionEntry();
+}
+
+int CFormControls::FindConnection(const QString &text) const
+{
+    const int count = int(m_connections.size());
+    for (int step = 1; step <= count; ++step) {
+        const int index = step % count;
+        if (m_connections[index].text.compare(text, Qt::CaseInsensitive) == 0)
+            return index;
+    }
+    return -1;
+}
+
+int CFormControls::FindConnectionByItemData(quint32 itemData) const
+{
+    for (int index = 0; index < m_connections.size(); ++index) {
+        if (m_connections[index].itemData == itemData)
+            return index;
+    }
+    return -1;
+}
+
+void CFormControls::SetProgressRange(int low, int high)
+{
+    m_progressLow = low;
+    m_progressHigh = high;
+    emit Changed(ControlId::ProgressBar);
+}
+
+void CFormControls::SetProgressPosition(int position)
+{
+    if (m_progressPosition == position)
+        return;
+    m_progressPosition = position;
+    emit Changed(ControlId::ProgressBar);
+}

@@ -35,9 +35,20 @@ private:
     GError *m_error = nullptr;
 };
 
+void Discard(const gchar *, GLogLevelFlags, const gchar *, gpointer)
+{
+}
+
+// The library's own complaints about damaged files are dropped: the caller
+// reports the file as unreadable in its own words.
 void InitialiseGsf()
 {
-    static const bool initialised = (gsf_init(), true);
+    static const bool initialised = [] {
+        gsf_init();
+        for (const char *domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR), Discard, nullptr);
+        return true;
+    }();
     Q_UNUSED(initialised);
 }
 

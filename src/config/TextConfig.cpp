@@ -105,6 +105,9 @@ bool CTextConfig::LoadTextConfig(CDocumentFields &fields, const QString &path)
 
 bool CTextConfig::LoadTextConfig(CDocumentFields &fields, QIODevice &file)
 {
+    const QByteArray byteOrderMark("\xEF\xBB\xBF");
+    if (file.peek(byteOrderMark.size()) == byteOrderMark)
+        file.skip(byteOrderMark.size());
     bool clean = true;
     quint32 key = 0;
     QString value;

@@ -12,6 +12,7 @@
 #include <gsf/gsf-utils.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -35,28 +36,45 @@ private:
     GError *m_error = nullptr;
 };
 
+void InitialiseGsf()
+{
+    static const bool initialised = (gsf_init(), true);
+    Q_UNUSED(initialised);
+}
+
 void Discard(const gchar *, GLogLevelFlags, const gchar *, gpointer)
 {
 }
 
-// The library's own complaints about damaged files are dropped: the caller
-// reports the file as unreadable in its own words.
-void InitialiseGsf()
-{
-    static const bool initialised = [] {
-        gsf_init();
-        for (const char *domain : {"libgsf", "libgsf:msole"})
-            g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR), Discard, nullptr);
-        return true;
-    }();
-    Q_UNUSED(initialised);
-}
+// Drops the library's complaints about a damaged file while it is read: the
+// caller reports the file as unreadable in its own words.
+class ScopedQuietGsf {
+public:
+    ScopedQuietGsf()
+    {
+        for (const char *domain : kDomains)
+            m_handlers.push_back(g_log_set_handler(domain, kLevels, Discard, nullptr));
+    }
+    ~ScopedQuietGsf()
+    {
+        for (size_t i = 0; i < m_handlers.size(); ++i)
+            g_log_remove_handler(kDomains[i], m_handlers[i]);
+    }
+    ScopedQuietGsf(const ScopedQuietGsf &) = delete;
+    ScopedQuietGsf &operator=(const ScopedQuietGsf &) = delete;
+
+private:
+    static constexpr const char *kDomains[] = {nullptr, "libgsf", "libgsf:msole"};
+    static constexpr auto kLevels = GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE);
+    std::vector<guint> m_handlers;
+};
 
 } // namespace
 
 CCompoundFile::ReadResult CCompoundFile::ReadStream(const QString &path, const char *streamName)
 {
     InitialiseGsf();
+    const ScopedQuietGsf quiet;
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly))
         return {ReadStatus::CannotOpen, {}, probe.errorString()};

@@ -1,5 +1,6 @@
 #include "ContentsCodec.h"
 
+#include <QStringDecoder>
 #include <QtEndian>
 
 namespace {
@@ -11,6 +12,13 @@ using Status = CContentsCodec::Status;
 constexpr quint8 kLongerLength = 0xFF;
 constexpr quint16 kLongestLength = 0xFFFF;
 constexpr quint16 kWideMarker = 0xFFFE;
+
+// UTF-8 to text keeping every character, a leading byte-order mark too.
+QString Utf8Text(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
 
 class ContentsWriter {
 public:
@@ -83,7 +91,7 @@ public:
         const char *data = m_bytes.constData() + m_position;
         m_position += byteCount;
         if (!wide)
-            return QString::fromUtf8(data, byteCount);
+            return Utf8Text(QByteArrayView(data, byteCount));
         QString text(qsizetype(length), Qt::Uninitialized);
         qFromLittleEndian<quint16>(data, qsizetype(length), text.data());
         return text;

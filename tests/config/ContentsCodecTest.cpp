@@ -113,6 +113,13 @@ TEST(ContentsCodec, LengthCountsUtf8Bytes)
     EXPECT_EQ(quint8(CContentsCodec::Encode(fields).at(2)), 5);
 }
 
+TEST(ContentsCodec, LeadingByteOrderMarkIsKept)
+{
+    CDocumentFields fields;
+    fields.m_strBurnFile = QStringLiteral("\uFEFFa.hex");
+    EXPECT_EQ(RoundTrip(fields).m_strBurnFile, fields.m_strBurnFile);
+}
+
 // A schema-4 stream whose field 2 is `hexCmdFile`, given as raw bytes.
 QByteArray Schema4WithHexCmdFile(const QByteArray &hexCmdFile)
 {

@@ -1,5 +1,6 @@
 #include "TextConfig.h"
 
+#include "ControlIds.h"
 #include "NumberParsing.h"
 #include "app/CorvaneApp.h"
 #include "app/FailureReport.h"
@@ -23,17 +24,17 @@ struct KeyedField {
 };
 
 const KeyedField kKeys[] = {
-    {1002, &CDocumentFields::m_strHexCmdFile},
-    {1007, &CDocumentFields::m_nSubfamily},
-    {1016, &CDocumentFields::m_nFlashBase},
-    {1017, &CDocumentFields::m_nFlashSize},
-    {1018, &CDocumentFields::m_nImageOffset},
-    {1019, &CDocumentFields::m_strBurnFile},
-    {1023, &CDocumentFields::m_strCvtcFile},
-    {1039, &CDocumentFields::m_bVerifyWrite},
-    {1041, &CDocumentFields::m_bWriteBootAddr},
-    {1064, &CDocumentFields::m_strConnection},
-    {1081, &CDocumentFields::m_bOverrideFlash, true},
+    {ControlId::ConversionCmdFile, &CDocumentFields::m_strHexCmdFile},
+    {ControlId::Subfamily, &CDocumentFields::m_nSubfamily},
+    {ControlId::FlashBaseAddress, &CDocumentFields::m_nFlashBase},
+    {ControlId::FlashSize, &CDocumentFields::m_nFlashSize},
+    {ControlId::FlashImageOffset, &CDocumentFields::m_nImageOffset},
+    {ControlId::FileToBurn, &CDocumentFields::m_strBurnFile},
+    {ControlId::CvtcProgramFile, &CDocumentFields::m_strCvtcFile},
+    {ControlId::VerifyWrite, &CDocumentFields::m_bVerifyWrite},
+    {ControlId::WriteBootAddr, &CDocumentFields::m_bWriteBootAddr},
+    {ControlId::Connection, &CDocumentFields::m_strConnection},
+    {ControlId::OverrideFlash, &CDocumentFields::m_bOverrideFlash, true},
 };
 
 template <class... Ts>

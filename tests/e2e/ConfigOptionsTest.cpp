@@ -69,23 +69,6 @@ TEST_F(ConfigOptions, NamesCountFromWhereTheRunStarts)
     EXPECT_FALSE(QFile::exists(InDir(QStringLiteral("sub/b.cdd"))));
 }
 
-TEST_F(ConfigOptions, OlderSchemaIsUpgradedWithItsMessage)
-{
-    // Schema 0: sub-family 0x54 in 2 bytes, base, size, "a.hex", offset, "c.out", verify.
-    const QByteArray schema0 = QByteArray::fromHex("0000" "5400" "00800000" "00400000" "05612e686578" "10000000"
-                                                   "05632e6f7574" "0100");
-    ASSERT_EQ(CCompoundFile::WriteStream(InDir(QStringLiteral("old.cdd")), "Contents", schema0), QString());
-    const CorvaneResult r = Run({QStringLiteral("old.cdd"), QStringLiteral("--save-as"), QStringLiteral("old.cdd")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.err.startsWith("The document was created by an older version of the application.\n"));
-    const CorvaneResult again = Run({QStringLiteral("old.cdd"), QStringLiteral("--print-config")});
-    EXPECT_EQ(again.exitCode, 0);
-    EXPECT_TRUE(again.err.isEmpty()) << again.err.constData();
-    EXPECT_TRUE(again.out.contains("1007 0x54\r\n1016 0x0\r\n1017 0x0\r\n1018 0x10\r\n1019 a.hex\r\n"))
-        << again.out.constData();
-    EXPECT_TRUE(again.out.contains("1041 1\r\n1064 Disconnected\r\n"));
-}
-
 TEST_F(ConfigOptions, FailuresExitWithOneAndWriteNothing)
 {
     ASSERT_EQ(CCompoundFile::WriteStream(InDir(QStringLiteral("later.cdd")), "Contents", QByteArray("\x05\x00", 2)),

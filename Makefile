@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build build-test demo test bench clean
+.PHONY: all setup build build-test demo test bench clean fuzz
 
 all: build
 
@@ -29,3 +29,14 @@ test: build-test
 
 clean:
 	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR)
+
+# Fuzzes the Contents codec and the text configuration reader with libFuzzer (clang), FUZZ_SECONDS each.
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCORVANE_SANITIZE=ON -DCORVANE_FUZZ=ON -DCORVANE_TESTS=OFF
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target contents-codec-fuzzer text-config-fuzzer
+	mkdir -p $(FUZZ_BUILD_DIR)/corpus/contents $(FUZZ_BUILD_DIR)/corpus/text
+	$(FUZZ_BUILD_DIR)/fuzz/contents-codec-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/contents fuzz/corpus/contents
+	$(FUZZ_BUILD_DIR)/fuzz/text-config-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/text fuzz/corpus/text

@@ -1,5 +1,7 @@
 #include "CommandLineInfo.h"
 
+#include <utility>
+
 bool CCorvaneCommandLineInfo::IsSwitch(const QString &argument)
 {
     if (argument.startsWith(u'-'))
@@ -13,7 +15,9 @@ bool CCorvaneCommandLineInfo::IsSwitch(const QString &argument)
 void CCorvaneCommandLineInfo::Parse(const QStringList &arguments)
 {
     for (const QString &argument : arguments) {
-        if (m_bGenerate)
+        if (std::exchange(m_bSaveAsPathOwed, false) && !IsSwitch(argument))
+            m_strSaveAsPath = argument;
+        else if (m_bGenerate)
             m_values.append(argument);
         else if (argument.startsWith(QLatin1String("--")) && argument.size() > 2)
             ParseLongOption(argument);
@@ -30,6 +34,10 @@ void CCorvaneCommandLineInfo::ParseLongOption(const QString &argument)
         m_bHelp = true;
     else if (argument == QLatin1String("--version"))
         m_bVersion = true;
+    else if (argument == QLatin1String("--print-config"))
+        m_bPrintConfig = true;
+    else if (argument == QLatin1String("--save-as"))
+        m_bSaveAs = m_bSaveAsPathOwed = true;
     else
         ParseSwitch(argument);
 }

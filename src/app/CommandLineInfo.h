@@ -8,7 +8,8 @@
 //
 // An argument starting with "-" (or "/", see IsSwitch) is a switch decided by
 // its first letter in either case; whole-word options start with "--". Every
-// argument after "-g" is a value.
+// argument after "-g" is a value; the argument after "--save-as" is its path
+// unless it is a switch.
 class CCorvaneCommandLineInfo {
 public:
     enum class ShellCommand { FileNew, FileOpen, FileNothing };
@@ -40,6 +41,9 @@ public:
     // Whole-word options
     bool m_bHelp = false;
     bool m_bVersion = false;
+    bool m_bPrintConfig = false;
+    bool m_bSaveAs = false;
+    QString m_strSaveAsPath;  // empty after --save-as: the command line cannot run
 
     int ValueCount() const { return int(m_values.size()); }
 
@@ -47,4 +51,6 @@ private:
     void ParseSwitch(const QString &argument);
     void ParseLongOption(const QString &argument);
     void ParseValue(const QString &argument);
+
+    bool m_bSaveAsPathOwed = false;
 };

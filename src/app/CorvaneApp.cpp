@@ -39,6 +39,8 @@ CCorvaneApp::StartMode CCorvaneApp::ApplyCommandLine(const CCorvaneCommandLineIn
     } else if (m_nShellCommand == ShellCommand::FileNew) {
         m_nShellCommand = ShellCommand::FileNothing;
     }
+    if (info.m_bPrintConfig || info.m_bSaveAs)
+        return ApplyConfigConversion(info);
     if (!info.m_bBatch)
         return StartMode::Interactive;
     if (m_nShellCommand == ShellCommand::FileNothing)
@@ -46,6 +48,16 @@ CCorvaneApp::StartMode CCorvaneApp::ApplyCommandLine(const CCorvaneCommandLineIn
     m_bInteractive = false;
     m_bEraseRequested = info.m_bErase;
     return StartMode::CommandLineRun;
+}
+
+CCorvaneApp::StartMode CCorvaneApp::ApplyConfigConversion(const CCorvaneCommandLineInfo &info)
+{
+    if (m_nShellCommand == ShellCommand::FileNothing)
+        return StartMode::MissingDocument;
+    m_bInteractive = false;
+    m_bPrintConfigRequested = info.m_bPrintConfig;
+    m_strSaveAsPath = info.m_strSaveAsPath;
+    return StartMode::ConfigConversion;
 }
 
 int CCorvaneApp::GenerateDummyHex() const
@@ -98,6 +110,10 @@ QString CCorvaneApp::UsageText()
         "programmed, .CMD files run the hex conversion utility, any other file is sent\n"
         "to the target component as a user file.\n"
         "\n"
+        "  --print-config      print DOCUMENT (or the -t text configuration) as a text\n"
+        "                      configuration and end\n"
+        "  --save-as NEW.cdd   save DOCUMENT (or the -t text configuration) as NEW.cdd\n"
+        "                      and end\n"
         "  --help              show this text\n"
         "  --version           show the version\n"
         "\n"

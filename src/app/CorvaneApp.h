@@ -16,6 +16,7 @@ public:
         CommandLineRun,    // "-c"/"-q" with a document
         GenerateDummyHex,  // "-g"
         MissingDocument,   // "-c"/"-q" without a document
+        ConfigConversion,  // --print-config or --save-as: the document printed or saved, no target
     };
 
     // Start-up: takes the settings from a parsed command line and decides the mode.
@@ -37,6 +38,8 @@ public:
     QString DocumentPath() const { return m_strDocumentPath; }
     CCorvaneCommandLineInfo::ShellCommand ShellCommand() const { return m_nShellCommand; }
     int ValueCount() const { return int(m_values.size()); }
+    bool PrintConfigRequested() const { return m_bPrintConfigRequested; }
+    QString SaveAsPath() const { return m_strSaveAsPath; }
 
     // Unattended runs: a failure anywhere makes the exit status 1.
     void MarkRunFailed() { m_bRunFailed = true; }
@@ -49,6 +52,8 @@ public:
     static QString UsageText();
 
 private:
+    StartMode ApplyConfigConversion(const CCorvaneCommandLineInfo &info);
+
     bool m_bInteractive = true;
     bool m_bEraseRequested = false;
     bool m_bSaveFlashRequested = false;
@@ -62,6 +67,8 @@ private:
     int m_nFurtherFileCount = -1;
     QString m_strDocumentPath;
     CCorvaneCommandLineInfo::ShellCommand m_nShellCommand = CCorvaneCommandLineInfo::ShellCommand::FileNew;
+    bool m_bPrintConfigRequested = false;
+    QString m_strSaveAsPath;
     bool m_bRunFailed = false;
     std::function<void()> m_closeRequest;
 };

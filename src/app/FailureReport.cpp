@@ -2,6 +2,7 @@
 
 #include "CorvaneApp.h"
 #include "MessageLog.h"
+#include "Prompter.h"
 
 void ReportFailure(const QString &text)
 {
@@ -11,4 +12,11 @@ void ReportFailure(const QString &text)
     }
     theLog.Add(text);
     theApp().MarkRunFailed();
+}
+
+void ShowFailure(const QString &text)
+{
+    thePrompter().ShowMessage(text);
+    if (!theApp().IsInteractive())
+        theApp().MarkRunFailed();
 }

@@ -7,8 +7,12 @@
 #include "Prompter.h"
 #include "SignalExit.h"
 #include "SingleInstance.h"
+#include "config/CorvaneDoc.h"
+#include "config/TextConfig.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cstdio>
@@ -43,6 +47,10 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
         PrintTo(stdout, QStringLiteral("Corvane %1\n").arg(CCorvaneApp::GetFileVersionString()));
         return ExitSuccess;
     }
+    if (info.m_bSaveAs && info.m_strSaveAsPath.isEmpty()) {
+        PrintTo(stderr, QStringLiteral("--save-as needs the name of the new document.\n"));
+        return ExitUsage;
+    }
     switch (theApp().ApplyCommandLine(info)) {
     case CCorvaneApp::StartMode::MissingDocument:
         thePrompter().ShowMessage(QStringLiteral("Command line invocation of Corvane must include a .cdd file."));
@@ -51,6 +59,8 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
         return RunUnattended(argc, argv, true);
     case CCorvaneApp::StartMode::CommandLineRun:
         return RunUnattended(argc, argv, false);
+    case CCorvaneApp::StartMode::ConfigConversion:
+        return RunConfigConversion(argc, argv);
     case CCorvaneApp::StartMode::Interactive:
         break;
     }
@@ -81,4 +91,25 @@ int CLauncher::RunCommandLine()
 {
     thePrompter().ShowMessage(QStringLiteral("Command-line runs are not available in this build yet."));
     return ExitFailure;
+}
+
+// Touches no target and no shared state, so it runs beside any other copy.
+int CLauncher::RunConfigConversion(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    // Opening enters the document's folder; the new document's name counts from where the run started.
+    const QString saveAsPath = theApp().SaveAsPath().isEmpty()
+        ? QString()
+        : QDir::cleanPath(QFileInfo(theApp().SaveAsPath()).absoluteFilePath());
+    CCorvaneDoc document;
+    if (!document.OpenStartDocument() || theApp().RunFailed())
+        return ExitFailure;
+    if (!saveAsPath.isEmpty() && !document.OnSaveDocument(saveAsPath))
+        return ExitFailure;
+    if (theApp().PrintConfigRequested()) {
+        const QByteArray text = CTextConfig::Format(document);
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        std::fflush(stdout);
+    }
+    return ExitSuccess;
 }

@@ -16,4 +16,5 @@ public:
 private:
     static int RunUnattended(int argc, char **argv, bool generate);
     static int RunCommandLine();
+    static int RunConfigConversion(int argc, char **argv);
 };

@@ -97,4 +97,26 @@ TEST(CommandLineInfo, WholeWordOptions)
     EXPECT_FALSE(Parse(QStringLiteral("--verbose")).m_bVerbose);
 }
 
+TEST(CommandLineInfo, SaveAsTakesTheNextArgumentUnlessItIsASwitch)
+{
+    struct SaveAsCase {
+        const char *line;
+        const char *fileName;
+        const char *saveAsPath;
+    };
+    for (const SaveAsCase &c : {SaveAsCase{"cfg.txt -t --save-as new.cdd", "cfg.txt", "new.cdd"},
+                                SaveAsCase{"--save-as /tmp/new.cdd cfg.txt -t", "cfg.txt", "/tmp/new.cdd"},
+                                SaveAsCase{"b.cdd --save-as", "b.cdd", ""},
+                                SaveAsCase{"b.cdd --save-as -t x.cdd", "b.cdd", ""},
+                                SaveAsCase{"b.cdd --save-as --print-config", "b.cdd", ""}}) {
+        const CCorvaneCommandLineInfo info = Parse(QString::fromLatin1(c.line));
+        EXPECT_TRUE(info.m_bSaveAs) << c.line;
+        EXPECT_EQ(info.m_strFileName, QString::fromLatin1(c.fileName)) << c.line;
+        EXPECT_EQ(info.m_strSaveAsPath, QString::fromLatin1(c.saveAsPath)) << c.line;
+        EXPECT_FALSE(info.m_values.contains(QStringLiteral("new.cdd"))) << c.line;
+    }
+    EXPECT_TRUE(Parse(QStringLiteral("b.cdd --save-as --print-config")).m_bPrintConfig);
+    EXPECT_TRUE(Parse(QStringLiteral("b.cdd --save-as -t x.cdd")).m_bTextConfig);
+}
+
 } // namespace

@@ -83,6 +83,19 @@ TEST(CorvaneApp, NoDocumentMeansNothingToOpen)
     EXPECT_TRUE(s->app.IsVerbose());
 }
 
+TEST(CorvaneApp, ConfigurationOptionsRunUnattended)
+{
+    const auto s = Start(QStringLiteral("cfg.txt -t --save-as new.cdd --print-config"));
+    EXPECT_EQ(s->mode, StartMode::ConfigConversion);
+    EXPECT_FALSE(s->app.IsInteractive());
+    EXPECT_TRUE(s->app.PrintConfigRequested());
+    EXPECT_EQ(s->app.SaveAsPath(), QStringLiteral("new.cdd"));
+    EXPECT_EQ(s->app.ShellCommand(), ShellCommand::FileNew);
+    EXPECT_EQ(Start(QStringLiteral("b.cdd -c --print-config"))->mode, StartMode::ConfigConversion);
+    EXPECT_EQ(Start(QStringLiteral("--print-config"))->mode, StartMode::MissingDocument);
+    EXPECT_EQ(Start(QStringLiteral("-v --save-as x.cdd"))->mode, StartMode::MissingDocument);
+}
+
 class GenerateRun : public ::testing::Test {
 protected:
     void SetUp() override

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "DocumentFields.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class CTargetLink;
+
+// The configuration document: one target and flash set-up kept in a .cdd file,
+// and the document's link to the target. Its operations need no windows:
+// questions and messages go through the prompter.
+class CCorvaneDoc : public CDocumentFields {
+public:
+    // Commands that no other configuration may use while this one is active.
+    enum CommandId : int {
+        CommandFileNew = 57600,
+        CommandFileOpen = 57601,
+        CommandRecentFile = 57616,  // stands for the whole recent-file list
+    };
+    // Asks where to save a document that has no file yet; empty means cancelled.
+    using SavePathChooser = std::function<QString()>;
+
+    static constexpr const char *kContentsStream = "Contents";
+
+    CCorvaneDoc();
+    ~CCorvaneDoc();
+    CCorvaneDoc(const CCorvaneDoc &) = delete;
+    CCorvaneDoc &operator=(const CCorvaneDoc &) = delete;
+
+    // A new document: from the text configuration with "-t", else the new-document values.
+    bool OnNewDocument();
+    bool OnOpenDocument(const QString &path);
+    bool OnSaveDocument(const QString &path);
+    void OnCloseDocument();
+    // Before closing: offers to save unsaved changes (never in unattended runs).
+    // False when the document must stay open.
+    bool SaveModified(const SavePathChooser &chooseSavePath = {});
+    // The start's document: a new one with "-t", else the one named on the command line.
+    bool OpenStartDocument();
+
+    QString GetHexCmdFile() const { return m_strHexCmdFile; }
+    qint32 GetSubfamily() const { return m_nSubfamily; }
+    void SetHexCmdFile(const QString &path);
+    void SetOverrideFlash(qint32 value);
+    void SetFlashBase(quint32 value);
+    void SetFlashSize(quint32 value);
+    void SetImageOffset(quint32 value);
+    void SetBurnFile(const QString &path);
+    void SetCvtcFile(const QString &path);
+    void SetVerifyWrite(quint8 flag);
+    void SetWriteBootAddr(quint8 flag);
+
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    QString GetPathName() const { return m_strPathName; }
+    QString GetTitle() const { return m_strTitle; }
+    // The schema of the file last loaded; the current schema when not loaded from a file.
+    quint16 GetStoredSchema() const { return m_wStoredSchema; }
+    bool DisablesCommand(int commandId) const;
+    CTargetLink *GetTargetLink() const { return m_pTargetLink.get(); }
+
+private:
+    template <typename T>
+    void StoreAndMark(T &field, const T &value)
+    {
+        field = value;
+        SetModifiedFlag();
+    }
+    void CreateTargetLink();
+    bool LoadContents(const QString &path);
+    void SetPathName(const QString &path);
+
+    std::unique_ptr<CTargetLink> m_pTargetLink;
+    quint16 m_wStoredSchema = kCurrentSchema;
+    bool m_bModified = false;
+    QString m_strPathName;
+    QString m_strTitle;
+};

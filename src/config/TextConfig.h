@@ -1,0 +1,30 @@
+#pragma once
+
+#include "DocumentFields.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+// Text configuration files: one "KEY VALUE" line per document field, the key
+// being the number of the form control that shows the field.
+class CTextConfig {
+public:
+    enum class ItemStatus {
+        Item,          // a key and its value were read
+        EndOfFile,
+        MissingValue,  // a key without a value on its line
+    };
+
+    // Fills `fields` from the file; the messages of its errors are shown and
+    // fail an unattended run. Returns true when the file was read without error.
+    static bool LoadTextConfig(CDocumentFields &fields, const QString &path);
+    static bool LoadTextConfig(CDocumentFields &fields, QIODevice &file);
+    // Reads the next key line. The value has no leading or trailing blanks and tabs.
+    static ItemStatus ReadTextConfigItem(QIODevice &file, quint32 &key, QString &value);
+    // Sets the field of `key` from `value`; false for a key that names no field.
+    static bool ApplyItem(CDocumentFields &fields, quint32 key, const QString &value);
+    // The fields as a text configuration: every key in order, CR LF line ends.
+    static QByteArray Format(const CDocumentFields &fields);
+};

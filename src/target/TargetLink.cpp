@@ -1,0 +1,5 @@
+#include "TargetLink.h"
+
+CTargetLink::CTargetLink() = default;
+
+CTargetLink::~CTargetLink() = default;

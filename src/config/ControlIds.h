@@ -1,19 +1,62 @@
 #pragma once
 
-#include <QtGlobal>
-
-// Numbers of the form controls that show document fields; text configuration
-// files name the fields by them.
+// Numbers of the main form's controls; text configuration files name the
+// document's fields by them, and the widget form binds its widgets by them.
 namespace ControlId {
-constexpr quint32 ConversionCmdFile = 1002;
-constexpr quint32 Subfamily = 1007;
-constexpr quint32 FlashBaseAddress = 1016;
-constexpr quint32 FlashSize = 1017;
-constexpr quint32 FlashImageOffset = 1018;
-constexpr quint32 FileToBurn = 1019;
-constexpr quint32 CvtcProgramFile = 1023;
-constexpr quint32 VerifyWrite = 1039;
-constexpr quint32 WriteBootAddr = 1041;
-constexpr quint32 Connection = 1064;
-constexpr quint32 OverrideFlash = 1081;
+constexpr int Close = 1000;
+constexpr int Help = 1001;
+constexpr int HexCmdEdit = 1002;
+constexpr int Subfamily = 1007;  // a text configuration key only; the form has no such control
+constexpr int FlashBaseEdit = 1016;
+constexpr int FlashSizeEdit = 1017;
+constexpr int ImageOffsetEdit = 1018;
+constexpr int BurnFileEdit = 1019;
+constexpr int BurnFileBrowse = 1022;
+constexpr int CvtcFileEdit = 1023;
+constexpr int CvtcFileBrowse = 1024;
+constexpr int HexCmdBrowse = 1025;
+constexpr int ProgressBar = 1037;
+constexpr int EraseIcon = 1038;
+constexpr int VerifyWriteCheck = 1039;
+constexpr int WriteBootAddrCheck = 1041;
+constexpr int CvtcVersionEdit = 1045;
+constexpr int SizeMarker = 1047;
+constexpr int DownloadedIcon = 1059;
+constexpr int NotDownloadedIcon = 1060;
+constexpr int AbortButton = 1063;
+constexpr int ConnectionList = 1064;
+constexpr int ConnectButton = 1065;
+constexpr int CvtcStatusEdit = 1067;
+constexpr int DownloadButton = 1068;
+constexpr int EraseButton = 1069;
+constexpr int ProgramButton = 1070;
+constexpr int ViewFlashButton = 1071;
+constexpr int ProcessorEdit = 1072;
+constexpr int FlashBaseUnitLabel = 1080;
+constexpr int OverrideFlashCheck = 1081;
+constexpr int ConnectionStatusEdit = 1082;
+constexpr int ImageOffsetUnitLabel = 1083;
+constexpr int Step2Group = 1086;
+constexpr int Step3Group = 1087;
+constexpr int CvtcVersionLabel = 1088;
+constexpr int CvtcFileLabel = 1089;
+constexpr int FlashBaseLabel = 1090;
+constexpr int FlashSizeLabel = 1091;
+constexpr int BurnFileLabel = 1092;
+constexpr int HexCmdLabel = 1093;
+constexpr int ImageOffsetLabel = 1094;
+constexpr int CvtcStatusLabel = 1095;
+constexpr int Step1DoneIcon = 1097;
+constexpr int Step2DoneIcon = 1098;
+constexpr int Step3DoneIcon = 1099;
 } // namespace ControlId
+
+// Menu and toolbar commands that the form enables.
+namespace CommandId {
+constexpr int EraseFlash = 32771;
+constexpr int ProgramFlash = 32772;
+constexpr int ViewFlash = 32773;
+constexpr int DownloadCvtc = 32774;
+constexpr int SendUserFile = 32776;
+constexpr int ShowCodeComposer = 32791;
+} // namespace CommandId

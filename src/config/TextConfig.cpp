@@ -24,17 +24,17 @@ struct KeyedField {
 };
 
 const KeyedField kKeys[] = {
-    {ControlId::ConversionCmdFile, &CDocumentFields::m_strHexCmdFile},
+    {ControlId::HexCmdEdit, &CDocumentFields::m_strHexCmdFile},
     {ControlId::Subfamily, &CDocumentFields::m_nSubfamily},
-    {ControlId::FlashBaseAddress, &CDocumentFields::m_nFlashBase},
-    {ControlId::FlashSize, &CDocumentFields::m_nFlashSize},
-    {ControlId::FlashImageOffset, &CDocumentFields::m_nImageOffset},
-    {ControlId::FileToBurn, &CDocumentFields::m_strBurnFile},
-    {ControlId::CvtcProgramFile, &CDocumentFields::m_strCvtcFile},
-    {ControlId::VerifyWrite, &CDocumentFields::m_bVerifyWrite},
-    {ControlId::WriteBootAddr, &CDocumentFields::m_bWriteBootAddr},
-    {ControlId::Connection, &CDocumentFields::m_strConnection},
-    {ControlId::OverrideFlash, &CDocumentFields::m_bOverrideFlash, true},
+    {ControlId::FlashBaseEdit, &CDocumentFields::m_nFlashBase},
+    {ControlId::FlashSizeEdit, &CDocumentFields::m_nFlashSize},
+    {ControlId::ImageOffsetEdit, &CDocumentFields::m_nImageOffset},
+    {ControlId::BurnFileEdit, &CDocumentFields::m_strBurnFile},
+    {ControlId::CvtcFileEdit, &CDocumentFields::m_strCvtcFile},
+    {ControlId::VerifyWriteCheck, &CDocumentFields::m_bVerifyWrite},
+    {ControlId::WriteBootAddrCheck, &CDocumentFields::m_bWriteBootAddr},
+    {ControlId::ConnectionList, &CDocumentFields::m_strConnection},
+    {ControlId::OverrideFlashCheck, &CDocumentFields::m_bOverrideFlash, true},
 };
 
 template <class... Ts>

@@ -7,7 +7,7 @@
 #include "config/CorvaneDoc.h"
 #include "image/HexConversionRun.h"
 #include "protocol/CommMessage.h"
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 
 CCommandLineSequence::CCommandLineSequence(CFormModel &form)
     : m_form(form)

@@ -3,7 +3,7 @@
 #include "FormModel.h"
 #include "app/StatusText.h"
 #include "protocol/CommMessage.h"
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 
 CEraseOperation::CEraseOperation(CFormModel &form)
     : m_form(form)

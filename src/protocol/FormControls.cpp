@@ -1,6 +1,6 @@
 #include "FormControls.h"
 
-#include "ControlId.h"
+#include "config/ControlIds.h"
 
 namespace {
 // Controls that the form template creates hidden.

@@ -15,7 +15,7 @@
 #include "config/CorvaneDoc.h"
 #include "config/NumberParsing.h"
 #include "protocol/CommMessage.h"
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 #include "protocol/FlashBaseWire.h"
 #include "protocol/MaxDataBytes.h"
 #include "target/AutomationError.h"

@@ -1,6 +1,6 @@
 #include "FormRefresh.h"
 
-#include "ControlId.h"
+#include "config/ControlIds.h"
 #include "FormControls.h"
 
 namespace {

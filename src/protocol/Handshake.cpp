@@ -9,7 +9,7 @@
 #include "protocol/CommMessage.h"
 #include "protocol/FlashBaseWire.h"
 #include "protocol/MaxDataBytes.h"
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 #include "target/TargetLink.h"
 
 namespace {

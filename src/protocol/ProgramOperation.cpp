@@ -11,7 +11,7 @@
 #include "image/HexConversionRun.h"
 #include "image/HexImageReader.h"
 #include "protocol/CommMessage.h"
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 #include "protocol/FlashBaseWire.h"
 #include "target/TargetLink.h"
 

@@ -2,7 +2,7 @@
 
 #include "FormModel.h"
 #include "protocol/CommMessage.h"
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 #include "target/TargetLink.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "app/StatusText.h"
 #include "app/TickClock.h"
 #include "protocol/CommMessage.h"
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 
 CSendUserFileOperation::CSendUserFileOperation(CFormModel &form)
     : m_form(form)

@@ -1,4 +1,4 @@
-#include "protocol/ControlId.h"
+#include "config/ControlIds.h"
 #include "protocol/FormControls.h"
 #include "protocol/FormRefresh.h"
 

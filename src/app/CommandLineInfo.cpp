@@ -15,8 +15,8 @@ bool CCorvaneCommandLineInfo::IsSwitch(const QString &argument)
 void CCorvaneCommandLineInfo::Parse(const QStringList &arguments)
 {
     for (const QString &argument : arguments) {
-        if (std::exchange(m_bSaveAsPathOwed, false) && !IsSwitch(argument))
-            m_strSaveAsPath = argument;
+        if (QString *owed = std::exchange(m_pOwedOptionValue, nullptr); owed && !IsSwitch(argument))
+            *owed = argument;
         else if (m_bGenerate)
             m_values.append(argument);
         else if (argument.startsWith(QLatin1String("--")) && argument.size() > 2)
@@ -37,9 +37,17 @@ void CCorvaneCommandLineInfo::ParseLongOption(const QString &argument)
     else if (argument == QLatin1String("--print-config"))
         m_bPrintConfig = true;
     else if (argument == QLatin1String("--save-as"))
-        m_bSaveAs = m_bSaveAsPathOwed = true;
+        m_bSaveAs = OweValue(m_strSaveAsPath);
+    else if (argument == QLatin1String("--timeout"))
+        m_bTimeout = OweValue(m_strTimeout);
     else
         ParseSwitch(argument);
+}
+
+bool CCorvaneCommandLineInfo::OweValue(QString &value)
+{
+    m_pOwedOptionValue = &value;
+    return true;
 }
 
 void CCorvaneCommandLineInfo::ParseSwitch(const QString &argument)

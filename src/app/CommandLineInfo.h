@@ -44,6 +44,8 @@ public:
     bool m_bPrintConfig = false;
     bool m_bSaveAs = false;
     QString m_strSaveAsPath;  // empty after --save-as: the command line cannot run
+    bool m_bTimeout = false;
+    QString m_strTimeout;     // seconds to wait for each answer of the target
 
     int ValueCount() const { return int(m_values.size()); }
 
@@ -52,5 +54,8 @@ private:
     void ParseLongOption(const QString &argument);
     void ParseValue(const QString &argument);
 
-    bool m_bSaveAsPathOwed = false;
+    // The next argument becomes `value` unless it is a switch; returns true.
+    bool OweValue(QString &value);
+
+    QString *m_pOwedOptionValue = nullptr;
 };

@@ -47,6 +47,7 @@ CCorvaneApp::StartMode CCorvaneApp::ApplyCommandLine(const CCorvaneCommandLineIn
         return StartMode::MissingDocument;
     m_bInteractive = false;
     m_bEraseRequested = info.m_bErase;
+    m_nAnswerTimeoutSeconds = int(qMin<quint32>(ParseUnsigned(info.m_strTimeout), kMaxAnswerTimeoutSeconds));
     return StartMode::CommandLineRun;
 }
 

@@ -40,10 +40,16 @@ public:
     int ValueCount() const { return int(m_values.size()); }
     bool PrintConfigRequested() const { return m_bPrintConfigRequested; }
     QString SaveAsPath() const { return m_strSaveAsPath; }
+    // Seconds a command-line run waits for each answer of the target; 0 waits forever.
+    int AnswerTimeoutSeconds() const { return m_nAnswerTimeoutSeconds; }
+    static constexpr quint32 kMaxAnswerTimeoutSeconds = 24 * 3600;
 
     // Unattended runs: a failure anywhere makes the exit status 1.
     void MarkRunFailed() { m_bRunFailed = true; }
     bool RunFailed() const { return m_bRunFailed; }
+    // The command-line sequence reached its end.
+    void MarkRunCompleted() { m_bRunCompleted = true; }
+    bool RunCompleted() const { return m_bRunCompleted; }
     // Asks the main window to close; the run then ends and the log is written.
     void SetCloseRequestHandler(std::function<void()> handler) { m_closeRequest = std::move(handler); }
     void RequestMainWindowClose() const;
@@ -69,7 +75,9 @@ private:
     CCorvaneCommandLineInfo::ShellCommand m_nShellCommand = CCorvaneCommandLineInfo::ShellCommand::FileNew;
     bool m_bPrintConfigRequested = false;
     QString m_strSaveAsPath;
+    int m_nAnswerTimeoutSeconds = 0;
     bool m_bRunFailed = false;
+    bool m_bRunCompleted = false;
     std::function<void()> m_closeRequest;
 };
 

@@ -1,6 +1,7 @@
 #include "Launcher.h"
 
 #include "CommandLineInfo.h"
+#include "CommandLineRun.h"
 #include "CorvaneApp.h"
 #include "ExitStatus.h"
 #include "MessageLog.h"
@@ -8,6 +9,7 @@
 #include "SignalExit.h"
 #include "SingleInstance.h"
 #include "config/CorvaneDoc.h"
+#include "config/NumberParsing.h"
 #include "config/TextConfig.h"
 
 #include <QCoreApplication>
@@ -51,6 +53,10 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
         PrintTo(stderr, QStringLiteral("--save-as needs the name of the new document.\n"));
         return ExitUsage;
     }
+    if (info.m_bTimeout && ParseUnsigned(info.m_strTimeout) == 0) {
+        PrintTo(stderr, QStringLiteral("--timeout needs a number of seconds.\n"));
+        return ExitUsage;
+    }
     switch (theApp().ApplyCommandLine(info)) {
     case CCorvaneApp::StartMode::MissingDocument:
         thePrompter().ShowMessage(QStringLiteral("Command line invocation of Corvane must include a .cdd file."));
@@ -89,8 +95,7 @@ int CLauncher::RunUnattended(int argc, char **argv, bool generate)
 
 int CLauncher::RunCommandLine()
 {
-    thePrompter().ShowMessage(QStringLiteral("Command-line runs are not available in this build yet."));
-    return ExitFailure;
+    return CCommandLineRun().Exec();
 }
 
 // Touches no target and no shared state, so it runs beside any other copy.

@@ -92,6 +92,8 @@ void CCommandLineSequence::NextFile()
 
 void CCommandLineSequence::Finish()
 {
+    if (m_form.State().SubState() == Step::RunFinish)
+        theApp().MarkRunCompleted();
     m_form.State().SetIdle();
     m_form.RequestClose();
 }

@@ -1,0 +1,35 @@
+#include "CommandLineRun.h"
+
+#include "CorvaneApp.h"
+#include "ExitStatus.h"
+#include "TerminalProgress.h"
+#include "config/CorvaneDoc.h"
+#include "protocol/FormModel.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+int CCommandLineRun::Exec()
+{
+    CCorvaneDoc document;
+    if (!document.OpenStartDocument()) {
+        theApp().MarkRunFailed();
+        return ExitFailure;
+    }
+    bool closeRequested = false;
+    theApp().SetCloseRequestHandler([&closeRequested] {
+        closeRequested = true;
+        QCoreApplication::exit(ExitSuccess);
+    });
+    {
+        CFormModel form(document);
+        form.SetAnswerTimeout(theApp().AnswerTimeoutSeconds());
+        CTerminalProgress progress(form);
+        form.InitialDisplay();
+        if (!closeRequested)
+            QCoreApplication::exec();
+    }
+    theApp().SetCloseRequestHandler({});
+    document.OnCloseDocument();
+    return theApp().RunFailed() || !theApp().RunCompleted() ? ExitFailure : ExitSuccess;
+}

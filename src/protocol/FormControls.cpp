@@ -73,42 +73,22 @@ void CFormControls::SetReadOnly(int id, bool readOnly)
     emit Changed(id);
 }
 
-void CFormControls::SetConnections(const QList<ConnectionEntry> &entries)
+void CFormControls::SetConnections(const CConnectionList &connections)
 {
-    m_connections = entries;
+    m_connections = connections;
     m_selection = -1;
     emit Changed(ControlId::ConnectionList);
 }
 
 void CFormControls::SetSelection(int index)
 {
-    m_selection = (index >= 0 && index < m_connections.size()) ? index : -1;
+    m_selection = (index >= 0 && index < m_connections.Entries().size()) ? index : -1;
     emit Changed(ControlId::ConnectionList);
 }
 
-ConnectionEntry CFormControls::SelectedConnection() const
+CConnectionList::Entry CFormControls::SelectedConnection() const
 {
-    return m_selection >= 0 ? m_connections[m_selection] : ConnectionEntry();
-}
-
-int CFormControls::FindConnection(const QString &text) const
-{
-    const int count = int(m_connections.size());
-    for (int step = 1; step <= count; ++step) {
-        const int index = step % count;
-        if (m_connections[index].text.compare(text, Qt::CaseInsensitive) == 0)
-            return index;
-    }
-    return -1;
-}
-
-int CFormControls::FindConnectionByItemData(quint32 itemData) const
-{
-    for (int index = 0; index < m_connections.size(); ++index) {
-        if (m_connections[index].itemData == itemData)
-            return index;
-    }
-    return -1;
+    return m_selection >= 0 ? m_connections.Entries()[m_selection] : CConnectionList::Entry{QString(), 0};
 }
 
 void CFormControls::SetProgressRange(int low, int high)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QList>
+#include "target/ConnectionList.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,11 +16,6 @@ struct ControlState {
     bool readOnly = false;
 };
 
-// One entry of the connection list: its text and its 32-bit item value.
-struct ConnectionEntry {
-    QString text;
-    quint32 itemData = 0;
-};
 
 // The main form's controls without widgets: texts, states, the connection list
 // and the progress bar. The widget form shows it and reports the user's input.
@@ -41,15 +37,12 @@ public:
     void SetReadOnly(int id, bool readOnly);
 
     // Connection list
-    const QList<ConnectionEntry> &Connections() const { return m_connections; }
-    void SetConnections(const QList<ConnectionEntry> &entries);
+    const CConnectionList &Connections() const { return m_connections; }
+    void SetConnections(const CConnectionList &connections);
     int Selection() const { return m_selection; }
     void SetSelection(int index);
     // The selected entry, or an entry with item value 0 when none is selected.
-    ConnectionEntry SelectedConnection() const;
-    // Case-insensitive exact-text search starting after the first entry and wrapping; -1 when absent.
-    int FindConnection(const QString &text) const;
-    int FindConnectionByItemData(quint32 itemData) const;
+    CConnectionList::Entry SelectedConnection() const;
 
     // Progress bar
     int ProgressLow() const { return m_progressLow; }
@@ -66,7 +59,7 @@ private:
     ControlState &Mutable(int id);
 
     std::map<int, ControlState> m_controls;
-    QList<ConnectionEntry> m_connections;
+    CConnectionList m_connections;
     int m_selection = -1;
     int m_progressLow = 0;
     int m_progressHigh = 100;

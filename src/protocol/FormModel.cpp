@@ -34,7 +34,7 @@ std::unique_ptr<QTimer> MakeTimer(int periodMs)
 }
 } // namespace
 
-CFormModel::CFormModel(CCorvaneDoc &doc, TimerPeriods periods)
+CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
     : m_doc(doc)
     , m_eraseTimer(MakeTimer(periods.eraseProgressMs))
     , m_programTimer(MakeTimer(periods.programAbortMs))
@@ -78,6 +78,7 @@ FormFacts CFormModel::Facts() const
     facts.addressingUnit = link.AddressingUnit();
     facts.family = quint32(m_doc.m_nFamily);
     facts.subfamily = quint32(m_doc.m_nSubfamily);
+    facts.selectedItemData = m_controls.SelectedConnection().itemData;
     return facts;
 }
 
@@ -216,7 +217,6 @@ void CFormModel::FillControlsFromDocument()
 
 void CFormModel::ExamineConnections()
 {
-    CScopedStatusText status(QStringLiteral("Examining available hardware connections"));
     CConnectionList list;
     Guarded([this, &list] { list.Examine(Link()); });
     m_controls.SetConnections(list);

@@ -23,6 +23,13 @@ class CSendUserFileOperation;
 class CSaveFlashDataOperation;
 class CCommandLineSequence;
 
+// Periods of the form's timers in milliseconds; tests shorten them.
+struct FormTimerPeriods {
+    int eraseProgressMs = 1000;  // timer 1002
+    int programAbortMs = 1000;   // timer 1003
+    int autoDownloadMs = 100;    // timer 1004
+};
+
 // The main form without widgets: its controls, the rules that tie them to the
 // document and the target link, and the operation state machine that runs one
 // step per halt of the target. The desktop form shows it; a command-line run
@@ -30,18 +37,12 @@ class CCommandLineSequence;
 class CFormModel : public QObject, public ICommMessageReceiver {
     Q_OBJECT
 public:
-    // Timer periods in milliseconds; tests shorten them.
-    struct TimerPeriods {
-        int eraseProgressMs = 1000;  // timer 1002
-        int programAbortMs = 1000;   // timer 1003
-        int autoDownloadMs = 100;    // timer 1004
-    };
     static constexpr int kEraseTimerId = 1002;
     static constexpr int kProgramTimerId = 1003;
     static constexpr int kAutoDownloadTimerId = 1004;
     static constexpr quint32 kCvtcLoadTimeoutMs = 10000;
 
-    explicit CFormModel(CCorvaneDoc &doc, TimerPeriods periods = {});
+    explicit CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods = {});
     ~CFormModel() override;
 
     CFormControls &Controls() { return m_controls; }
@@ -165,6 +166,4 @@ private:
     std::unique_ptr<CSendUserFileOperation> m_sendUserFile;
     std::unique_ptr<CSaveFlashDataOperation> m_saveFlashData;
     std::unique_ptr<CCommandLineSequence> m_commandLine;
-    std::unique_ptr<CMemoryViewOpening> m_memoryView;
-
-    friend };
+};

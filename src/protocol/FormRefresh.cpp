@@ -33,7 +33,7 @@ void CFormRefresh::Apply(CFormControls &controls, const FormFacts &facts)
     if (facts.connected)
         ApplyConnected(controls, facts);
     else
-        ApplyNotConnected(controls);
+        ApplyNotConnected(controls, facts);
 
     const bool stepThreeReady = facts.downloaded && facts.idle;
     for (int id : {ControlId::EraseButton, ControlId::ProgramButton, ControlId::ViewFlashButton})
@@ -73,12 +73,12 @@ void CFormRefresh::ApplyConnected(CFormControls &controls, const FormFacts &fact
     controls.SetText(ControlId::ImageOffsetUnitLabel, unit);
 }
 
-void CFormRefresh::ApplyNotConnected(CFormControls &controls)
+void CFormRefresh::ApplyNotConnected(CFormControls &controls, const FormFacts &facts)
 {
     controls.SetText(ControlId::ConnectionStatusEdit, QStringLiteral("(Not Connected)"));
     controls.SetText(ControlId::ConnectButton, QStringLiteral("&Connect"));
     controls.SetEnabled(ControlId::ConnectionList, true);
-    controls.SetEnabled(ControlId::ConnectButton, (controls.SelectedConnection().itemData & kConnectableBits) != 0);
+    controls.SetEnabled(ControlId::ConnectButton, (facts.selectedItemData & kConnectableBits) != 0);
     controls.SetText(ControlId::DownloadButton, QStringLiteral("Download CVTC"));
     controls.SetEnabled(ControlId::DownloadButton, false);
     controls.SetText(ControlId::CvtcVersionEdit, QString());

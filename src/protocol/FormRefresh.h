@@ -13,6 +13,7 @@ struct FormFacts {
     int addressingUnit = 1;   // bytes per target address unit
     quint32 family = 0;
     quint32 subfamily = 0;
+    quint32 selectedItemData = 0;  // item value of the selected connection list entry
 };
 
 // The refresh of the main form: texts, enabled and shown states of every control
@@ -26,5 +27,5 @@ public:
 
 private:
     static void ApplyConnected(CFormControls &controls, const FormFacts &facts);
-    static void ApplyNotConnected(CFormControls &controls);
+    static void ApplyNotConnected(CFormControls &controls, const FormFacts &facts);
 };

@@ -5,6 +5,8 @@
 #include "config/ControlIds.h"
 #include "target/TargetLink.h"
 
+#include <cstdio>
+
 namespace {
 constexpr int kBytesPerLine = 16;
 } // namespace
@@ -72,10 +74,11 @@ void CSaveFlashDataOperation::WritePiece()
     }
     const quint32 unitsPerLine = quint32(kBytesPerLine / m_form.Link().AddressingUnit());
     QByteArray text;
+    char field[16];
     for (int row = 0; row < m_nPieceLength; row += kBytesPerLine) {
-        text += QByteArray::asprintf("%08X: ", m_nCurrentOffset);
+        text.append(field, std::snprintf(field, sizeof field, "%08X: ", m_nCurrentOffset));
         for (int i = row; i < qMin(row + kBytesPerLine, m_nPieceLength); ++i)
-            text += QByteArray::asprintf("%02X ", unsigned(answer.DataByte(i)));
+            text.append(field, std::snprintf(field, sizeof field, "%02X ", unsigned(answer.DataByte(i))));
         text += "\r\n";
         m_nCurrentOffset += unitsPerLine;
     }

@@ -31,11 +31,10 @@ TEST_P(FormRefreshTable, ControlsFollowFacts)
 {
     const RefreshRow &row = GetParam();
     CFormControls controls;
-    controls.SetConnections({{QStringLiteral("Board (CPU)"), row.selectedItemData},
-                             {QStringLiteral("Disconnected"), 0}});
-    controls.SetSelection(0);
     controls.SetText(ControlId::CvtcVersionEdit, QStringLiteral("1.00000"));
-    CFormRefresh::Apply(controls, row.facts);
+    FormFacts facts = row.facts;
+    facts.selectedItemData = row.selectedItemData;
+    CFormRefresh::Apply(controls, facts);
 
     using namespace ControlId;
     EXPECT_EQ(controls.Text(ConnectionStatusEdit), QString::fromLatin1(row.connectionStatus));
@@ -71,17 +70,17 @@ TEST_P(FormRefreshTable, ControlsFollowFacts)
 constexpr quint32 kProcessorItem = 0x01000000;
 
 INSTANTIATE_TEST_SUITE_P(States, FormRefreshTable, ::testing::Values(
-    RefreshRow{"NotConnectedConnectable", {false, false, true, 1, 0, 0}, kProcessorItem, "(Not Connected)", "&Connect",
+    RefreshRow{"NotConnectedConnectable", {false, false, true, 1, 0, 0, 0}, kProcessorItem, "(Not Connected)", "&Connect",
                true, true, "Download CVTC", false, false, false, false, "(Not Connected)", "(Not Determined)", "(units)"},
-    RefreshRow{"NotConnectedHeading", {false, false, true, 1, 0, 0}, 0, "(Not Connected)", "&Connect", false, true,
+    RefreshRow{"NotConnectedHeading", {false, false, true, 1, 0, 0, 0}, 0, "(Not Connected)", "&Connect", false, true,
                "Download CVTC", false, false, false, false, "(Not Connected)", "(Not Determined)", "(units)"},
-    RefreshRow{"ConnectedIdle", {true, false, true, 2, 320, 0x54}, kProcessorItem, "(Connected)", "Dis&connect", true,
+    RefreshRow{"ConnectedIdle", {true, false, true, 2, 320, 0x54, 0}, kProcessorItem, "(Connected)", "Dis&connect", true,
                false, "&Download CVTC", true, true, false, false, "(Not Connected)", "54x", "(words)"},
-    RefreshRow{"DownloadedIdle", {true, true, true, 1, 320, 0x64}, kProcessorItem, "(Connected)", "Dis&connect", true,
+    RefreshRow{"DownloadedIdle", {true, true, true, 1, 320, 0x64, 0}, kProcessorItem, "(Connected)", "Dis&connect", true,
                false, "Re-&download CVTC", true, true, true, true, "(Connected)", "64x", "(bytes)"},
-    RefreshRow{"DownloadedBusy", {true, true, false, 1, 470, 1}, kProcessorItem, "(Connected)", "Dis&connect", false,
+    RefreshRow{"DownloadedBusy", {true, true, false, 1, 470, 1, 0}, kProcessorItem, "(Connected)", "Dis&connect", false,
                false, "Re-&download CVTC", false, true, true, false, "(Connected)", "ARM7", "(bytes)"},
-    RefreshRow{"ConnectedUnknownFamily", {true, false, true, 1, 0, 0}, kProcessorItem, "(Connected)", "Dis&connect",
+    RefreshRow{"ConnectedUnknownFamily", {true, false, true, 1, 0, 0, 0}, kProcessorItem, "(Connected)", "Dis&connect",
                true, false, "&Download CVTC", true, true, false, false, "(Not Connected)", "(Not Determined)",
                "(bytes)"}),
     [](const ::testing::TestParamInfo<RefreshRow> &info) { return std::string(info.param.name); });
@@ -103,7 +102,7 @@ TEST(FormRefresh, BootAddressBoxOnlyFor54xDownloaded)
     CFormControls controls;
     CFormRefresh::Apply(controls, {true, true, true, 2, 320, 0x54});
     EXPECT_TRUE(controls.IsEnabled(ControlId::WriteBootAddrCheck));
-    CFormRefresh::Apply(controls, {true, false, true, 2, 320, 0x54});
+    CFormRefresh::Apply(controls, {true, false, true, 2, 320, 0x54, 0});
     EXPECT_FALSE(controls.IsEnabled(ControlId::WriteBootAddrCheck));
     CFormRefresh::Apply(controls, {true, true, true, 1, 320, 0x55});
     EXPECT_FALSE(controls.IsEnabled(ControlId::WriteBootAddrCheck));
@@ -112,7 +111,7 @@ TEST(FormRefresh, BootAddressBoxOnlyFor54xDownloaded)
 TEST(FormRefresh, MenuRulesDifferFromButtons)
 {
     CFormControls controls;
-    const FormFacts ready{true, true, true, 1, 320, 0x64};
+    const FormFacts ready{true, true, true, 1, 320, 0x64, 0};
     CFormRefresh::Apply(controls, ready);
     // Program Flash: the button ignores the empty file field, the menu does not.
     EXPECT_TRUE(controls.IsEnabled(ControlId::ProgramButton));
@@ -128,20 +127,6 @@ TEST(FormRefresh, MenuRulesDifferFromButtons)
     busy.idle = false;
     for (int command : {CommandId::ProgramFlash, CommandId::ViewFlash, CommandId::EraseFlash, CommandId::DownloadCvtc})
         EXPECT_FALSE(CFormRefresh::IsCommandEnabled(command, controls, busy)) << command;
-}
-
-TEST(FormControls, ConnectionSearchIgnoresCaseAndWraps)
-{
-    CFormControls controls;
-    controls.SetConnections({{QStringLiteral("Simulator 64x (CPU)"), 0x01000000},
-                             {QStringLiteral("Simulator 54x (CPU)"), 0x01010000},
-                             {QStringLiteral("Disconnected"), 0}});
-    EXPECT_EQ(controls.FindConnection(QStringLiteral("simulator 54X (cpu)")), 1);
-    EXPECT_EQ(controls.FindConnection(QStringLiteral("Simulator 64x (CPU)")), 0);
-    EXPECT_EQ(controls.FindConnection(QStringLiteral("Simulator 64x")), -1);
-    EXPECT_EQ(controls.FindConnectionByItemData(0x01010000), 1);
-    controls.SetSelection(7);
-    EXPECT_EQ(controls.SelectedConnection().itemData, 0u);
 }
 
 } // namespace

@@ -103,8 +103,9 @@ TEST_F(DummyHexWriter, RefusedUnitSizesLeaveEmptyFile)
 TEST_F(DummyHexWriter, UncreatableOrUnwritableFileFails)
 {
     EXPECT_FALSE(WriteDummyHex(m_dir.filePath(QStringLiteral("missing/DummyHex.hex")), 0, 16, 1));
-    if (QFile::exists(QStringLiteral("/dev/full")))
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
         EXPECT_FALSE(WriteDummyHex(QStringLiteral("/dev/full"), 0, 100000, 1));
+    }
     ASSERT_FALSE(m_prompter->messages.isEmpty());
     for (const QString &message : m_prompter->messages)
         EXPECT_EQ(message, QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate."));

@@ -1,5 +1,6 @@
 #include "image/HexConversionRun.h"
 
+#include "app/CorvaneApp.h"
 #include "app/MessageLog.h"
 #include "support/RecordingPrompter.h"
 
@@ -105,6 +106,24 @@ TEST_F(HexConversionRunTest, FailuresAreReportedWithTheirNumber)
         EXPECT_TRUE(theLog.Buffer().contains(c.message)) << theLog.Buffer().constData();
         EXPECT_EQ(m_prompter->logsShown.size(), 1);
     }
+}
+
+TEST_F(HexConversionRunTest, UnattendedFailureIsLoggedAndClosesTheRun)
+{
+    const CCorvaneApp saved = theApp();
+    CCorvaneCommandLineInfo info;
+    info.Parse({QStringLiteral("board.cdd"), QStringLiteral("-c")});
+    theApp().ApplyCommandLine(info);
+    int closeRequests = 0;
+    theApp().SetCloseRequestHandler([&closeRequests] { ++closeRequests; });
+    qputenv("FAKE_HEX_STATUS", "3");
+
+    EXPECT_FALSE(HexConversionRun(QStringLiteral("flash.cmd"), 0x55));
+    EXPECT_TRUE(theLog.Buffer().contains("Hex Conversion Command Execution Error: 3\r\n"));
+    EXPECT_TRUE(m_prompter->logsShown.isEmpty());
+    EXPECT_TRUE(theApp().RunFailed());
+    EXPECT_EQ(closeRequests, 1);
+    theApp() = saved;
 }
 
 TEST_F(HexConversionRunTest, EmptyCommandFileRunsNothingSilently)

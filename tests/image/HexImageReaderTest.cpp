@@ -150,6 +150,8 @@ const ReaderCase kSRecordCases[] = {
     {"InvalidDigitInRecord", kHeader + "S1051002AG40\r\n", WithCapacity(256), HexS1, {}, {kInvalidDigit}, true},
     {"RecordCutOffByEndOfFile", kHeader + SRecord('1', 0x10, Pattern(2)) + "S1071000AABB", WithCapacity(256), HexS1,
      {{0x10, Pattern(2)}}, {QStringLiteral("Hex File Error: S-record cut off by the end of the file.")}, true},
+    {"DetectionScanBeyondTheFirstBuffer", kHeader + QByteArray(300000, '\n') + SRecord('2', 0x10, Pattern(2)), WithCapacity(256),
+     HexS2, {{0x10, Pattern(2)}}, {}, false},
     {"LowerCaseDigits", kHeader + SRecord('1', 0x10, Pattern(2, 0xAB)).toLower().replace('s', 'S'), WithCapacity(256), HexS1,
      {{0x10, Pattern(2, 0xAB)}}, {}, false},
 };

@@ -101,6 +101,7 @@ bool CSRecordSource::ParseRecordBody(int addressBytes)
         sum += (m_data[size_t(i)] = bytes[size_t(addressBytes + i)]);
     const quint8 checksum = bytes[size_t(length - 1)];
     if (checksum != quint8(~sum)) {
+        m_nLength = 0;
         Fail(QString::asprintf("Hex File Error: Invalid cksum mine/flash %4x  %4x", sum & 0xFF, unsigned(checksum)));
         return false;
     }

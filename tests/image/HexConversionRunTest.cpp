@@ -134,14 +134,4 @@ TEST_F(HexConversionRunTest, EmptyCommandFileRunsNothingSilently)
     EXPECT_TRUE(m_prompter->logsShown.isEmpty());
 }
 
-TEST(HexConversionUtility, NamedBySubfamily)
-{
-    const std::pair<int, const char *> names[] = {{1, "hex470"},   {2, "hex470"},   {0x20, "dsphex"}, {0x24, "dsphex"},
-                                                  {0x27, "dsphex"}, {0x28, "dsphex"}, {0x54, "hex500"}, {0x55, "hex55"},
-                                                  {0x62, "hex6x"},  {0x64, "hex6x"},  {0x67, "hex6x"},  {0, ""},
-                                                  {0x56, ""}};
-    for (const auto &[subfamily, name] : names)
-        EXPECT_EQ(HexConversionUtility(subfamily), QLatin1String(name)) << subfamily;
-}
-
 } // namespace

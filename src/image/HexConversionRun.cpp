@@ -1,0 +1,64 @@
+#include "HexConversionRun.h"
+
+#include "app/CorvaneApp.h"
+#include "app/FailureReport.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+
+// The utility's exit status, or -1 when it cannot be found, started or finished normally.
+int RunUtility(const QString &utility, const QString &commandFile)
+{
+    if (utility.isEmpty())
+        return -1;
+    const QString program = QStandardPaths::findExecutable(utility);
+    if (program.isEmpty())
+        return -1;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, {commandFile});
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}
+
+} // namespace
+
+QString HexConversionUtility(int subfamily)
+{
+    switch (subfamily) {
+    case 1:
+    case 2:
+        return QStringLiteral("hex470");
+    case 0x20:
+    case 0x24:
+    case 0x27:
+    case 0x28:
+        return QStringLiteral("dsphex");
+    case 0x54:
+        return QStringLiteral("hex500");
+    case 0x55:
+        return QStringLiteral("hex55");
+    case 0x62:
+    case 0x64:
+    case 0x67:
+        return QStringLiteral("hex6x");
+    default:
+        return QString();
+    }
+}
+
+bool HexConversionRun(const QString &commandFile, int subfamily)
+{
+    if (commandFile.isEmpty())
+        return false;
+    const int status = RunUtility(HexConversionUtility(subfamily), commandFile);
+    if (status == 0)
+        return true;
+    ReportFailure(QString::asprintf("Hex Conversion Command Execution Error: %d\r\n", status));
+    if (!theApp().IsInteractive())
+        theApp().RequestMainWindowClose();
+    return false;
+}

@@ -1,0 +1,68 @@
+#include "HexImageReader.h"
+
+#include "app/Prompter.h"
+#include "image/CcsDataSource.h"
+#include "image/SRecordSource.h"
+#include "image/TiHexSource.h"
+
+CHexImageReader::CHexImageReader(QIODevice &file, int subfamily, int bytesPerUnit, bool bigEndian)
+    : m_input(file)
+{
+    Detect(subfamily, bytesPerUnit, bigEndian);
+}
+
+CHexImageReader::~CHexImageReader() = default;
+
+void CHexImageReader::Detect(int subfamily, int bytesPerUnit, bool bigEndian)
+{
+    const int first = m_input.Get();
+    const int second = m_input.Get();
+    const int third = m_input.Get();
+    if (third < 0)
+        return;
+    if (first == 0x02 && second == '\r' && third == '\n') {
+        m_source = std::make_unique<CTiHexSource>(m_input, bytesPerUnit);
+        m_format = HexTiAscii;
+    } else if (first == '1' && second == '6' && third == '5') {
+        DetectCcsData(subfamily, bytesPerUnit, bigEndian);
+    } else if (first == 'S' && second == '0') {
+        DetectSRecords(bytesPerUnit);
+    }
+}
+
+void CHexImageReader::DetectCcsData(int subfamily, int bytesPerUnit, bool bigEndian)
+{
+    if (m_input.Get() != '1')
+        return;
+    auto source = std::make_unique<CCcsDataSource>(m_input, bytesPerUnit, subfamily, bigEndian);
+    if (!source->ReadHeader())
+        return;
+    m_source = std::move(source);
+    m_format = HexCcsData;
+}
+
+void CHexImageReader::DetectSRecords(int bytesPerUnit)
+{
+    m_input.SkipPast('S');
+    const int type = m_input.Get();
+    if (type >= '1' && type <= '3' && m_input.Rewind()) {
+        m_source = std::make_unique<CSRecordSource>(m_input, bytesPerUnit);
+        m_format = HexFormat(HexS1 + (type - '1'));
+    }
+}
+
+int CHexImageReader::ReadBlock(quint32 &address, quint8 *buffer, int capacity)
+{
+    if (m_source)
+        return m_source->ReadBlock(address, buffer, capacity);
+    if (!m_bUnknownFormatRead) {
+        m_bUnknownFormatRead = true;
+        thePrompter().ShowMessage(QStringLiteral("*** Error *** Unknown Hex File Format."));
+    }
+    return -1;
+}
+
+bool CHexImageReader::HasFailed() const
+{
+    return m_source ? m_source->HasFailed() : m_bUnknownFormatRead;
+}

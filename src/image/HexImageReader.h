@@ -1,0 +1,44 @@
+#pragma once
+
+#include "image/BufferedInput.h"
+#include "image/HexFormat.h"
+
+#include <QIODevice>
+
+#include <memory>
+
+class CImageBlockSource;
+
+// Reads a hex image file block by block: TI ASCII hex, Motorola S1/S2/S3
+// records or Code Composer saved data, detected from the first bytes. Each
+// block is a run of consecutive image bytes and the target address (in address
+// units) of its first byte. Format errors are shown through the prompter.
+class CHexImageReader {
+public:
+    // `file` is open for reading at its start and stays the caller's. Words of
+    // Code Composer data are split in the order `bigEndian` gives.
+    CHexImageReader(QIODevice &file, int subfamily, int bytesPerUnit, bool bigEndian);
+    ~CHexImageReader();
+    CHexImageReader(const CHexImageReader &) = delete;
+    CHexImageReader &operator=(const CHexImageReader &) = delete;
+
+    HexFormat GetFormat() const { return m_format; }
+    // Stores the next block in `buffer` (at most `capacity` bytes) and returns
+    // its byte count with its start in `address`; 0 when the caller should call
+    // again; -1 at the end of the image or after a failure (then HasFailed()).
+    int ReadBlock(quint32 &address, quint8 *buffer, int capacity);
+    // A format or read error ended the image early.
+    bool HasFailed() const;
+    // File position of the reading, for progress.
+    qint64 Position() const { return m_input.Position(); }
+
+private:
+    void Detect(int subfamily, int bytesPerUnit, bool bigEndian);
+    void DetectCcsData(int subfamily, int bytesPerUnit, bool bigEndian);
+    void DetectSRecords(int bytesPerUnit);
+
+    CBufferedInput m_input;
+    std::unique_ptr<CImageBlockSource> m_source;
+    HexFormat m_format = HexUnknown;
+    bool m_bUnknownFormatRead = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "image/BufferedInput.h"
+
+#include <QString>
+
+// Reads the image blocks of one file format. Keeps the rules every format
+// shares: a failure is shown once and ends the image, and blocks advance the
+// current address in target address units.
+class CImageBlockSource {
+public:
+    CImageBlockSource(CBufferedInput &input, int bytesPerUnit);
+    virtual ~CImageBlockSource() = default;
+    CImageBlockSource(const CImageBlockSource &) = delete;
+    CImageBlockSource &operator=(const CImageBlockSource &) = delete;
+
+    // The next block: its byte count (> 0) with `address` set, 0 when the caller
+    // should call again, -1 at the end of the image or after a failure.
+    int ReadBlock(quint32 &address, quint8 *buffer, int capacity);
+    bool HasFailed() const { return m_bFailed; }
+
+protected:
+    // The smallest capacity with which a block can hold anything.
+    virtual int MinimumCapacity() const { return m_nBytesPerUnit; }
+    // The format's own reading; `capacity` is at least MinimumCapacity().
+    virtual int ReadNext(quint32 &address, quint8 *buffer, int capacity) = 0;
+    // Shows `message` and ends the image after the block being gathered.
+    void Fail(const QString &message);
+    // Fails for a character where a hexadecimal digit must stand.
+    void FailInvalidDigit();
+    // Ends a block of `count` bytes at the current address and returns `count`.
+    int DeliverBlock(int count);
+
+    CBufferedInput &m_input;
+    const int m_nBytesPerUnit;
+    quint32 m_nCurrentAddress = 0;
+
+private:
+    bool m_bFailed = false;
+};

@@ -1,0 +1,144 @@
+#include "SRecordSource.h"
+
+#include "image/HexDigit.h"
+
+#include <algorithm>
+#include <cstring>
+
+int CSRecordSource::ReadNext(quint32 &address, quint8 *buffer, int capacity)
+{
+    if (!HasPendingBytes() && ParseRecord() != Next::Data)
+        return -1;
+    address = PendingAddress();
+    int count = TakeRecordBytes(buffer, capacity);
+    quint32 expected = address + quint32(count / m_nBytesPerUnit);
+    while (count < capacity && !HasPendingBytes()) {
+        if (ParseRecord() != Next::Data || m_nAddress != expected)
+            break;
+        const int taken = TakeRecordBytes(buffer + count, capacity - count);
+        if (taken == 0)
+            break;
+        count += taken;
+        expected += quint32(taken / m_nBytesPerUnit);
+    }
+    return count;
+}
+
+int CSRecordSource::TakeRecordBytes(quint8 *destination, int room)
+{
+    const int pending = m_nLength - m_nTaken;
+    int count = std::min(pending, room);
+    if (count < pending)
+        count -= count % m_nBytesPerUnit;
+    std::memcpy(destination, m_data.data() + m_nTaken, size_t(count));
+    m_nTaken += count;
+    return count;
+}
+
+CSRecordSource::Next CSRecordSource::ParseRecord()
+{
+    m_nLength = m_nTaken = 0;
+    while (!m_bEnded) {
+        if (!m_input.SkipPast('S'))
+            return Next::End;
+        const int type = m_input.Get();
+        switch (type) {
+        case '0':
+            continue;
+        case '1':
+        case '2':
+        case '3':
+            if (!ParseRecordBody(type - '1' + 2))
+                return Next::Failed;
+            ++m_nDataRecords;
+            if (m_nLength > 0)
+                return Next::Data;
+            continue;
+        case '5':
+        case '6':
+            if (!ParseRecordBody(type - '5' + 2) || !CheckCount(type))
+                return Next::Failed;
+            m_nLength = 0;
+            continue;
+        case '7':
+        case '8':
+        case '9':
+            m_bEnded = true;
+            break;
+        case -1:
+            FailCutOff();
+            return Next::Failed;
+        default:
+            Fail(QStringLiteral("Hex File Error: I don't understand the S%1 record yet.").arg(QChar(type)));
+            return Next::Failed;
+        }
+    }
+    return Next::End;
+}
+
+bool CSRecordSource::ParseRecordBody(int addressBytes)
+{
+    const quint8 *text = m_input.Peek(2);
+    quint8 count = 0;
+    if (!DecodeHexBytes(text, 1, &count))
+        return false;
+    // Address and checksum are read even when the count leaves no room for them.
+    const int length = std::max<int>(count, addressBytes + 1);
+    std::array<quint8, 256> bytes;
+    text = m_input.Peek(2 + 2 * length);
+    if (!DecodeHexBytes(text ? text + 2 : nullptr, length, bytes.data()))
+        return false;
+    m_input.Skip(2 + 2 * length);
+
+    unsigned sum = count;
+    m_nAddress = 0;
+    for (int i = 0; i < addressBytes; ++i) {
+        m_nAddress = (m_nAddress << 8) | bytes[size_t(i)];
+        sum += bytes[size_t(i)];
+    }
+    m_nLength = length - addressBytes - 1;
+    for (int i = 0; i < m_nLength; ++i)
+        sum += (m_data[size_t(i)] = bytes[size_t(addressBytes + i)]);
+    const quint8 checksum = bytes[size_t(length - 1)];
+    if (checksum != quint8(~sum)) {
+        m_nLength = 0;
+        Fail(QString::asprintf("Hex File Error: Invalid cksum mine/flash %4x  %4x", sum & 0xFF, unsigned(checksum)));
+        return false;
+    }
+    return true;
+}
+
+void CSRecordSource::FailCutOff()
+{
+    Fail(QStringLiteral("Hex File Error: S-record cut off by the end of the file."));
+}
+
+bool CSRecordSource::CheckCount(int type)
+{
+    const quint32 mask = type == '5' ? 0xFFFF : 0xFFFFFF;
+    if (m_nAddress == (m_nDataRecords & mask))
+        return true;
+    Fail(QStringLiteral("Hex File Error: The S%1 record counts %2 data records, but the file has %3.")
+             .arg(QChar(type))
+             .arg(m_nAddress)
+             .arg(m_nDataRecords));
+    return false;
+}
+
+bool CSRecordSource::DecodeHexBytes(const quint8 *text, int count, quint8 *bytes)
+{
+    if (text == nullptr) {
+        FailCutOff();
+        return false;
+    }
+    int invalid = 0;
+    for (int i = 0; i < count; ++i) {
+        const int value = HexDigit::PairValue(text + 2 * i);
+        invalid |= value;
+        bytes[i] = quint8(value);
+    }
+    if (invalid >= 0)
+        return true;
+    FailInvalidDigit();
+    return false;
+}

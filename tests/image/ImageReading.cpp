@@ -1,0 +1,93 @@
+#include "ImageReading.h"
+
+#include "image/HexImageReader.h"
+#include "support/RecordingPrompter.h"
+
+#include <QBitArray>
+#include <QBuffer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+ImageReading ReadImage(const QByteArray &content, const ReaderSetup &setup)
+{
+    constexpr int kMaxCalls = 1 << 22;
+    ScopedRecordingPrompter prompter;
+    QByteArray data = content;
+    QBuffer device(&data);
+    device.open(QIODevice::ReadOnly);
+    CHexImageReader reader(device, setup.subfamily, setup.bytesPerUnit, setup.bigEndian);
+    ImageReading reading;
+    reading.format = reader.GetFormat();
+    std::vector<quint8> buffer(size_t(setup.capacity) + 16, 0xA5);
+    reading.endless = true;
+    for (int call = 0; call < kMaxCalls; ++call) {
+        quint32 address = 0;
+        const int result = reader.ReadBlock(address, buffer.data(), setup.capacity);
+        if (result < 0) {
+            reading.endless = false;
+            break;
+        }
+        if (result == 0) {
+            ++reading.zeroResults;
+            continue;
+        }
+        EXPECT_LE(result, setup.capacity);
+        reading.blocks.append({address, QByteArray(reinterpret_cast<const char *>(buffer.data()), result)});
+    }
+    EXPECT_EQ(buffer[size_t(setup.capacity)], 0xA5) << "reader wrote past its capacity";
+    reading.failed = reader.HasFailed();
+    reading.messages = prompter->messages;
+    return reading;
+}
+
+QByteArray LayOut(const QList<ImageBlock> &blocks, int bytesPerUnit, quint64 low, quint64 high, char fill)
+{
+    QByteArray image(qsizetype(high - low), fill);
+    QBitArray written(image.size());
+    for (const ImageBlock &block : blocks) {
+        const quint64 start = quint64(block.address) * quint64(bytesPerUnit);
+        if (start < low || start + quint64(block.bytes.size()) > high) {
+            ADD_FAILURE() << "block at 0x" << std::hex << block.address << " lies outside the image";
+            continue;
+        }
+        for (qsizetype i = 0; i < block.bytes.size(); ++i) {
+            const qsizetype at = qsizetype(start - low) + i;
+            EXPECT_FALSE(written.testBit(at)) << "byte 0x" << std::hex << (start + quint64(i)) << " delivered twice";
+            written.setBit(at);
+            image[at] = block.bytes[i];
+        }
+    }
+    return image;
+}
+
+QByteArray SRecord(char type, quint32 address, const QByteArray &data)
+{
+    const int addressBytes = (type == '2' || type == '6' || type == '8') ? 3 : (type == '3' || type == '7') ? 4 : 2;
+    QByteArray body;
+    body.append(char(addressBytes + data.size() + 1));
+    for (int i = addressBytes - 1; i >= 0; --i)
+        body.append(char(address >> (8 * i)));
+    body.append(data);
+    unsigned sum = 0;
+    for (char byte : body)
+        sum += quint8(byte);
+    body.append(char(~sum));
+    return "S" + QByteArray(1, type) + body.toHex().toUpper() + "\r\n";
+}
+
+QByteArray RunSrecCat(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("srec_cat"), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    return process.readAllStandardOutput();
+}
+
+void PrintTo(const ImageBlock &block, std::ostream *os)
+{
+    *os << "{0x" << std::hex << block.address << ": " << block.bytes.toHex(' ').constData() << "}";
+}

@@ -4,6 +4,7 @@
 #include "app/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "target/ConnectionList.h"
+#include "target/DebuggerApplication.h"
 #include "target/TargetLink.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +122,57 @@ TEST(ConnectionList, ExaminingAgainRenewsTheSetup)
     EXPECT_CALL(*examined.factory, CreateSetup()).WillOnce(Return(examined.setup));
     examined.list.Examine(examined.link);
     EXPECT_EQ(examined.Texts(), QStringList {QStringLiteral("Disconnected")});
+}
+
+} // namespace
+
+namespace {
+
+TEST(ConnectionList, WithoutASetupFileEverySimulatedBoardCanBeConnected)
+{
+    QTemporaryDir config;
+    const ScopedEnvironment noSetup("CORVANE_SETUP", QByteArray());
+    const ScopedEnvironment configHome("XDG_CONFIG_HOME", config.path().toUtf8());
+    ScopedRecordingPrompter prompter;
+    CTargetLink link;
+    CConnectionList list;
+    list.Examine(link);
+    ASSERT_EQ(list.Entries().size(), 12);
+    EXPECT_EQ(list.Entries()[7].text, QStringLiteral("Simulator 64x (CPU)"));
+    EXPECT_EQ(list.Entries()[11].text, QStringLiteral("Disconnected"));
+
+    const quint32 itemData = list.Entries()[7].itemData;
+    qint32 family = 0;
+    qint32 subfamily = 0;
+    ASSERT_TRUE(link.Create(CConnectionList::BoardIndexOf(itemData), CConnectionList::ProcessorIndexOf(itemData),
+                            family, subfamily));
+    EXPECT_EQ(family, 320);
+    EXPECT_EQ(subfamily, 0x64);
+    ASSERT_NE(link.Application(), nullptr);
+    EXPECT_FALSE(link.Application()->IsVisible());
+    link.Application()->SetVisible(true);
+    EXPECT_TRUE(link.Application()->IsVisible());
+}
+
+TEST(ConnectionList, AMalformedSetupFileNamesItsLineAndConnectsNothing)
+{
+    SimScratch scratch;
+    scratch.WriteFile(QStringLiteral("setup.ini"), "[board B]\n[processor P]\nkind = sim\nsubfamily = 66x\n");
+    ScopedRecordingPrompter prompter;
+    theLog.Clear();
+    CTargetLink link;
+    CConnectionList list;
+    list.Examine(link);
+    EXPECT_TRUE(list.Entries().isEmpty());
+    const QString expected = scratch.Path(QStringLiteral("setup.ini")) + QStringLiteral(", line 4: unknown sub-family");
+    EXPECT_TRUE(QString::fromUtf8(theLog.Buffer()).contains(expected));
+    qint32 family = 0;
+    qint32 subfamily = 0;
+    theLog.Clear();
+    EXPECT_FALSE(link.Create(0, 0, family, subfamily));
+    const QString log = QString::fromUtf8(theLog.Buffer());
+    EXPECT_TRUE(log.contains(expected));
+    EXPECT_TRUE(log.endsWith(QStringLiteral("Failed to create Code Composer instance\r\n")));
 }
 
 } // namespace

@@ -70,15 +70,15 @@ bool CSimDspUser::LoadProgram(const QString &path)
     m_pComponent.reset();
     m_nLocation = kResetAddress;
 
-    SimComponentSpec spec;
+    SimComponentSettings settings;
     QString error;
-    if (CSimComponentFile::Parse(path, file.readAll(), spec, error) && spec.loadError)
+    if (CSimComponentFile::Parse(path, file.readAll(), settings, error) && settings.loadError)
         error = QStringLiteral("The simulated load of %1 failed (fault.load_error).").arg(path);
     if (error.isEmpty()) {
         m_pComponent = std::make_unique<CSimTargetComponent>(
-            spec, CSimStateFolder::OpenFlash(m_strBoard, m_strProcessor, spec.flashSize), m_subfamily,
+            settings, CSimStateFolder::OpenFlash(m_strBoard, m_strProcessor, settings.flashSize), m_subfamily,
             CSimStateFolder::UserDataPath(m_strBoard, m_strProcessor));
-        m_strMissingSymbol = spec.missingSymbol;
+        m_strMissingSymbol = settings.missingSymbol;
         m_nLocation = kEntryAddress;
     }
     DeliverLoadFinished(error);

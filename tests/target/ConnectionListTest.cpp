@@ -78,15 +78,6 @@ TEST(ConnectionList, ListsProcessorsInOrderSkippingBypassedOnes)
               (QStringList {QStringLiteral("Examining available hardware connections"), QString()}));
 }
 
-TEST(ConnectionList, ItemDataSplitsBackIntoBoardAndProcessor)
-{
-    const quint32 data = CConnectionList::MakeItemData(0x1A3, 0x12345);
-    EXPECT_TRUE(CConnectionList::IsHardwareConnection(data));
-    EXPECT_EQ(CConnectionList::BoardIndexOf(data), 0xA3);
-    EXPECT_EQ(CConnectionList::ProcessorIndexOf(data), 0x2345);
-    EXPECT_FALSE(CConnectionList::IsHardwareConnection(0));
-}
-
 TEST(ConnectionList, FailuresLeaveTheListEmptyWithoutDisconnected)
 {
     const Examined noSetup({}, 0, false);
@@ -114,14 +105,6 @@ TEST(ConnectionList, FindsTextIgnoringCaseFromTheSecondEntryOn)
 
     const Examined single({SetupBoard {QStringLiteral("A"), {Processor(QStringLiteral("CPU"))}}});
     EXPECT_EQ(single.list.FindExactText(QStringLiteral("a (cpu)")), 0);
-}
-
-TEST(ConnectionList, ExaminingAgainRenewsTheSetup)
-{
-    Examined examined({});
-    EXPECT_CALL(*examined.factory, CreateSetup()).WillOnce(Return(examined.setup));
-    examined.list.Examine(examined.link);
-    EXPECT_EQ(examined.Texts(), QStringList {QStringLiteral("Disconnected")});
 }
 
 } // namespace

@@ -14,6 +14,19 @@
 #include <QCoreApplication>
 #include <QFile>
 
+namespace {
+
+// The simulator's own block; a block of another backend is an invalid argument.
+CSimMemoryBlock &SimBlock(IDspMemory &block, const char *call)
+{
+    auto *simBlock = dynamic_cast<CSimMemoryBlock *>(&block);
+    if (!simBlock)
+        throw CAutomationError(CAutomationError::kInvalidArgument, QString::fromLatin1(call));
+    return *simBlock;
+}
+
+} // namespace
+
 CSimDspUser::CSimDspUser(const QString &board, const QString &processor, const SubfamilyInfo &subfamily,
                          bool bigEndian)
     : m_strBoard(board)
@@ -39,14 +52,6 @@ std::shared_ptr<IDspMemory> CSimDspUser::CreateMemory(const IDspValue &start, qi
     if (elementCount < 0 || quint64(elementCount) * quint64(m_pMemory->ElementBytes()) > CSimTargetMemory::kRamBytes)
         return nullptr;
     return std::make_shared<CSimMemoryBlock>(m_pMemory, m_pMemory->ByteAddress(start.Number()), elementCount, page);
-}
-
-static CSimMemoryBlock &SimBlock(IDspMemory &block, const char *call)
-{
-    auto *simBlock = dynamic_cast<CSimMemoryBlock *>(&block);
-    if (!simBlock)
-        throw CAutomationError(CAutomationError::kInvalidArgument, QString::fromLatin1(call));
-    return *simBlock;
 }
 
 bool CSimDspUser::ReadBlock(IDspMemory &block)

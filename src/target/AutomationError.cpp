@@ -1,0 +1,32 @@
+#include "AutomationError.h"
+
+#include "app/FailureReport.h"
+
+CAutomationError::CAutomationError(qint32 status, const QString &call)
+    : std::runtime_error(QStringLiteral("Automation error 0x%1 in %2.")
+                             .arg(quint32(status), 8, 16, QLatin1Char('0'))
+                             .arg(call)
+                             .toStdString())
+    , m_nStatus(status)
+    , m_strCall(call)
+{
+}
+
+QString CAutomationError::Text() const
+{
+    return QString::fromStdString(what());
+}
+
+bool RunAtEventLoopBoundary(const std::function<void()> &step,
+                            const std::function<void(const CAutomationError &)> &onFailure)
+{
+    try {
+        step();
+        return true;
+    } catch (const CAutomationError &error) {
+        ReportFailure(error.Text() + QStringLiteral("\r\n"));
+        if (onFailure)
+            onFailure(error);
+        return false;
+    }
+}

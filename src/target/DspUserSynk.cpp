@@ -1,0 +1,24 @@
+#include "DspUserSynk.h"
+
+#include "AutomationError.h"
+#include "CommMessageReceiver.h"
+#include "DspValue.h"
+
+void DspUserSynk::OnLoadFinished(const QString &error)
+{
+    m_bLoadFinished = true;
+    m_strLoadError = error;
+}
+
+void DspUserSynk::OnHalted(const std::shared_ptr<IDspValue> &location)
+{
+    ICommMessageReceiver *receiver = m_pNotifyReceiver;
+    if (!location || !receiver)
+        return;
+    RunAtEventLoopBoundary(
+        [&] {
+            if (location->Number() == m_nBreakpointAddress)
+                receiver->OnCommMessage();
+        },
+        [receiver](const CAutomationError &error) { receiver->OnCommFailure(error); });
+}

@@ -1,0 +1,8 @@
+#include "FileDebuggerSetup.h"
+
+#include "SetupFile.h"
+
+SetupBoardList CFileDebuggerSetup::BoardList()
+{
+    return CSetupFile::Load();
+}

@@ -41,4 +41,4 @@ fuzz: setup
 	$(FUZZ_BUILD_DIR)/fuzz/contents-codec-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/contents fuzz/corpus/contents
 	$(FUZZ_BUILD_DIR)/fuzz/text-config-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/text fuzz/corpus/text
 	mkdir -p $(FUZZ_BUILD_DIR)/corpus/image
-	$(FUZZ_BUILD_DIR)/fuzz/hex-image-reader-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/image fuzz/corpus/srecords fuzz/corpus/tiascii fuzz/corpus/ccsdata
+	$(FUZZ_BUILD_DIR)/fuzz/hex-image-reader-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/image fuzz/corpus/image

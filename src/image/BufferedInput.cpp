@@ -1,5 +1,7 @@
 #include "BufferedInput.h"
 
+#include <cstring>
+
 CBufferedInput::CBufferedInput(QIODevice &device)
     : m_device(device)
     , m_buffer(size_t(kChunkBytes))
@@ -8,19 +10,38 @@ CBufferedInput::CBufferedInput(QIODevice &device)
 {
 }
 
-bool CBufferedInput::Refill()
+bool CBufferedInput::Fill(qsizetype count)
 {
-    if (m_bReadError)
-        return false;
-    const qint64 count = m_device.read(reinterpret_cast<char *>(m_buffer.data()), kChunkBytes);
-    if (count < 0)
-        m_bReadError = true;
-    if (count <= 0)
-        return false;
-    m_bufferStart += m_end;
-    m_cursor = 0;
-    m_end = qsizetype(count);
-    return true;
+    const qsizetype unread = m_end - m_cursor;
+    if (m_cursor > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_cursor, size_t(unread));
+        m_bufferStart += m_cursor;
+        m_cursor = 0;
+        m_end = unread;
+    }
+    while (m_end < count && !m_bReadError) {
+        const qint64 read = m_device.read(reinterpret_cast<char *>(m_buffer.data()) + m_end, kChunkBytes - m_end);
+        if (read < 0)
+            m_bReadError = true;
+        if (read <= 0)
+            break;
+        m_end += qsizetype(read);
+    }
+    return m_end >= count;
+}
+
+bool CBufferedInput::SkipPast(quint8 byte)
+{
+    for (;;) {
+        const void *found = std::memchr(m_buffer.data() + m_cursor, byte, size_t(m_end - m_cursor));
+        if (found != nullptr) {
+            m_cursor = static_cast<const quint8 *>(found) - m_buffer.data() + 1;
+            return true;
+        }
+        m_cursor = m_end;
+        if (!Fill(1))
+            return false;
+    }
 }
 
 bool CBufferedInput::Rewind()

@@ -16,10 +16,22 @@ public:
     // The next byte (0 to 255), or -1 at the end of the data or after a read error.
     int Get()
     {
-        if (m_cursor < m_end || Refill())
+        if (m_cursor < m_end || Fill(1))
             return m_buffer[size_t(m_cursor++)];
         return -1;
     }
+    // The next `count` bytes (at most kChunkBytes) in one piece without consuming
+    // them, or nullptr when fewer are left.
+    const quint8 *Peek(qsizetype count)
+    {
+        if (m_end - m_cursor >= count || Fill(count))
+            return m_buffer.data() + m_cursor;
+        return nullptr;
+    }
+    // Consumes `count` bytes that Peek has shown.
+    void Skip(qsizetype count) { m_cursor += count; }
+    // Consumes bytes up to and including the next `byte`; false at the end of the data.
+    bool SkipPast(quint8 byte);
     // Device position of the next byte Get returns.
     qint64 Position() const { return m_bufferStart + m_cursor; }
     // Goes back to the start position; false if the device cannot go back.
@@ -27,7 +39,8 @@ public:
     bool HasReadError() const { return m_bReadError; }
 
 private:
-    bool Refill();
+    // Moves the unread bytes to the front and reads until `count` are there or the data ends.
+    bool Fill(qsizetype count);
 
     QIODevice &m_device;
     std::vector<quint8> m_buffer;

@@ -27,4 +27,20 @@ inline int Value(int c)
     return c >= 0 ? kTable[size_t(c & 0xFF)] : -1;
 }
 
+// The byte that two hexadecimal digits at `text` stand for, or -1 when either is no digit.
+inline int PairValue(const unsigned char *text)
+{
+    static const std::array<short, 65536> pairs = [] {
+        std::array<short, 65536> table{};
+        for (int first = 0; first < 256; ++first)
+            for (int second = 0; second < 256; ++second) {
+                const int high = kTable[size_t(first)];
+                const int low = kTable[size_t(second)];
+                table[size_t(first << 8 | second)] = short(high < 0 || low < 0 ? -1 : high << 4 | low);
+            }
+        return table;
+    }();
+    return pairs[size_t(text[0] << 8 | text[1])];
+}
+
 } // namespace HexDigit

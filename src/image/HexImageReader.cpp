@@ -43,10 +43,7 @@ void CHexImageReader::DetectCcsData(int subfamily, int bytesPerUnit, bool bigEnd
 
 void CHexImageReader::DetectSRecords(int bytesPerUnit)
 {
-    int c;
-    do
-        c = m_input.Get();
-    while (c >= 0 && c != 'S');
+    m_input.SkipPast('S');
     const int type = m_input.Get();
     if (type >= '1' && type <= '3' && m_input.Rewind()) {
         m_source = std::make_unique<CSRecordSource>(m_input, bytesPerUnit);

@@ -39,11 +39,7 @@ CSRecordSource::Next CSRecordSource::ParseRecord()
 {
     m_nLength = m_nTaken = 0;
     while (!m_bEnded) {
-        int c;
-        do
-            c = m_input.Get();
-        while (c >= 0 && c != 'S');
-        if (c < 0)
+        if (!m_input.SkipPast('S'))
             return Next::End;
         const int type = m_input.Get();
         switch (type) {
@@ -82,29 +78,30 @@ CSRecordSource::Next CSRecordSource::ParseRecord()
 
 bool CSRecordSource::ParseRecordBody(int addressBytes)
 {
+    const quint8 *text = m_input.Peek(2);
     quint8 count = 0;
-    if (!ReadHexByte(count))
+    if (!DecodeHexBytes(text, 1, &count))
         return false;
+    // Address and checksum are read even when the count leaves no room for them.
+    const int length = std::max<int>(count, addressBytes + 1);
+    std::array<quint8, 256> bytes;
+    text = m_input.Peek(2 + 2 * length);
+    if (!DecodeHexBytes(text ? text + 2 : nullptr, length, bytes.data()))
+        return false;
+    m_input.Skip(2 + 2 * length);
+
     unsigned sum = count;
     m_nAddress = 0;
     for (int i = 0; i < addressBytes; ++i) {
-        quint8 byte = 0;
-        if (!ReadHexByte(byte))
-            return false;
-        m_nAddress = (m_nAddress << 8) | byte;
-        sum += byte;
+        m_nAddress = (m_nAddress << 8) | bytes[size_t(i)];
+        sum += bytes[size_t(i)];
     }
-    for (int remaining = count - addressBytes; remaining > 1; --remaining) {
-        quint8 byte = 0;
-        if (!ReadHexByte(byte))
-            return false;
-        m_data[size_t(m_nLength++)] = byte;
-        sum += byte;
-    }
-    quint8 checksum = 0;
-    if (!ReadHexByte(checksum))
-        return false;
+    m_nLength = length - addressBytes - 1;
+    for (int i = 0; i < m_nLength; ++i)
+        sum += (m_data[size_t(i)] = bytes[size_t(addressBytes + i)]);
+    const quint8 checksum = bytes[size_t(length - 1)];
     if (checksum != quint8(~sum)) {
+        m_nLength = 0;
         Fail(QString::asprintf("Hex File Error: Invalid cksum mine/flash %4x  %4x", sum & 0xFF, unsigned(checksum)));
         return false;
     }
@@ -128,20 +125,20 @@ bool CSRecordSource::CheckCount(int type)
     return false;
 }
 
-bool CSRecordSource::ReadHexByte(quint8 &value)
+bool CSRecordSource::DecodeHexBytes(const quint8 *text, int count, quint8 *bytes)
 {
-    const int first = m_input.Get();
-    const int second = m_input.Get();
-    if (second < 0) {
+    if (text == nullptr) {
         FailCutOff();
         return false;
     }
-    const int high = HexDigit::Value(first);
-    const int low = HexDigit::Value(second);
-    if ((high | low) < 0) {
-        FailInvalidDigit();
-        return false;
+    int invalid = 0;
+    for (int i = 0; i < count; ++i) {
+        const int value = HexDigit::PairValue(text + 2 * i);
+        invalid |= value;
+        bytes[i] = quint8(value);
     }
-    value = quint8((high << 4) | low);
-    return true;
+    if (invalid >= 0)
+        return true;
+    FailInvalidDigit();
+    return false;
 }

@@ -24,7 +24,8 @@ private:
     bool ParseRecordBody(int addressBytes);
     void FailCutOff();
     bool CheckCount(int type);
-    bool ReadHexByte(quint8 &value);
+    // Decodes `count` bytes of two hexadecimal digits each; `text` is null when the file ended.
+    bool DecodeHexBytes(const quint8 *text, int count, quint8 *bytes);
     // Moves as many pending record bytes as fit into `room`, whole address units when split.
     int TakeRecordBytes(quint8 *destination, int room);
     bool HasPendingBytes() const { return m_nTaken < m_nLength; }

@@ -25,6 +25,7 @@ struct ConformanceCase {
     bool gaps;
     int recordBytes;       // srec_cat's output block size
     unsigned seed;
+    int maxPieceUnits = 900; // large pieces make the text span several input buffers
 };
 
 QList<Piece> RandomPieces(const ConformanceCase &c)
@@ -36,7 +37,7 @@ QList<Piece> RandomPieces(const ConformanceCase &c)
     for (int i = 0; i < 4; ++i) {
         Piece piece;
         piece.byteAddress = address;
-        piece.data.resize(qsizetype(std::uniform_int_distribution<int>(1, 900)(random) * unit));
+        piece.data.resize(qsizetype(std::uniform_int_distribution<int>(1, c.maxPieceUnits)(random) * unit));
         for (char &byte : piece.data)
             byte = char(random());
         address += quint64(piece.data.size());
@@ -164,6 +165,8 @@ const ConformanceCase kCases[] = {
     {"TiAscii_bytes_gaps", HexTiAscii, 1, 0x8000, true, 16, 9},
     {"TiAscii_words_gaps", HexTiAscii, 2, 0x123450, true, 16, 10},
     {"TiAscii_bytes_contiguous", HexTiAscii, 1, 0x0, false, 16, 11},
+    {"S3_large_gaps", HexS3, 2, 0x01000000, true, 32, 12, 150000},
+    {"TiAscii_large_gaps", HexTiAscii, 1, 0x10000, true, 16, 13, 100000},
 };
 
 INSTANTIATE_TEST_SUITE_P(SrecCat, ImageConformance, ::testing::ValuesIn(kCases),

@@ -63,6 +63,21 @@ QByteArray LayOut(const QList<ImageBlock> &blocks, int bytesPerUnit, quint64 low
     return image;
 }
 
+QByteArray SRecord(char type, quint32 address, const QByteArray &data)
+{
+    const int addressBytes = (type == '2' || type == '6' || type == '8') ? 3 : (type == '3' || type == '7') ? 4 : 2;
+    QByteArray body;
+    body.append(char(addressBytes + data.size() + 1));
+    for (int i = addressBytes - 1; i >= 0; --i)
+        body.append(char(address >> (8 * i)));
+    body.append(data);
+    unsigned sum = 0;
+    for (char byte : body)
+        sum += quint8(byte);
+    body.append(char(~sum));
+    return "S" + QByteArray(1, type) + body.toHex().toUpper() + "\r\n";
+}
+
 QByteArray RunSrecCat(const QStringList &arguments)
 {
     QProcess process;
@@ -70,4 +85,9 @@ QByteArray RunSrecCat(const QStringList &arguments)
     EXPECT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
     return process.readAllStandardOutput();
+}
+
+void PrintTo(const ImageBlock &block, std::ostream *os)
+{
+    *os << "{0x" << std::hex << block.address << ": " << block.bytes.toHex(' ').constData() << "}";
 }

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <ostream>
+
 // One block as CHexImageReader delivered it.
 struct ImageBlock {
     quint32 address = 0;
@@ -38,5 +40,10 @@ ImageReading ReadImage(const QByteArray &content, const ReaderSetup &setup = {})
 // test for bytes outside the range or delivered twice.
 QByteArray LayOut(const QList<ImageBlock> &blocks, int bytesPerUnit, quint64 low, quint64 high, char fill);
 
+// One S-record with its count and checksum; the address width follows the type.
+QByteArray SRecord(char type, quint32 address, const QByteArray &data = {});
+
 // Runs srec_cat with `arguments` and returns its standard output; fails the test when it fails.
 QByteArray RunSrecCat(const QStringList &arguments);
+
+void PrintTo(const ImageBlock &block, std::ostream *os);

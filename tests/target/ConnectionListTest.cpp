@@ -4,6 +4,7 @@
 #include "app/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "target/ConnectionList.h"
+#include "target/DebuggerApplication.h"
 #include "target/TargetLink.h"
 
 #include <gtest/gtest.h>
@@ -77,15 +78,6 @@ TEST(ConnectionList, ListsProcessorsInOrderSkippingBypassedOnes)
               (QStringList {QStringLiteral("Examining available hardware connections"), QString()}));
 }
 
-TEST(ConnectionList, ItemDataSplitsBackIntoBoardAndProcessor)
-{
-    const quint32 data = CConnectionList::MakeItemData(0x1A3, 0x12345);
-    EXPECT_TRUE(CConnectionList::IsHardwareConnection(data));
-    EXPECT_EQ(CConnectionList::BoardIndexOf(data), 0xA3);
-    EXPECT_EQ(CConnectionList::ProcessorIndexOf(data), 0x2345);
-    EXPECT_FALSE(CConnectionList::IsHardwareConnection(0));
-}
-
 TEST(ConnectionList, FailuresLeaveTheListEmptyWithoutDisconnected)
 {
     const Examined noSetup({}, 0, false);
@@ -115,12 +107,55 @@ TEST(ConnectionList, FindsTextIgnoringCaseFromTheSecondEntryOn)
     EXPECT_EQ(single.list.FindExactText(QStringLiteral("a (cpu)")), 0);
 }
 
-TEST(ConnectionList, ExaminingAgainRenewsTheSetup)
+} // namespace
+
+namespace {
+
+TEST(ConnectionList, WithoutASetupFileEverySimulatedBoardCanBeConnected)
 {
-    Examined examined({});
-    EXPECT_CALL(*examined.factory, CreateSetup()).WillOnce(Return(examined.setup));
-    examined.list.Examine(examined.link);
-    EXPECT_EQ(examined.Texts(), QStringList {QStringLiteral("Disconnected")});
+    QTemporaryDir config;
+    const ScopedEnvironment noSetup("CORVANE_SETUP", QByteArray());
+    const ScopedEnvironment configHome("XDG_CONFIG_HOME", config.path().toUtf8());
+    ScopedRecordingPrompter prompter;
+    CTargetLink link;
+    CConnectionList list;
+    list.Examine(link);
+    ASSERT_EQ(list.Entries().size(), 12);
+    EXPECT_EQ(list.Entries()[7].text, QStringLiteral("Simulator 64x (CPU)"));
+    EXPECT_EQ(list.Entries()[11].text, QStringLiteral("Disconnected"));
+
+    const quint32 itemData = list.Entries()[7].itemData;
+    qint32 family = 0;
+    qint32 subfamily = 0;
+    ASSERT_TRUE(link.Create(CConnectionList::BoardIndexOf(itemData), CConnectionList::ProcessorIndexOf(itemData),
+                            family, subfamily));
+    EXPECT_EQ(family, 320);
+    EXPECT_EQ(subfamily, 0x64);
+    ASSERT_NE(link.Application(), nullptr);
+    EXPECT_FALSE(link.Application()->IsVisible());
+    link.Application()->SetVisible(true);
+    EXPECT_TRUE(link.Application()->IsVisible());
+}
+
+TEST(ConnectionList, AMalformedSetupFileNamesItsLineAndConnectsNothing)
+{
+    SimScratch scratch;
+    scratch.WriteFile(QStringLiteral("setup.ini"), "[board B]\n[processor P]\nkind = sim\nsubfamily = 66x\n");
+    ScopedRecordingPrompter prompter;
+    theLog.Clear();
+    CTargetLink link;
+    CConnectionList list;
+    list.Examine(link);
+    EXPECT_TRUE(list.Entries().isEmpty());
+    const QString expected = scratch.Path(QStringLiteral("setup.ini")) + QStringLiteral(", line 4: unknown sub-family");
+    EXPECT_TRUE(QString::fromUtf8(theLog.Buffer()).contains(expected));
+    qint32 family = 0;
+    qint32 subfamily = 0;
+    theLog.Clear();
+    EXPECT_FALSE(link.Create(0, 0, family, subfamily));
+    const QString log = QString::fromUtf8(theLog.Buffer());
+    EXPECT_TRUE(log.contains(expected));
+    EXPECT_TRUE(log.endsWith(QStringLiteral("Failed to create Code Composer instance\r\n")));
 }
 
 } // namespace

@@ -6,36 +6,36 @@
 
 namespace {
 
-bool ParseLines(const QStringList &lines, SimComponentSpec &spec, QString &error)
+bool ParseLines(const QStringList &lines, SimComponentSettings &settings, QString &error)
 {
     return CSimComponentFile::Parse(QStringLiteral("cvtc.txt"),
-                                    (QStringList {CSimComponentFile::kFirstLine} + lines).join(u'\n').toUtf8(), spec,
+                                    (QStringList {CSimComponentFile::kFirstLine} + lines).join(u'\n').toUtf8(), settings,
                                     error);
 }
 
 TEST(SimComponentFile, DefaultsWithoutKeys)
 {
-    SimComponentSpec spec;
-    spec.protocol = 9;
+    SimComponentSettings settings;
+    settings.protocol = 9;
     QString error;
-    ASSERT_TRUE(ParseLines({}, spec, error));
-    EXPECT_EQ(spec.protocol, 4);
-    EXPECT_EQ(spec.buffer, 4096);
-    EXPECT_EQ(spec.versionMajor, 1);
-    EXPECT_EQ(spec.versionMinor, 0);
-    EXPECT_EQ(spec.flashBase, 0u);
-    EXPECT_EQ(spec.flashSize, 0x40000u);
-    EXPECT_EQ(spec.eraseSeconds, 2);
-    EXPECT_EQ(spec.edit, 1);
-    EXPECT_EQ(spec.programKibPerSecond, 0u);
-    EXPECT_FALSE(spec.stuckBits || spec.wrongEcho || spec.noAnswer || spec.loadError);
-    EXPECT_EQ(spec.dropWrite, 0u);
-    EXPECT_TRUE(spec.missingSymbol.isEmpty());
+    ASSERT_TRUE(ParseLines({}, settings, error));
+    EXPECT_EQ(settings.protocol, 4);
+    EXPECT_EQ(settings.buffer, 4096);
+    EXPECT_EQ(settings.versionMajor, 1);
+    EXPECT_EQ(settings.versionMinor, 0);
+    EXPECT_EQ(settings.flashBase, 0u);
+    EXPECT_EQ(settings.flashSize, 0x40000u);
+    EXPECT_EQ(settings.eraseSeconds, 2);
+    EXPECT_EQ(settings.edit, 1);
+    EXPECT_EQ(settings.programKibPerSecond, 0u);
+    EXPECT_FALSE(settings.stuckBits || settings.wrongEcho || settings.noAnswer || settings.loadError);
+    EXPECT_EQ(settings.dropWrite, 0u);
+    EXPECT_TRUE(settings.missingSymbol.isEmpty());
 }
 
 TEST(SimComponentFile, ReadsEveryKeyInAnyNumberNotation)
 {
-    SimComponentSpec spec;
+    SimComponentSettings settings;
     QString error;
     ASSERT_TRUE(ParseLines({QStringLiteral("protocol = 3   # older"), QStringLiteral("buffer=0x300"),
                             QStringLiteral("version = 2.15"), QStringLiteral("flash_base = 8000H"),
@@ -45,25 +45,25 @@ TEST(SimComponentFile, ReadsEveryKeyInAnyNumberNotation)
                             QStringLiteral("fault.wrong_echo = 14"), QStringLiteral("fault.no_answer = 3"),
                             QStringLiteral("fault.missing_symbol = theMessage"),
                             QStringLiteral("fault.load_error = 1"), QStringLiteral("# done")},
-                           spec, error))
+                           settings, error))
         << error.toStdString();
-    EXPECT_EQ(spec.protocol, 3);
-    EXPECT_EQ(spec.buffer, 0x300);
-    EXPECT_EQ(spec.versionMajor, 2);
-    EXPECT_EQ(spec.versionMinor, 15);
-    EXPECT_EQ(spec.flashBase, 0x8000u);
-    EXPECT_EQ(spec.flashSize, 0x8000u);
-    EXPECT_EQ(spec.eraseSeconds, 15);
-    EXPECT_EQ(spec.edit, 0);
-    EXPECT_EQ(spec.programKibPerSecond, 15u);
-    ASSERT_TRUE(spec.stuckBits);
-    EXPECT_EQ(spec.stuckBits->offset, 0x10u);
-    EXPECT_EQ(spec.stuckBits->mask, 0x81);
-    EXPECT_EQ(spec.dropWrite, 2u);
-    EXPECT_EQ(spec.wrongEcho, 14);
-    EXPECT_EQ(spec.noAnswer, 3);
-    EXPECT_EQ(spec.missingSymbol, QStringLiteral("theMessage"));
-    EXPECT_TRUE(spec.loadError);
+    EXPECT_EQ(settings.protocol, 3);
+    EXPECT_EQ(settings.buffer, 0x300);
+    EXPECT_EQ(settings.versionMajor, 2);
+    EXPECT_EQ(settings.versionMinor, 15);
+    EXPECT_EQ(settings.flashBase, 0x8000u);
+    EXPECT_EQ(settings.flashSize, 0x8000u);
+    EXPECT_EQ(settings.eraseSeconds, 15);
+    EXPECT_EQ(settings.edit, 0);
+    EXPECT_EQ(settings.programKibPerSecond, 15u);
+    ASSERT_TRUE(settings.stuckBits);
+    EXPECT_EQ(settings.stuckBits->offset, 0x10u);
+    EXPECT_EQ(settings.stuckBits->mask, 0x81);
+    EXPECT_EQ(settings.dropWrite, 2u);
+    EXPECT_EQ(settings.wrongEcho, 14);
+    EXPECT_EQ(settings.noAnswer, 3);
+    EXPECT_EQ(settings.missingSymbol, QStringLiteral("theMessage"));
+    EXPECT_TRUE(settings.loadError);
 }
 
 TEST(SimComponentFile, RefusesBadLinesNamingTheLine)
@@ -86,9 +86,9 @@ TEST(SimComponentFile, RefusesBadLinesNamingTheLine)
              Case {QStringLiteral("fault.missing_symbol = main"), "theMessage or doMessageProc"},
              Case {QStringLiteral("fault.load_error = 2"), "from 0 to 1"},
          }) {
-        SimComponentSpec spec;
+        SimComponentSettings settings;
         QString error;
-        EXPECT_FALSE(ParseLines({QStringLiteral("# fine"), c.line}, spec, error)) << c.line.toStdString();
+        EXPECT_FALSE(ParseLines({QStringLiteral("# fine"), c.line}, settings, error)) << c.line.toStdString();
         EXPECT_TRUE(error.startsWith(QStringLiteral("cvtc.txt, line 3: "))) << error.toStdString();
         EXPECT_TRUE(error.contains(QLatin1String(c.phrase))) << error.toStdString();
     }
@@ -96,11 +96,11 @@ TEST(SimComponentFile, RefusesBadLinesNamingTheLine)
 
 TEST(SimComponentFile, RefusesADuplicateKeyAndAMissingFirstLine)
 {
-    SimComponentSpec spec;
+    SimComponentSettings settings;
     QString error;
-    EXPECT_FALSE(ParseLines({QStringLiteral("edit = 1"), QStringLiteral("edit = 0")}, spec, error));
+    EXPECT_FALSE(ParseLines({QStringLiteral("edit = 1"), QStringLiteral("edit = 0")}, settings, error));
     EXPECT_TRUE(error.contains(QLatin1String("given twice")));
-    EXPECT_FALSE(CSimComponentFile::Parse(QStringLiteral("a.out"), QByteArray("\x7F" "ELF\x01\x01"), spec, error));
+    EXPECT_FALSE(CSimComponentFile::Parse(QStringLiteral("a.out"), QByteArray("\x7F" "ELF\x01\x01"), settings, error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("a.out, line 1: not a simulated target component file")));
 }
 

@@ -22,18 +22,6 @@ const quint8 *Data(const QByteArray &bytes)
     return reinterpret_cast<const quint8 *>(bytes.constData());
 }
 
-TEST(SimFlash, ProgrammingOnlyClearsBitsAndEraseSetsThem)
-{
-    SimScratch scratch;
-    CSimFlash flash(scratch.Path(QStringLiteral("f.flash")), 16);
-    EXPECT_EQ(flash.Read(0, 4), Bytes({0xFF, 0xFF, 0xFF, 0xFF}));
-    flash.Program(1, Data(Bytes({0xF0, 0x3C})), 2);
-    flash.Program(1, Data(Bytes({0x0F, 0xFF})), 2);   // over programmed bytes, without an erase
-    EXPECT_EQ(flash.Read(0, 4), Bytes({0xFF, 0x00, 0x3C, 0xFF}));
-    flash.Erase();
-    EXPECT_EQ(flash.Read(0, 4), Bytes({0xFF, 0xFF, 0xFF, 0xFF}));
-}
-
 TEST(SimFlash, BytesBeyondTheEndAreNotStoredAndReadErased)
 {
     SimScratch scratch;
@@ -43,17 +31,6 @@ TEST(SimFlash, BytesBeyondTheEndAreNotStoredAndReadErased)
     EXPECT_EQ(flash.Read(0xFFFFFFFF, 2), Bytes({0xFF, 0xFF}));
     // The checksum covers the bytes that are really stored.
     EXPECT_EQ(flash.Checksum(2, 4), 0x0033);
-}
-
-TEST(SimFlash, ChecksumIsTheComponentsEndAroundCarrySum)
-{
-    SimScratch scratch;
-    CSimFlash flash(scratch.Path(QStringLiteral("f.flash")), 258);
-    EXPECT_EQ(flash.Checksum(0, 257), 0xFFFF);
-    EXPECT_EQ(flash.Checksum(0, 258), 0x00FF);
-    flash.Program(0, Data(Bytes({0x01, 0x02, 0x03})), 3);
-    EXPECT_EQ(flash.Checksum(0, 3), 0x0006);
-    EXPECT_EQ(flash.Checksum(0, 0), 0x0000);
 }
 
 TEST(SimFlash, StuckBitsAlwaysReadZero)

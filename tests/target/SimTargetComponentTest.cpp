@@ -37,9 +37,9 @@ QByteArray Pattern(int count, int seed = 1)
 
 // A component of `subfamily` over a fresh flash in a scratch folder.
 struct Component {
-    explicit Component(const SimComponentSpec &spec = {}, qint32 subfamily = 0x64)
-        : flash(std::make_shared<CSimFlash>(scratch.Path(QStringLiteral("f.flash")), spec.flashSize))
-        , component(spec, flash, *FindSubfamily(subfamily), scratch.Path(QStringLiteral("f.userdata")))
+    explicit Component(const SimComponentSettings &settings = {}, qint32 subfamily = 0x64)
+        : flash(std::make_shared<CSimFlash>(scratch.Path(QStringLiteral("f.flash")), settings.flashSize))
+        , component(settings, flash, *FindSubfamily(subfamily), scratch.Path(QStringLiteral("f.userdata")))
     {
     }
 
@@ -55,16 +55,16 @@ struct Component {
 
 TEST(SimTargetComponent, AnswersTheInformationRequests)
 {
-    SimComponentSpec spec;
-    spec.protocol = 3;
-    spec.buffer = 768;
-    spec.versionMajor = 2;
-    spec.versionMinor = 15;
-    spec.flashBase = 0x12348000;
-    spec.flashSize = 0x20000;
-    spec.eraseSeconds = 7;
-    spec.edit = 0;
-    Component c(spec);
+    SimComponentSettings settings;
+    settings.protocol = 3;
+    settings.buffer = 768;
+    settings.versionMajor = 2;
+    settings.versionMinor = 15;
+    settings.flashBase = 0x12348000;
+    settings.flashSize = 0x20000;
+    settings.eraseSeconds = 7;
+    settings.edit = 0;
+    Component c(settings);
     struct Case {
         CommandCode code;
         std::vector<quint16> words;
@@ -112,9 +112,9 @@ TEST(SimTargetComponent, OffsetsCountAddressUnits)
 
 TEST(SimTargetComponent, TransfersStopAtTheBuffer)
 {
-    SimComponentSpec spec;
-    spec.buffer = 256;
-    Component c(spec);
+    SimComponentSettings settings;
+    settings.buffer = 256;
+    Component c(settings);
     c.Ask(CommandCode::WriteFlash, {0, 0, 400}, Pattern(400));
     EXPECT_EQ(c.flash->Read(0, 257), Pattern(256) + QByteArray(1, char(0xFF)));
     EXPECT_EQ(c.Ask(CommandCode::ReadFlash, {0, 0, 1000}).DataLength(), 256);
@@ -130,10 +130,10 @@ TEST(SimTargetComponent, TranslatesOffsetsToTargetAddresses)
     };
     for (const Case &k : {Case {0x64, 4, 0x90000000, 0x90000100}, Case {0x54, 4, 0x8000, 0x8100},
                           Case {0x55, 4, 0x4000, 0x8100}, Case {0x55, 3, 0x4000, 0x4100}}) {
-        SimComponentSpec spec;
-        spec.protocol = k.protocol;
-        spec.flashBase = k.flashBase;
-        Component c(spec, k.subfamily);
+        SimComponentSettings settings;
+        settings.protocol = k.protocol;
+        settings.flashBase = k.flashBase;
+        Component c(settings, k.subfamily);
         CommMessage request;
         request.SetCommand(CommandCode::TranslateAddresses);
         request.SetParam(0, 16);
@@ -161,12 +161,12 @@ TEST(SimTargetComponent, AppendsUserData)
 
 TEST(SimTargetComponent, FaultsBehaveAsConfigured)
 {
-    SimComponentSpec spec;
-    spec.wrongEcho = quint16(CommandCode::GetVersionId);
-    spec.noAnswer = quint16(CommandCode::EraseFlash);
-    spec.dropWrite = 2;
-    spec.stuckBits = SimComponentSpec::StuckBits {5, 0x01};
-    Component c(spec);
+    SimComponentSettings settings;
+    settings.wrongEcho = quint16(CommandCode::GetVersionId);
+    settings.noAnswer = quint16(CommandCode::EraseFlash);
+    settings.dropWrite = 2;
+    settings.stuckBits = SimComponentSettings::StuckBits {5, 0x01};
+    Component c(settings);
     EXPECT_EQ(c.Ask(CommandCode::GetVersionId).Command(), 0);
     EXPECT_EQ(c.Ask(CommandCode::GetVersionId).Param(0), 1);   // the answer itself is there
     EXPECT_TRUE(c.Ask(CommandCode::GetFlashSize).IsAnswerTo(CommandCode::GetFlashSize));
@@ -181,15 +181,15 @@ TEST(SimTargetComponent, FaultsBehaveAsConfigured)
 
 TEST(SimTargetComponent, DurationsFollowTheEraseTimeAndProgrammingSpeed)
 {
-    SimComponentSpec spec;
-    spec.eraseSeconds = 3;
-    spec.programKibPerSecond = 4;
-    Component c(spec);
+    SimComponentSettings settings;
+    settings.eraseSeconds = 3;
+    settings.programKibPerSecond = 4;
+    Component c(settings);
     EXPECT_EQ(c.component.DurationMs(Request(CommandCode::EraseFlash)), 3000);
     EXPECT_EQ(c.component.DurationMs(Request(CommandCode::WriteFlash, {0, 0, 2048})), 500);
     EXPECT_EQ(c.component.DurationMs(Request(CommandCode::GetChecksum)), 0);
-    spec.programKibPerSecond = 0;
-    Component instant(spec);
+    settings.programKibPerSecond = 0;
+    Component instant(settings);
     EXPECT_EQ(instant.component.DurationMs(Request(CommandCode::WriteFlash, {0, 0, 2048})), 0);
 }
 

@@ -3,6 +3,9 @@
 
 #include "app/MessageLog.h"
 #include "support/RecordingPrompter.h"
+#include "protocol/CommMessage.h"
+#include "protocol/MaxDataBytes.h"
+#include "target/AutomationError.h"
 #include "target/DspUserEvents.h"
 #include "target/TargetLink.h"
 
@@ -188,6 +191,50 @@ TEST_F(LoadTest, HaltTargetUnloads)
     EXPECT_CALL(*debugger.dspUser, Halt());
     link.HaltTarget();
     EXPECT_FALSE(link.IsLoaded());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LoadTest, TheTransportMovesTheHeaderOrTheDataInUse)
+{
+    ASSERT_TRUE(Load());
+    const quint16 previousWords = quint16(MaxDataBytes() / 2);
+    SetMaxDataWords(128);
+    CommMessage message;
+    message.SetCommand(CommandCode::SendUserData);
+    message.SetData(reinterpret_cast<const quint8 *>("12345"), 5);
+
+    EXPECT_CALL(*debugger.dspUser, Run()).Times(2);
+    link.SendMessage(message);
+    ASSERT_FALSE(debugger.blocks.empty());
+    EXPECT_EQ(debugger.blocks.back()->address, 0x8000u);
+    EXPECT_EQ(debugger.blocks.back()->count, 40);   // 37 bytes in whole 32-bit words
+    link.SendHeader(message);
+    EXPECT_EQ(debugger.blocks.back()->count, 32);
+
+    CommMessage answer;
+    link.ReceiveMessage(answer);
+    EXPECT_EQ(debugger.blocks.back()->count, 32 + 256);
+    link.ReceiveHeader(answer);
+    EXPECT_EQ(debugger.blocks.back()->count, 32);
+    SetMaxDataWords(previousWords);
+}
+
+TEST_F(LoadTest, ASendWhoseWriteFailedStillResumes)
+{
+    ASSERT_TRUE(Load());
+    ON_CALL(*debugger.dspUser, WriteBlock(_)).WillByDefault(Return(false));
+    EXPECT_CALL(*debugger.dspUser, Run());
+    link.SendHeader(CommMessage());
+    EXPECT_EQ(prompter->messages, QStringList {QStringLiteral("Failed to write")});
+}
+
+TEST_F(LoadTest, TheTransportNeedsALoadedComponent)
+{
+    CommMessage message;
+    EXPECT_THROW(link.SendHeader(message), CAutomationError);
 }
 
 } // namespace

@@ -102,7 +102,8 @@ ScopedEnvironment::~ScopedEnvironment()
 }
 
 SimScratch::SimScratch()
-    : m_stateFolder(std::make_unique<ScopedEnvironment>("CORVANE_SIM_DIR", m_dir.filePath("state").toUtf8()))
+    : m_bWasInstant(CSimTiming::IsInstant())
+    , m_stateFolder(std::make_unique<ScopedEnvironment>("CORVANE_SIM_DIR", m_dir.filePath("state").toUtf8()))
     , m_setup(std::make_unique<ScopedEnvironment>("CORVANE_SETUP", m_dir.filePath("setup.ini").toUtf8()))
 {
     CSimTiming::SetInstant(true);
@@ -110,7 +111,7 @@ SimScratch::SimScratch()
 
 SimScratch::~SimScratch()
 {
-    CSimTiming::SetInstant(false);
+    CSimTiming::SetInstant(m_bWasInstant);
 }
 
 QString SimScratch::WriteFile(const QString &name, const QByteArray &text) const

@@ -84,6 +84,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    bool m_bWasInstant;
     std::unique_ptr<ScopedEnvironment> m_stateFolder;
     std::unique_ptr<ScopedEnvironment> m_setup;
 };

@@ -33,8 +33,8 @@ std::optional<quint32> NumberUpTo(const QString &text, quint32 maximum)
 
 class CComponentParser {
 public:
-    explicit CComponentParser(SimComponentSpec &spec)
-        : m_spec(spec)
+    explicit CComponentParser(SimComponentSettings &settings)
+        : m_settings(settings)
     {
     }
 
@@ -47,7 +47,7 @@ private:
     QString StuckBits(const QString &value);
     QString Symbol(const QString &value);
 
-    SimComponentSpec &m_spec;
+    SimComponentSettings &m_settings;
     QSet<QString> m_seen;
 };
 
@@ -67,8 +67,8 @@ QString CComponentParser::Version(const QString &value)
     const std::optional<quint32> minor = parts.size() == 2 ? NumberUpTo(parts[1], 0xFFFF) : std::nullopt;
     if (!major || !minor)
         return QStringLiteral("version must be MAJOR.MINOR, not \"%1\".").arg(value);
-    m_spec.versionMajor = quint16(*major);
-    m_spec.versionMinor = quint16(*minor);
+    m_settings.versionMajor = quint16(*major);
+    m_settings.versionMinor = quint16(*minor);
     return {};
 }
 
@@ -79,7 +79,7 @@ QString CComponentParser::StuckBits(const QString &value)
     const std::optional<quint32> mask = parts.size() == 2 ? NumberUpTo(parts[1].trimmed(), 0xFF) : std::nullopt;
     if (!offset || !mask)
         return QStringLiteral("fault.stuck_bits must be OFFSET:MASK with a mask up to 0xFF, not \"%1\".").arg(value);
-    m_spec.stuckBits = SimComponentSpec::StuckBits {*offset, quint8(*mask)};
+    m_settings.stuckBits = SimComponentSettings::StuckBits {*offset, quint8(*mask)};
     return {};
 }
 
@@ -87,7 +87,7 @@ QString CComponentParser::Symbol(const QString &value)
 {
     if (value != QLatin1String("theMessage") && value != QLatin1String("doMessageProc"))
         return QStringLiteral("fault.missing_symbol must be theMessage or doMessageProc, not \"%1\".").arg(value);
-    m_spec.missingSymbol = value;
+    m_settings.missingSymbol = value;
     return {};
 }
 
@@ -96,7 +96,7 @@ QString CComponentParser::Take(const QString &key, const QString &value)
     if (m_seen.contains(key))
         return QStringLiteral("\"%1\" is given twice.").arg(key);
     m_seen.insert(key);
-    SimComponentSpec &s = m_spec;
+    SimComponentSettings &s = m_settings;
     if (key == QLatin1String("protocol"))
         return Number(value, 0xFFFF, [&s](quint32 v) { s.protocol = quint16(v); });
     if (key == QLatin1String("buffer"))
@@ -130,7 +130,7 @@ QString CComponentParser::Take(const QString &key, const QString &value)
 
 } // namespace
 
-bool CSimComponentFile::Parse(const QString &path, const QByteArray &text, SimComponentSpec &spec, QString &error)
+bool CSimComponentFile::Parse(const QString &path, const QByteArray &text, SimComponentSettings &settings, QString &error)
 {
     const QString where = QDir::toNativeSeparators(path);
     const QStringList lines = QString::fromUtf8(text).split(u'\n');
@@ -139,8 +139,8 @@ bool CSimComponentFile::Parse(const QString &path, const QByteArray &text, SimCo
                     .arg(where, kFirstLine);
         return false;
     }
-    spec = SimComponentSpec {};
-    CComponentParser parser(spec);
+    settings = SimComponentSettings {};
+    CComponentParser parser(settings);
     for (int i = 1; i < lines.size(); ++i) {
         const qsizetype hash = lines[i].indexOf(u'#');
         const QString line = (hash < 0 ? lines[i] : lines[i].left(hash)).trimmed();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimComponentSpec.h"
+#include "SimComponentSettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,5 +15,5 @@ public:
 
     // False with `error` naming the file and line when the text is not a
     // component file or holds a bad line.
-    static bool Parse(const QString &path, const QByteArray &text, SimComponentSpec &spec, QString &error);
+    static bool Parse(const QString &path, const QByteArray &text, SimComponentSettings &settings, QString &error);
 };

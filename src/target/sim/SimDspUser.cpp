@@ -14,6 +14,19 @@
 #include <QCoreApplication>
 #include <QFile>
 
+namespace {
+
+// The simulator's own block; a block of another backend is an invalid argument.
+CSimMemoryBlock &SimBlock(IDspMemory &block, const char *call)
+{
+    auto *simBlock = dynamic_cast<CSimMemoryBlock *>(&block);
+    if (!simBlock)
+        throw CAutomationError(CAutomationError::kInvalidArgument, QString::fromLatin1(call));
+    return *simBlock;
+}
+
+} // namespace
+
 CSimDspUser::CSimDspUser(const QString &board, const QString &processor, const SubfamilyInfo &subfamily,
                          bool bigEndian)
     : m_strBoard(board)
@@ -41,14 +54,6 @@ std::shared_ptr<IDspMemory> CSimDspUser::CreateMemory(const IDspValue &start, qi
     return std::make_shared<CSimMemoryBlock>(m_pMemory, m_pMemory->ByteAddress(start.Number()), elementCount, page);
 }
 
-static CSimMemoryBlock &SimBlock(IDspMemory &block, const char *call)
-{
-    auto *simBlock = dynamic_cast<CSimMemoryBlock *>(&block);
-    if (!simBlock)
-        throw CAutomationError(CAutomationError::kInvalidArgument, QString::fromLatin1(call));
-    return *simBlock;
-}
-
 bool CSimDspUser::ReadBlock(IDspMemory &block)
 {
     return SimBlock(block, "IDspUser.ReadBlock").Load();
@@ -70,15 +75,15 @@ bool CSimDspUser::LoadProgram(const QString &path)
     m_pComponent.reset();
     m_nLocation = kResetAddress;
 
-    SimComponentSpec spec;
+    SimComponentSettings settings;
     QString error;
-    if (CSimComponentFile::Parse(path, file.readAll(), spec, error) && spec.loadError)
+    if (CSimComponentFile::Parse(path, file.readAll(), settings, error) && settings.loadError)
         error = QStringLiteral("The simulated load of %1 failed (fault.load_error).").arg(path);
     if (error.isEmpty()) {
         m_pComponent = std::make_unique<CSimTargetComponent>(
-            spec, CSimStateFolder::OpenFlash(m_strBoard, m_strProcessor, spec.flashSize), m_subfamily,
+            settings, CSimStateFolder::OpenFlash(m_strBoard, m_strProcessor, settings.flashSize), m_subfamily,
             CSimStateFolder::UserDataPath(m_strBoard, m_strProcessor));
-        m_strMissingSymbol = spec.missingSymbol;
+        m_strMissingSymbol = settings.missingSymbol;
         m_nLocation = kEntryAddress;
     }
     DeliverLoadFinished(error);

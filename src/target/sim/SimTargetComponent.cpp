@@ -17,25 +17,25 @@ constexpr qint64 kMsPerSecond = 1000;
 constexpr qint64 kBytesPerKib = 1024;
 } // namespace
 
-CSimTargetComponent::CSimTargetComponent(const SimComponentSpec &spec, std::shared_ptr<CSimFlash> flash,
+CSimTargetComponent::CSimTargetComponent(const SimComponentSettings &settings, std::shared_ptr<CSimFlash> flash,
                                          const SubfamilyInfo &subfamily, const QString &userDataPath)
-    : m_spec(spec)
+    : m_settings(settings)
     , m_pFlash(std::move(flash))
     , m_nSubfamily(subfamily.code)
     , m_nAddressingUnit(subfamily.addressingUnit)
     , m_strUserDataPath(userDataPath)
-    , m_nFlashBase(spec.flashBase)
-    , m_nFlashSize(spec.flashSize)
+    , m_nFlashBase(settings.flashBase)
+    , m_nFlashSize(settings.flashSize)
 {
-    if (spec.stuckBits)
-        m_pFlash->SetStuckBits(spec.stuckBits->offset, spec.stuckBits->mask);
+    if (settings.stuckBits)
+        m_pFlash->SetStuckBits(settings.stuckBits->offset, settings.stuckBits->mask);
     else
         m_pFlash->SetStuckBits(0, 0);
 }
 
 qint32 CSimTargetComponent::BufferBytes() const
 {
-    return std::min<qint32>(m_spec.buffer, CommMessage::kDataCapacity);
+    return std::min<qint32>(m_settings.buffer, CommMessage::kDataCapacity);
 }
 
 qint32 CSimTargetComponent::DataCount(quint32 requested) const
@@ -52,12 +52,12 @@ qint64 CSimTargetComponent::DurationMs(const CommMessage &request) const
 {
     switch (CommandCode(request.Command())) {
     case CommandCode::EraseFlash:
-        return qint64(m_spec.eraseSeconds) * kMsPerSecond;
+        return qint64(m_settings.eraseSeconds) * kMsPerSecond;
     case CommandCode::WriteFlash:
-        if (m_spec.programKibPerSecond == 0)
+        if (m_settings.programKibPerSecond == 0)
             return 0;
         return qint64(DataCount(request.Param(2))) * kMsPerSecond
-            / (qint64(m_spec.programKibPerSecond) * kBytesPerKib);
+            / (qint64(m_settings.programKibPerSecond) * kBytesPerKib);
     default:
         return 0;
     }
@@ -65,7 +65,7 @@ qint64 CSimTargetComponent::DurationMs(const CommMessage &request) const
 
 bool CSimTargetComponent::HangsAfter(const CommMessage &request) const
 {
-    return m_spec.noAnswer && *m_spec.noAnswer == request.Command();
+    return m_settings.noAnswer && *m_settings.noAnswer == request.Command();
 }
 
 CommMessage CSimTargetComponent::Answer(const CommMessage &request)
@@ -73,7 +73,7 @@ CommMessage CSimTargetComponent::Answer(const CommMessage &request)
     CommMessage answer;
     answer.SetCommandWord(request.Command());
     Carry(request, answer);
-    if (m_spec.wrongEcho && *m_spec.wrongEcho == request.Command())
+    if (m_settings.wrongEcho && *m_settings.wrongEcho == request.Command())
         answer.SetCommandWord(0);
     return answer;
 }
@@ -81,7 +81,7 @@ CommMessage CSimTargetComponent::Answer(const CommMessage &request)
 void CSimTargetComponent::Carry(const CommMessage &request, CommMessage &answer)
 {
     switch (CommandCode(request.Command())) {
-    case CommandCode::GetProtocolId: answer.SetParam(0, m_spec.protocol); break;
+    case CommandCode::GetProtocolId: answer.SetParam(0, m_settings.protocol); break;
     case CommandCode::EraseFlash: m_pFlash->Erase(); break;
     case CommandCode::GetFlashBase: answer.SetParam32(0, m_nFlashBase); break;
     case CommandCode::ReadFlash: ReadFlash(request, answer); break;
@@ -93,10 +93,10 @@ void CSimTargetComponent::Carry(const CommMessage &request, CommMessage &answer)
     case CommandCode::GetFlashSize: answer.SetParam32(0, m_nFlashSize); break;
     case CommandCode::SetFlashBase: m_nFlashBase = request.Param32(0); break;
     case CommandCode::SetFlashSize: m_nFlashSize = request.Param32(0); break;
-    case CommandCode::GetVersionId: answer.SetParams({m_spec.versionMajor, m_spec.versionMinor}); break;
-    case CommandCode::QueryEditSupport: answer.SetParam(0, m_spec.edit); break;
-    case CommandCode::GetMaxBufferSize: answer.SetParam(0, m_spec.buffer); break;
-    case CommandCode::GetEraseEstimate: answer.SetParam(0, m_spec.eraseSeconds); break;
+    case CommandCode::GetVersionId: answer.SetParams({m_settings.versionMajor, m_settings.versionMinor}); break;
+    case CommandCode::QueryEditSupport: answer.SetParam(0, m_settings.edit); break;
+    case CommandCode::GetMaxBufferSize: answer.SetParam(0, m_settings.buffer); break;
+    case CommandCode::GetEraseEstimate: answer.SetParam(0, m_settings.eraseSeconds); break;
     case CommandCode::TranslateAddresses: TranslateAddresses(request, answer); break;
     }
 }
@@ -112,7 +112,7 @@ void CSimTargetComponent::ReadFlash(const CommMessage &request, CommMessage &ans
 void CSimTargetComponent::WriteFlash(const CommMessage &request)
 {
     ++m_nWritesSeen;
-    if (m_spec.dropWrite != 0 && m_nWritesSeen == m_spec.dropWrite)
+    if (m_settings.dropWrite != 0 && m_nWritesSeen == m_settings.dropWrite)
         return;
     m_pFlash->Program(FlashByteOffset(request.Param32(0)), request.Data(), DataCount(request.Param(2)));
 }
@@ -120,7 +120,7 @@ void CSimTargetComponent::WriteFlash(const CommMessage &request)
 void CSimTargetComponent::TranslateAddresses(const CommMessage &request, CommMessage &answer) const
 {
     const qint32 count = std::min(qint32(request.Param(0)), BufferBytes() / CommMessage::kAddressBytes);
-    const quint32 base = FlashBaseFromWire(m_nFlashBase, m_nSubfamily, m_spec.protocol);
+    const quint32 base = FlashBaseFromWire(m_nFlashBase, m_nSubfamily, m_settings.protocol);
     QList<quint32> addresses = request.AddressList(count);
     for (quint32 &address : addresses)
         address += base;

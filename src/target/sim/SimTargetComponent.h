@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimComponentSpec.h"
+#include "SimComponentSettings.h"
 
 #include <QString>
 
@@ -15,7 +15,7 @@ struct SubfamilyInfo;
 // faults its file asks for.
 class CSimTargetComponent {
 public:
-    CSimTargetComponent(const SimComponentSpec &spec, std::shared_ptr<CSimFlash> flash,
+    CSimTargetComponent(const SimComponentSettings &settings, std::shared_ptr<CSimFlash> flash,
                         const SubfamilyInfo &subfamily, const QString &userDataPath);
 
     // Data bytes "theMessage" holds after its header.
@@ -36,7 +36,7 @@ private:
     void TranslateAddresses(const CommMessage &request, CommMessage &answer) const;
     void AppendUserData(const CommMessage &request) const;
 
-    SimComponentSpec m_spec;
+    SimComponentSettings m_settings;
     std::shared_ptr<CSimFlash> m_pFlash;
     qint32 m_nSubfamily;
     qint32 m_nAddressingUnit;

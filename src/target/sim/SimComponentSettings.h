@@ -7,7 +7,7 @@
 
 // What a simulated target component file says: the answers of the component,
 // its speed and the faults it shows. Keys and defaults: docs/simulator.md.
-struct SimComponentSpec {
+struct SimComponentSettings {
     // A flash byte some of whose bits always read 0.
     struct StuckBits {
         quint32 offset;   // byte offset in the flash

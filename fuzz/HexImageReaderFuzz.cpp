@@ -1,0 +1,59 @@
+// libFuzzer target for CHexImageReader: the first input byte chooses the
+// target (unit size, word size, byte order) and the buffer capacity, the rest
+// is the image file in any of the formats.
+#include "app/Prompter.h"
+#include "image/HexImageReader.h"
+
+#include <QBuffer>
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Messages are expected here; they are not what is being tested.
+class SilentPrompter : public CPrompter {
+public:
+    void ShowMessage(const QString &) override {}
+    void ShowLog(const QString &, const QString &) override {}
+    bool AskYesNo(const QString &, bool unattendedAnswer) override { return unattendedAnswer; }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    InstallPrompter(std::make_unique<SilentPrompter>());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    const int capacities[] = {1, 2, 3, 8, 31, 256, 4096};
+    const int subfamilies[] = {0x64, 0x54, 0x55, 1};
+    const std::uint8_t setup = data[0];
+    const int capacity = capacities[setup % 7];
+    const int bytesPerUnit = 1 + ((setup >> 3) & 1);
+    const int subfamily = subfamilies[(setup >> 4) & 3];
+    const bool bigEndian = (setup >> 6) & 1;
+
+    QByteArray text(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    QBuffer file(&text);
+    file.open(QIODevice::ReadOnly);
+    CHexImageReader reader(file, subfamily, bytesPerUnit, bigEndian);
+    std::vector<std::uint8_t> buffer(static_cast<size_t>(capacity));
+    // Every call consumes input or ends the image; zero results come only from ETX.
+    const qsizetype maxCalls = text.size() + 2;
+    for (qsizetype call = 0; call < maxCalls; ++call) {
+        quint32 address = 0;
+        const int result = reader.ReadBlock(address, buffer.data(), capacity);
+        if (result < 0)
+            return 0;
+        if (result > capacity)
+            std::abort();
+    }
+    std::abort(); // the reader did not reach the end
+}

@@ -1,0 +1,137 @@
+#include "image/HexConversionRun.h"
+
+#include "app/CorvaneApp.h"
+#include "app/MessageLog.h"
+#include "support/RecordingPrompter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A fake conversion utility on PATH that records its arguments in the current
+// directory and exits with $FAKE_HEX_STATUS.
+class HexConversionRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_bin.isValid() && m_work.isValid());
+        m_oldPath = qgetenv("PATH");
+        m_oldDir = QDir::currentPath();
+        qputenv("PATH", m_bin.path().toLocal8Bit());
+        QDir::setCurrent(m_work.path());
+        theLog.Clear();
+        InstallUtility(QStringLiteral("hex55"));
+        InstallUtility(QStringLiteral("hex6x"));
+    }
+    void TearDown() override
+    {
+        qputenv("PATH", m_oldPath);
+        qunsetenv("FAKE_HEX_STATUS");
+        QDir::setCurrent(m_oldDir);
+        theLog.Clear();
+    }
+
+    void InstallUtility(const QString &name)
+    {
+        QFile script(m_bin.filePath(name));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n"
+                     "printf '%s\\n' \"$0\" \"$#\" \"$1\" > invoked.txt\n"
+                     "exit \"${FAKE_HEX_STATUS:-0}\"\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+
+    QStringList Invocation() const
+    {
+        QFile file(m_work.filePath(QStringLiteral("invoked.txt")));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLocal8Bit(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    QTemporaryDir m_bin;
+    QTemporaryDir m_work;
+    QByteArray m_oldPath;
+    QString m_oldDir;
+    ScopedRecordingPrompter m_prompter;
+};
+
+TEST_F(HexConversionRunTest, RunsTheSubfamilyUtilityWithTheCommandFile)
+{
+    EXPECT_TRUE(HexConversionRun(QStringLiteral("flash.cmd"), 0x55));
+    const QStringList invocation = Invocation();
+    ASSERT_EQ(invocation.size(), 3);
+    EXPECT_TRUE(invocation[0].endsWith(QLatin1String("/hex55")));
+    EXPECT_EQ(invocation[1], QStringLiteral("1"));
+    EXPECT_EQ(invocation[2], QStringLiteral("flash.cmd"));
+    EXPECT_TRUE(theLog.Buffer().isEmpty());
+}
+
+TEST_F(HexConversionRunTest, PathWithBlanksAndShellCharactersArrivesUnchanged)
+{
+    const QString path = QStringLiteral("my dir/a b;touch pwned$(touch pwned2)|`id`&.cmd");
+    EXPECT_TRUE(HexConversionRun(path, 0x64));
+    const QStringList invocation = Invocation();
+    ASSERT_EQ(invocation.size(), 3);
+    EXPECT_EQ(invocation[1], QStringLiteral("1"));
+    EXPECT_EQ(invocation[2], path);
+    EXPECT_FALSE(QFile::exists(m_work.filePath(QStringLiteral("pwned"))));
+    EXPECT_FALSE(QFile::exists(m_work.filePath(QStringLiteral("pwned2"))));
+}
+
+TEST_F(HexConversionRunTest, FailuresAreReportedWithTheirNumber)
+{
+    struct Case {
+        int subfamily;
+        const char *status;
+        const char *message;
+    };
+    const Case cases[] = {
+        {0x55, "3", "Hex Conversion Command Execution Error: 3\r\n"},
+        {0x54, "0", "Hex Conversion Command Execution Error: -1\r\n"}, // hex500 is not on PATH
+        {0, "0", "Hex Conversion Command Execution Error: -1\r\n"},    // no utility for the sub-family
+        {0x99, "0", "Hex Conversion Command Execution Error: -1\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.subfamily);
+        qputenv("FAKE_HEX_STATUS", c.status);
+        theLog.Clear();
+        m_prompter->logsShown.clear();
+        EXPECT_FALSE(HexConversionRun(QStringLiteral("flash.cmd"), c.subfamily));
+        EXPECT_TRUE(theLog.Buffer().contains(c.message)) << theLog.Buffer().constData();
+        EXPECT_EQ(m_prompter->logsShown.size(), 1);
+    }
+}
+
+TEST_F(HexConversionRunTest, UnattendedFailureIsLoggedAndClosesTheRun)
+{
+    const CCorvaneApp saved = theApp();
+    CCorvaneCommandLineInfo info;
+    info.Parse({QStringLiteral("board.cdd"), QStringLiteral("-c")});
+    theApp().ApplyCommandLine(info);
+    int closeRequests = 0;
+    theApp().SetCloseRequestHandler([&closeRequests] { ++closeRequests; });
+    qputenv("FAKE_HEX_STATUS", "3");
+
+    EXPECT_FALSE(HexConversionRun(QStringLiteral("flash.cmd"), 0x55));
+    EXPECT_TRUE(theLog.Buffer().contains("Hex Conversion Command Execution Error: 3\r\n"));
+    EXPECT_TRUE(m_prompter->logsShown.isEmpty());
+    EXPECT_TRUE(theApp().RunFailed());
+    EXPECT_EQ(closeRequests, 1);
+    theApp() = saved;
+}
+
+TEST_F(HexConversionRunTest, EmptyCommandFileRunsNothingSilently)
+{
+    EXPECT_FALSE(HexConversionRun(QString(), 0x55));
+    EXPECT_TRUE(Invocation().isEmpty());
+    EXPECT_TRUE(theLog.Buffer().isEmpty());
+    EXPECT_TRUE(m_prompter->logsShown.isEmpty());
+}
+
+} // namespace

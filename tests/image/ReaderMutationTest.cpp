@@ -1,0 +1,86 @@
+// Seeded random damage to valid images of every format: the reader must end,
+// stay inside its buffer and report every failure it meets.
+#include "ImageReading.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+QList<QByteArray> Samples()
+{
+    QByteArray records = "S00600004844521B\r\n";
+    QByteArray ti = "\x02\r\n$A8000,\r\n";
+    QByteArray ccs = "1651 1 8000 0 40\r\n";
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray data(8 + i % 5, char(i * 13));
+        records += SRecord("123"[i % 3], quint32(0x1000 + 8 * i), data);
+        ti += data.toHex(' ') + (i % 7 == 6 ? "\r\n$A9000,\r\n" : "\r\n");
+        ccs += "0x" + QByteArray::number(0x1234567u * quint32(i), 16) + "\r\n";
+    }
+    return {records + SRecord('5', 40) + SRecord('9', 0), ti + "\x03", ccs};
+}
+
+QByteArray Mutate(QByteArray text, std::mt19937 &random)
+{
+    static const char alphabet[] = "S0123456789ABCDEFabcdef$A,\r\n \t\x02\x03xG-";
+    const int mutations = 1 + int(random() % 4);
+    for (int m = 0; m < mutations && !text.isEmpty(); ++m) {
+        const qsizetype at = qsizetype(random() % quint32(text.size()));
+        switch (random() % 5) {
+        case 0:
+            text[at] = alphabet[random() % (sizeof alphabet - 1)];
+            break;
+        case 1:
+            text.insert(at, alphabet[random() % (sizeof alphabet - 1)]);
+            break;
+        case 2:
+            text.remove(at, qsizetype(random() % 20));
+            break;
+        case 3:
+            text.insert(at, text.mid(qsizetype(random() % quint32(text.size())), qsizetype(random() % 40)));
+            break;
+        default:
+            text.truncate(at);
+            break;
+        }
+    }
+    return text;
+}
+
+TEST(ReaderMutation, DamagedImagesEndCleanly)
+{
+    const QList<QByteArray> samples = Samples();
+    std::mt19937 random(20240611);
+    const int capacities[] = {1, 2, 3, 8, 30, 256};
+    const int subfamilies[] = {0x64, 0x54, 0x55, 1};
+    int failures = 0;
+    int delivered = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray text = Mutate(samples[i % samples.size()], random);
+        ReaderSetup setup;
+        setup.capacity = capacities[random() % std::size(capacities)];
+        setup.bytesPerUnit = 1 + int(random() % 2);
+        setup.subfamily = subfamilies[random() % std::size(subfamilies)];
+        setup.bigEndian = random() % 2 == 0;
+        const ImageReading reading = ReadImage(text, setup);
+        SCOPED_TRACE(text.toStdString());
+        ASSERT_FALSE(reading.endless);
+        for (const ImageBlock &block : reading.blocks)
+            ASSERT_FALSE(block.bytes.isEmpty());
+        ASSERT_LE(reading.zeroResults, text.count('\x03'));
+        ASSERT_TRUE(reading.failed || reading.messages.isEmpty());
+        if (reading.failed && setup.capacity >= 4) {
+            ASSERT_FALSE(reading.messages.isEmpty()) << "a failure must be reported";
+        }
+        ASSERT_LE(reading.messages.size(), 2);
+        failures += reading.failed ? 1 : 0;
+        delivered += reading.blocks.isEmpty() ? 0 : 1;
+    }
+    // The damage must exercise both paths.
+    EXPECT_GT(failures, 600);
+    EXPECT_GT(delivered, 600);
+}
+
+} // namespace

@@ -5,10 +5,10 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build make g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6svg6
   libgsf-1-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  srecord binutils python3 python3-olefile poppler-utils
+  srecord binutils python3 python3-olefile poppler-utils xvfb xauth
 )
 
 missing=()

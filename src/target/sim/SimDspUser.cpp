@@ -2,6 +2,7 @@
 
 #include "SimComponentFile.h"
 #include "SimMemoryBlock.h"
+#include "SimMonitor.h"
 #include "SimStateFolder.h"
 #include "SimTargetComponent.h"
 #include "SimTargetMemory.h"
@@ -38,7 +39,10 @@ CSimDspUser::CSimDspUser(const QString &board, const QString &processor, const S
     QObject::connect(&m_stepTimer, &QTimer::timeout, &m_stepTimer, [this] { OnStepDue(); });
 }
 
-CSimDspUser::~CSimDspUser() = default;
+CSimDspUser::~CSimDspUser()
+{
+    theSimMonitor().OnReleased(this);
+}
 
 // --- memory ------------------------------------------------------------------
 
@@ -85,6 +89,7 @@ bool CSimDspUser::LoadProgram(const QString &path)
             CSimStateFolder::UserDataPath(m_strBoard, m_strProcessor));
         m_strMissingSymbol = settings.missingSymbol;
         m_nLocation = kEntryAddress;
+        theSimMonitor().OnLoaded(this, path);
     }
     DeliverLoadFinished(error);
     return true;
@@ -132,6 +137,7 @@ void CSimDspUser::InvokeNamedMethod(qint32 id)
     if (id != kTargetConnectId)
         throw CAutomationError(CAutomationError::kInvalidArgument, QStringLiteral("IDspUser.Invoke"));
     m_bConnected = true;
+    theSimMonitor().OnConnected(this, m_strBoard, m_strProcessor, m_subfamily.Name());
 }
 
 // --- run control -------------------------------------------------------------
@@ -210,7 +216,9 @@ void CSimDspUser::StartRequest()
 void CSimDspUser::FinishRequest()
 {
     const std::unique_ptr<CommMessage> request = std::move(m_pRequest);
-    WriteAnswer(m_pComponent->Answer(*request));
+    const CommMessage answer = m_pComponent->Answer(*request);
+    WriteAnswer(answer);
+    theSimMonitor().OnExchanged(this, *request, answer);
     if (m_pComponent->HangsAfter(*request))
         m_nLocation = kIdleAddress;
     else

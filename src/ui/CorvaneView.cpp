@@ -1,0 +1,364 @@
+#include "CorvaneView.h"
+
+#include "ConfigSummary.h"
+#include "ControlLookup.h"
+#include "FileDialogs.h"
+#include "FlashMemoryDlg.h"
+#include "HelpWindow.h"
+#include "MenuCommands.h"
+#include "SimulatorWindow.h"
+#include "app/CorvaneApp.h"
+#include "config/ControlIds.h"
+#include "config/CorvaneDoc.h"
+#include "target/AutomationError.h"
+#include "target/DebuggerApplication.h"
+#include "target/TargetLink.h"
+#include "target/sim/SimMonitor.h"
+#include "ui_CorvaneView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+const char kTitleEnabledProperty[] = "titleEnabled";
+const char kFormHelpTopic[] = "CorvaneGUI.htm";
+constexpr int kIconSize = 32;
+
+// Edits the user types into; the edit commands work on them.
+constexpr int kFileEdits[] = {ControlId::HexCmdEdit,   ControlId::BurnFileEdit,  ControlId::ImageOffsetEdit,
+                              ControlId::CvtcFileEdit, ControlId::FlashBaseEdit, ControlId::FlashSizeEdit};
+
+const struct {
+    int id;
+    const char *file;
+} kIcons[] = {
+    {ControlId::Step1DoneIcon, ":/icons/check.svg"},         {ControlId::Step2DoneIcon, ":/icons/check.svg"},
+    {ControlId::Step3DoneIcon, ":/icons/check.svg"},         {ControlId::DownloadedIcon, ":/icons/downloaded.svg"},
+    {ControlId::NotDownloadedIcon, ":/icons/not-downloaded.svg"}, {ControlId::EraseIcon, ":/icons/erase.svg"},
+};
+
+struct BrowseSpec {
+    int button;
+    int edit;
+    CFileDialogs::Request request;
+};
+
+const BrowseSpec &BrowseSpecOf(int button)
+{
+    static const BrowseSpec specs[] = {
+        {ControlId::BurnFileBrowse, ControlId::BurnFileEdit,
+         {QStringLiteral("Select A Hex File For Burning..."),
+          QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files "
+                         "(*.*)|*.*||"),
+          QStringLiteral("hex"), QStringLiteral("*.hex")}},
+        {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit,
+         {QStringLiteral("Select An CVTC Program..."), QStringLiteral("Coff Files (*.out)|*.out|All Files (*.*)|*.*||"),
+          QStringLiteral("out"), QStringLiteral("*.out")}},
+        {ControlId::HexCmdBrowse, ControlId::HexCmdEdit,
+         {QStringLiteral("Select A Command File For Hex Conversion"),
+          QStringLiteral("Hex Cmd Files (*.cmd)|*.cmd|All Files (*.*)|*.*||"), QStringLiteral("cmd"),
+          QStringLiteral("*.cmd")}},
+    };
+    for (const BrowseSpec &spec : specs) {
+        if (spec.button == button)
+            return spec;
+    }
+    return specs[0];
+}
+
+// The wait cursor for one scope.
+class CWaitCursor {
+public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods periods)
+    : QWidget(parent)
+    , m_doc(doc)
+    , m_ui(std::make_unique<Ui::CorvaneView>())
+    , m_model(std::make_unique<CFormModel>(doc, periods))
+{
+    m_ui->setupUi(this);
+    m_model->SetFlashViewFactory([](CTargetLink &link, quint32 flashSizeBytes) -> std::unique_ptr<CFlashViewHost> {
+        return std::make_unique<CFlashMemoryDlg>(link, flashSizeBytes);
+    });
+    BindControls();
+    connect(&m_model->Controls(), &CFormControls::Changed, this, [this](int id) {
+        ApplyControl(id);
+        emit StateChanged();
+    });
+    ApplyAll();
+}
+
+CCorvaneView::~CCorvaneView() = default;
+
+void CCorvaneView::BindControls()
+{
+    for (QWidget *widget : findChildren<QWidget *>()) {
+        const QVariant id = widget->property(kControlIdProperty);
+        if (!id.isValid())
+            continue;
+        m_controls[id.toInt()] = widget;
+        if (id.toInt() != ControlId::SizeMarker) {
+            QSizePolicy policy = widget->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            widget->setSizePolicy(policy);
+        }
+        ConnectInput(id.toInt(), widget);
+    }
+    for (const auto &icon : kIcons) {
+        if (auto *label = qobject_cast<QLabel *>(Control(icon.id)))
+            label->setPixmap(QIcon(QLatin1String(icon.file)).pixmap(kIconSize, kIconSize));
+    }
+}
+
+void CCorvaneView::ConnectInput(int id, QWidget *widget)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, id](const QString &text) { Handle([&] { m_model->SetEditText(id, text); }); });
+    } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
+        connect(box, &QCheckBox::clicked, this,
+                [this, id](bool checked) { Handle([&] { m_model->SetCheck(id, checked); }); });
+    } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        connect(button, &QPushButton::clicked, this, [this, id] { OnButton(id); });
+    } else if (auto *list = qobject_cast<QComboBox *>(widget)) {
+        connect(list, &QComboBox::activated, this,
+                [this](int index) { Handle([&] { m_model->SelectConnection(index); }); });
+    }
+}
+
+QWidget *CCorvaneView::Control(int id) const
+{
+    const auto found = m_controls.find(id);
+    return found == m_controls.end() ? nullptr : found->second;
+}
+
+bool CCorvaneView::IsGroupTitleEnabled(int id) const
+{
+    const QWidget *group = Control(id);
+    return group && group->property(kTitleEnabledProperty).toBool();
+}
+
+QSize CCorvaneView::RequiredSize() const
+{
+    return sizeHint();
+}
+
+// ---- commands and buttons ----
+
+void CCorvaneView::OnButton(int id)
+{
+    switch (id) {
+    case ControlId::ConnectButton: Handle([this] { m_model->OnConnectButton(); }); break;
+    case ControlId::DownloadButton: OnCommand(CommandId::DownloadCvtc); break;
+    case ControlId::EraseButton: OnCommand(CommandId::EraseFlash); break;
+    case ControlId::ProgramButton: OnCommand(CommandId::ProgramFlash); break;
+    case ControlId::ViewFlashButton: OnCommand(CommandId::ViewFlash); break;
+    case ControlId::AbortButton: m_model->OnAbort(); break;
+    case ControlId::BurnFileBrowse:
+    case ControlId::CvtcFileBrowse:
+    case ControlId::HexCmdBrowse: Browse(id); break;
+    case ControlId::Close: emit CloseRequested(); break;
+    case ControlId::Help: ShowHelp(QLatin1String(kFormHelpTopic)); break;
+    default: break;
+    }
+}
+
+bool CCorvaneView::IsCommandEnabled(int command) const
+{
+    switch (command) {
+    case MenuCommand::EditUndo:
+    case MenuCommand::EditCut:
+    case MenuCommand::EditCopy:
+    case MenuCommand::EditPaste: return FocusedFileEdit() != nullptr;
+    default: return m_model->IsCommandEnabled(command);
+    }
+}
+
+void CCorvaneView::OnCommand(int command)
+{
+    QLineEdit *edit = FocusedFileEdit();
+    switch (command) {
+    case CommandId::DownloadCvtc: {
+        const CWaitCursor wait;
+        Handle([this] { m_model->OnDownloadCommand(); });
+        break;
+    }
+    case CommandId::EraseFlash: Handle([this] { m_model->StartErase(); }); break;
+    case CommandId::ProgramFlash: StartProgramming(); break;
+    case CommandId::ViewFlash: Handle([this] { m_model->StartViewFlash(); }); break;
+    case CommandId::ShowCodeComposer: ShowCodeComposer(); break;
+    case MenuCommand::EditUndo: if (edit) edit->undo(); break;
+    case MenuCommand::EditCut: if (edit) edit->cut(); break;
+    case MenuCommand::EditCopy: if (edit) edit->copy(); break;
+    case MenuCommand::EditPaste: if (edit) edit->paste(); break;
+    default: break;
+    }
+}
+
+void CCorvaneView::StartProgramming()
+{
+    const CWaitCursor wait;
+    Handle([this] { m_model->StartProgramming(); });
+}
+
+QLineEdit *CCorvaneView::FocusedFileEdit() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    for (int id : kFileEdits) {
+        if (focus && focus == Control(id))
+            return qobject_cast<QLineEdit *>(focus);
+    }
+    return nullptr;
+}
+
+void CCorvaneView::Browse(int buttonId)
+{
+    const BrowseSpec &spec = BrowseSpecOf(buttonId);
+    const QString path = theFileDialogs().OpenFile(this, spec.request);
+    if (!path.isEmpty())
+        Handle([&] { m_model->SetEditText(spec.edit, path); });
+}
+
+void CCorvaneView::Handle(const std::function<void()> &handler)
+{
+    RunAtEventLoopBoundary(handler, [this](const CAutomationError &error) { m_model->OnCommFailure(error); });
+}
+
+// ---- the debugger window ----
+
+void CCorvaneView::ShowCodeComposer()
+{
+    Handle([this] { m_model->OnShowCodeComposer(); });
+    SyncSimulatorWindow();
+}
+
+bool CCorvaneView::IsCodeComposerVisible() const
+{
+    const CTargetLink *link = m_doc.GetTargetLink();
+    IDebuggerApplication *application = link ? link->Application() : nullptr;
+    return application && application->IsVisible();
+}
+
+// A simulated processor shows its simulator window while the debugger counts as visible.
+void CCorvaneView::SyncSimulatorWindow()
+{
+    const bool show = IsCodeComposerVisible() && theSimMonitor().HasProcessor();
+    if (show && !m_simulatorWindow) {
+        m_simulatorWindow = std::make_unique<CSimulatorWindow>();
+        connect(m_simulatorWindow.get(), &CSimulatorWindow::Closed, this, [this] {
+            if (IsCodeComposerVisible())
+                ShowCodeComposer();
+        });
+    }
+    if (m_simulatorWindow)
+        m_simulatorWindow->setVisible(show);
+}
+
+// ---- first display and updates ----
+
+void CCorvaneView::OnInitialUpdate()
+{
+    OnUpdate();
+    Handle([this] { m_model->InitialDisplay(); });
+    if (theApp().IsInteractive()) {
+        window()->raise();
+        window()->activateWindow();
+    }
+}
+
+void CCorvaneView::OnUpdate()
+{
+    m_model->StopTimer(CFormModel::kEraseTimerId);
+}
+
+QString CCorvaneView::SummaryText() const
+{
+    return CConfigSummary::Text(m_model->Controls(), m_doc);
+}
+
+// ---- showing the model's controls ----
+
+void CCorvaneView::ApplyAll()
+{
+    for (const auto &[id, widget] : m_controls)
+        ApplyControl(id);
+}
+
+void CCorvaneView::ApplyControl(int id)
+{
+    if (id == ControlId::ConnectionList)
+        ApplyConnectionList();
+    else if (id == ControlId::ProgressBar)
+        ApplyProgress();
+    QWidget *widget = Control(id);
+    if (!widget)
+        return;
+    const ControlState &state = m_model->Controls().Control(id);
+    if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        if (edit->text() != state.text)
+            edit->setText(state.text);
+        edit->setReadOnly(state.readOnly);
+    } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
+        box->setChecked(state.checked);
+    } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        if (!state.text.isEmpty())
+            button->setText(state.text);
+    } else if (auto *label = qobject_cast<QLabel *>(widget)) {
+        if (!state.text.isEmpty())
+            label->setText(state.text);
+    }
+    if (auto *group = qobject_cast<QGroupBox *>(widget))
+        SetGroupTitleEnabled(group, state.enabled);
+    else
+        widget->setEnabled(state.enabled);
+    widget->setVisible(state.visible);
+}
+
+// A disabled step greys its title only: the controls inside keep their own state.
+void CCorvaneView::SetGroupTitleEnabled(QGroupBox *group, bool enabled)
+{
+    group->setProperty(kTitleEnabledProperty, enabled);
+    const QColor grey = palette().color(QPalette::Disabled, QPalette::WindowText);
+    group->setStyleSheet(enabled ? QString() : QStringLiteral("QGroupBox::title { color: %1; }").arg(grey.name()));
+}
+
+void CCorvaneView::ApplyConnectionList()
+{
+    auto *list = qobject_cast<QComboBox *>(Control(ControlId::ConnectionList));
+    if (!list)
+        return;
+    const CFormControls &controls = m_model->Controls();
+    const QList<CConnectionList::Entry> &entries = controls.Connections().Entries();
+    const QSignalBlocker blocker(list);
+    bool same = list->count() == entries.size();
+    for (int i = 0; same && i < entries.size(); ++i)
+        same = list->itemText(i) == entries[i].text;
+    if (!same) {
+        list->clear();
+        for (const CConnectionList::Entry &entry : entries)
+            list->addItem(entry.text);
+    }
+    list->setCurrentIndex(controls.Selection());
+}
+
+void CCorvaneView::ApplyProgress()
+{
+    auto *bar = qobject_cast<QProgressBar *>(Control(ControlId::ProgressBar));
+    if (!bar)
+        return;
+    const CFormControls &controls = m_model->Controls();
+    bar->setRange(controls.ProgressLow(), controls.ProgressHigh());
+    bar->setValue(controls.ProgressPosition());
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "protocol/FormModel.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class CCorvaneDoc;
+class CSimulatorWindow;
+class QGroupBox;
+class QLineEdit;
+
+namespace Ui {
+class CorvaneView;
+}
+
+// The main form: the widgets of the form template, each bound by its control
+// number to the form model. It shows what the model's controls hold and hands
+// the user's input and commands to the model.
+class CCorvaneView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CCorvaneView(CCorvaneDoc &doc, QWidget *parent = nullptr, FormTimerPeriods periods = {});
+    ~CCorvaneView() override;
+
+    CFormModel &Model() { return *m_model; }
+    CCorvaneDoc &Doc() { return m_doc; }
+    // The widget of a control number; null for a number the form does not have.
+    QWidget *Control(int id) const;
+    // The group boxes of the steps grey only their titles; this tells whether one is shown enabled.
+    bool IsGroupTitleEnabled(int id) const;
+    // The size the form needs to show all its controls.
+    QSize RequiredSize() const;
+
+    // The document is shown for the first time: fills the form, connects and starts the automatic download.
+    void OnInitialUpdate();
+    // All views are told that the document changed: the erase progress timer stops.
+    void OnUpdate();
+
+    // Commands of the menus and toolbar that the form answers.
+    bool IsCommandEnabled(int command) const;
+    void OnCommand(int command);
+    // Whether the debugger window (the simulator window for a simulated processor) is visible.
+    bool IsCodeComposerVisible() const;
+    CSimulatorWindow *SimulatorWindow() const { return m_simulatorWindow.get(); }
+
+    // The text of the one-page print-out.
+    QString SummaryText() const;
+
+signals:
+    // The Close button: the document wants to close.
+    void CloseRequested();
+    // A control changed; the frame updates its commands.
+    void StateChanged();
+
+private:
+    void BindControls();
+    void ConnectInput(int id, QWidget *widget);
+    void OnButton(int id);
+    void ApplyAll();
+    void ApplyControl(int id);
+    void ApplyConnectionList();
+    void ApplyProgress();
+    void SetGroupTitleEnabled(QGroupBox *group, bool enabled);
+    void Browse(int buttonId);
+    void StartProgramming();
+    void ShowCodeComposer();
+    void SyncSimulatorWindow();
+    QLineEdit *FocusedFileEdit() const;
+    // Runs a handler entered from the event loop; a debugger failure fails the running operation.
+    void Handle(const std::function<void()> &handler);
+
+    CCorvaneDoc &m_doc;
+    std::unique_ptr<Ui::CorvaneView> m_ui;
+    std::unique_ptr<CFormModel> m_model;
+    std::map<int, QWidget *> m_controls;
+    std::unique_ptr<CSimulatorWindow> m_simulatorWindow;
+};

@@ -1,0 +1,172 @@
+#include "EditFlashDlg.h"
+
+#include "FlashMemoryDlg.h"
+#include "HelpWindow.h"
+#include "app/Prompter.h"
+#include "config/NumberParsing.h"
+#include "protocol/CommMessage.h"
+#include "protocol/FlashPage.h"
+#include "target/AutomationError.h"
+#include "target/TargetLink.h"
+#include "ui_EditFlashDlg.h"
+
+#include <QEvent>
+#include <QShortcut>
+
+CEditFlashDlg::CEditFlashDlg(CFlashMemoryDlg &view, CTargetLink &link, int byteOffset)
+    : QDialog(&view)
+    , m_ui(std::make_unique<Ui::EditFlashDlg>())
+    , m_view(view)
+    , m_page(view.Page())
+    , m_link(link)
+    , m_nByteOffset(byteOffset)
+    , m_nUnitBytes(view.Page().UnitBytes())
+{
+    m_ui->setupUi(this);
+    m_ui->offsetEdit->setFont(CFlashMemoryDlg::EditFont());
+    m_ui->dataEdit->setFont(CFlashMemoryDlg::EditFont());
+    m_ui->offsetEdit->installEventFilter(this);
+    m_ui->dataEdit->installEventFilter(this);
+    connect(m_ui->offsetSpin, &CUpDownControl::Stepped, this, &CEditFlashDlg::OnStep);
+    connect(m_ui->doneButton, &QPushButton::clicked, this, &CEditFlashDlg::OnDone);
+    connect(m_ui->helpButton, &QPushButton::clicked, this, [] { ShowHelp(QLatin1String(kHelpTopic)); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [] { ShowHelp(QLatin1String(kHelpTopic)); });
+    ShowTexts();
+}
+
+CEditFlashDlg::~CEditFlashDlg()
+{
+    m_link.ForgetNotifyWindow(this);
+}
+
+quint32 CEditFlashDlg::UnitValue() const
+{
+    return m_page.UnitValue(m_nByteOffset, m_nUnitBytes);
+}
+
+void CEditFlashDlg::ShowTexts()
+{
+    m_ui->offsetEdit->setText(QString::asprintf("0x%08X", m_page.UnitAddress(m_nByteOffset)));
+    ShowDataText();
+}
+
+void CEditFlashDlg::ShowDataText()
+{
+    m_ui->dataEdit->setText(CFlashPage::UnitValueText(UnitValue(), m_nUnitBytes));
+}
+
+bool CEditFlashDlg::CheckAddress()
+{
+    const quint32 address = ParseUnsigned(m_ui->offsetEdit->text());
+    if (!m_page.ContainsAddress(address)) {
+        ShowTexts();
+        thePrompter().ShowMessage(QString::asprintf("Address out of range.\r\nOnly 0x%X - 0x%X allowed.",
+                                                    m_page.PageStart(), m_page.LastAddress()));
+        return false;
+    }
+    const int byteOffset = m_page.UnitOffsetOfAddress(address);
+    if (byteOffset != m_nByteOffset) {
+        m_nByteOffset = byteOffset;
+        ShowDataText();
+        m_view.SelectAddress(address);
+    }
+    return true;
+}
+
+bool CEditFlashDlg::DataChanged() const
+{
+    const QString text = m_ui->dataEdit->text();
+    return !text.isEmpty() && ParseUnsigned(text) != UnitValue();
+}
+
+CEditFlashDlg::WriteResult CEditFlashDlg::WriteValue()
+{
+    const quint32 value = ParseUnsigned(m_ui->dataEdit->text());
+    const quint32 largest = CFlashPage::MaxUnitValue(m_nUnitBytes);
+    if (value > largest) {
+        thePrompter().ShowMessage(QString::asprintf("Data out of range.\r\nOnly 0x0 - 0x%X allowed.", largest));
+        ShowDataText();
+        return WriteResult::Refused;
+    }
+    m_page.SetUnitValue(m_nByteOffset, m_nUnitBytes, value);
+    CommMessage request;
+    request.SetCommand(CommandCode::WriteFlash);
+    request.SetParam32(0, m_page.PageStart());
+    request.SetParam(2, CFlashPage::kPageBytes);
+    request.SetData(reinterpret_cast<const quint8 *>(m_page.Bytes().constData()), CFlashPage::kPageBytes);
+    const bool sent = RunAtEventLoopBoundary([&] {
+        m_link.SetNotifyWindow(this);
+        m_bWriting = true;
+        m_link.SendMessage(request);
+    }, [this](const CAutomationError &error) { OnCommFailure(error); });
+    m_view.Redraw();
+    ShowDataText();
+    return sent ? WriteResult::Sent : WriteResult::Refused;
+}
+
+void CEditFlashDlg::OnCommMessage()
+{
+    if (!m_bWriting)
+        return;
+    m_bWriting = false;
+    CommMessage answer;
+    m_link.ReceiveMessage(answer);
+    if (!answer.IsAnswerTo(CommandCode::WriteFlash))
+        CFlashMemoryDlg::ReportUnexpectedResponse(answer.Command());
+    else if (m_bCloseAfterWrite)
+        done(kDoneResult);
+}
+
+void CEditFlashDlg::OnCommFailure(const CAutomationError &)
+{
+    m_bWriting = false;
+    m_bCloseAfterWrite = false;
+}
+
+void CEditFlashDlg::OnDone()
+{
+    if (m_bWriting || !CheckAddress())
+        return;
+    if (!DataChanged()) {
+        done(kDoneResult);
+        return;
+    }
+    if (WriteValue() == WriteResult::Sent)
+        m_bCloseAfterWrite = true;
+}
+
+void CEditFlashDlg::OnStep(int delta)
+{
+    if (m_bWriting)
+        return;
+    if (DataChanged())
+        WriteValue();
+    const int byteOffset = m_nByteOffset + m_nUnitBytes * delta;
+    if (byteOffset >= 0 && byteOffset < CFlashPage::kPageBytes) {
+        m_nByteOffset = byteOffset;
+        m_view.SelectAddress(m_page.UnitAddress(m_nByteOffset));
+    }
+    ShowTexts();
+}
+
+// Escape closes at once, unless a write is outstanding: then the dialog closes on its answer.
+void CEditFlashDlg::reject()
+{
+    if (m_bWriting) {
+        m_bCloseAfterWrite = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+bool CEditFlashDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn && !m_bWriting) {
+        if (watched == m_ui->dataEdit)
+            CheckAddress();
+        else if (watched == m_ui->offsetEdit && DataChanged())
+            WriteValue();
+    }
+    return QDialog::eventFilter(watched, event);
+}

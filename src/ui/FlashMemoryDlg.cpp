@@ -1,0 +1,353 @@
+#include "FlashMemoryDlg.h"
+
+#include "ControlLookup.h"
+#include "EditFlashDlg.h"
+#include "FileDialogs.h"
+#include "HelpWindow.h"
+#include "MemoryOffsetDlg.h"
+#include "app/MessageLog.h"
+#include "app/Prompter.h"
+#include "config/NumberParsing.h"
+#include "protocol/CommMessage.h"
+#include "target/AutomationError.h"
+#include "target/TargetLink.h"
+#include "ui_FlashMemoryDlg.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QShortcut>
+#include <QShowEvent>
+
+namespace {
+// Controls that a read disables.
+constexpr int kPrevButton = 1045;
+constexpr int kNextButton = 1044;
+constexpr int kChangeOffsetButton = 1030;
+constexpr int kSaveAsTextButton = 1040;
+constexpr int kCloseButton = 1;
+constexpr int kRowList = 1058;
+constexpr int kContentsGrid = 1027;
+constexpr int kDisabledWhileReading[] = {kPrevButton, kNextButton,  kChangeOffsetButton, kSaveAsTextButton,
+                                         kCloseButton, kRowList,    kContentsGrid};
+// Characters the row list needs: "00000000 | 00000000:".
+constexpr int kRowListChars = 22;
+// Room around an item's text in the grid, in pixels.
+constexpr int kItemMargin = 10;
+
+// The grid's width that shows every unit of every display width in full.
+int GridWidth(const QFontMetrics &metrics)
+{
+    const struct {
+        int columns;
+        const char *sample;
+    } widths[] = {{16, "00"}, {8, "0000 "}, {4, "00000000 "}};
+    int width = 0;
+    for (const auto &layout : widths)
+        width = std::max(width, layout.columns * (metrics.horizontalAdvance(QLatin1String(layout.sample)) + kItemMargin));
+    return width;
+}
+} // namespace
+
+CFlashMemoryDlg::CFlashMemoryDlg(CTargetLink &link, quint32 flashSizeBytes)
+    : m_ui(std::make_unique<Ui::FlashMemoryDlg>())
+    , m_link(link)
+    , m_page(link.AddressingUnit(), flashSizeBytes)
+{
+    m_ui->setupUi(this);
+    setModal(false);
+    const QFont listFont = EditFont();
+    QListWidget *rows = RowList();
+    QTableWidget *grid = Grid();
+    for (QAbstractScrollArea *list : {static_cast<QAbstractScrollArea *>(rows), static_cast<QAbstractScrollArea *>(grid)}) {
+        list->setFont(listFont);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+    const QFontMetrics metrics(listFont);
+    const int rowsHeight = (metrics.height() + 4) * CFlashPage::kRows + 4;
+    rows->setSelectionMode(QAbstractItemView::NoSelection);
+    rows->setUniformItemSizes(true);
+    rows->setMinimumSize(metrics.horizontalAdvance(QString(kRowListChars, u'0')), rowsHeight);
+    grid->setMinimumSize(GridWidth(metrics) + 2 * grid->frameWidth(), rowsHeight);
+    grid->setTextElideMode(Qt::ElideNone);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->setShowGrid(false);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setRowCount(CFlashPage::kRows);
+    m_ui->updatingLabel->hide();
+
+    connect(m_ui->prevButton, &QPushButton::clicked, this, &CFlashMemoryDlg::OnPrev);
+    connect(m_ui->nextButton, &QPushButton::clicked, this, &CFlashMemoryDlg::OnNext);
+    connect(m_ui->changeOffsetButton, &QPushButton::clicked, this, &CFlashMemoryDlg::OnChangeOffset);
+    connect(m_ui->saveAsTextButton, &QPushButton::clicked, this, &CFlashMemoryDlg::OnSaveAsText);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->helpButton, &QPushButton::clicked, this, [] { ShowHelp(QLatin1String(kHelpTopic)); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [] { ShowHelp(QLatin1String(kHelpTopic)); });
+    connect(grid, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int column) { OnGridDoubleClick(CFlashPage::ItemAt(row, column)); });
+}
+
+CFlashMemoryDlg::~CFlashMemoryDlg()
+{
+    m_link.ForgetNotifyWindow(this);
+}
+
+QFont CFlashMemoryDlg::EditFont()
+{
+    QFont font(QStringLiteral("Courier New"), 9);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+void CFlashMemoryDlg::ReportUnexpectedResponse(quint16 command)
+{
+    theLog.AddAndShow(QString::asprintf("Cannot deal with unexpected response: %x\r\n", command));
+}
+
+QWidget *CFlashMemoryDlg::Control(int id) const
+{
+    return FindControl(*this, id);
+}
+
+QListWidget *CFlashMemoryDlg::RowList() const
+{
+    return m_ui->rowList;
+}
+
+QTableWidget *CFlashMemoryDlg::Grid() const
+{
+    return m_ui->contentsGrid;
+}
+
+void CFlashMemoryDlg::ShowView(const QString &title)
+{
+    setWindowTitle(title);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CFlashMemoryDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FitItems();
+    if (!event->spontaneous() && m_bReloadWhenShown) {
+        m_bReloadWhenShown = false;
+        StartRead();
+    }
+}
+
+void CFlashMemoryDlg::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        m_bReloadWhenShown = true;
+}
+
+void CFlashMemoryDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    FitItems();
+}
+
+void CFlashMemoryDlg::Handle(const std::function<void()> &handler)
+{
+    RunAtEventLoopBoundary(handler, [this](const CAutomationError &error) { OnCommFailure(error); });
+}
+
+// ---- reading a page ----
+
+void CFlashMemoryDlg::StartRead()
+{
+    m_page.Invalidate();
+    m_bReading = true;
+    m_nReadStep = SendRowOffsets;
+    Handle([this] {
+        m_link.SetNotifyWindow(this);
+        SendTranslateAddresses();
+    });
+}
+
+void CFlashMemoryDlg::SendTranslateAddresses()
+{
+    EnableDuringRead(true);
+    CommMessage request;
+    request.SetCommand(CommandCode::TranslateAddresses);
+    request.SetParam(0, CFlashPage::kRows);
+    request.SetAddressList(m_page.RowOffsets());
+    m_nReadStep = AwaitTranslation;
+    m_link.SendMessage(request);
+}
+
+void CFlashMemoryDlg::OnCommMessage()
+{
+    if (!m_bReading)
+        return;
+    if (m_nReadStep == AwaitTranslation)
+        OnTranslation();
+    else if (m_nReadStep == AwaitPage)
+        OnPage();
+}
+
+void CFlashMemoryDlg::OnCommFailure(const CAutomationError &)
+{
+    m_bReading = false;
+}
+
+void CFlashMemoryDlg::OnTranslation()
+{
+    CommMessage answer;
+    m_link.ReceiveMessage(answer);
+    if (!IsAnswerTo(answer, int(CommandCode::TranslateAddresses)))
+        return;
+    m_rowAddresses = answer.AddressList(CFlashPage::kRows);
+    CommMessage request;
+    request.SetCommand(CommandCode::ReadFlash);
+    request.SetParam32(0, m_page.PageStart());
+    request.SetParam(2, CFlashPage::kPageBytes);
+    m_nReadStep = AwaitPage;
+    m_link.SendHeader(request);
+}
+
+void CFlashMemoryDlg::OnPage()
+{
+    CommMessage answer;
+    m_link.ReceiveMessage(answer);
+    if (!IsAnswerTo(answer, int(CommandCode::ReadFlash)))
+        return;
+    m_page.Fill(answer.Data(), m_rowAddresses);
+    Redraw();
+    m_bReading = false;
+    m_bReloadWhenShown = false;
+    EnableDuringRead(false);
+}
+
+bool CFlashMemoryDlg::IsAnswerTo(const CommMessage &answer, int expected)
+{
+    if (answer.Command() == expected)
+        return true;
+    m_bReading = false;
+    ReportUnexpectedResponse(answer.Command());
+    return false;
+}
+
+void CFlashMemoryDlg::EnableDuringRead(bool reading)
+{
+    for (int id : kDisabledWhileReading) {
+        if (QWidget *control = Control(id))
+            control->setEnabled(!reading);
+    }
+    m_ui->updatingLabel->setVisible(reading);
+}
+
+// ---- drawing ----
+
+void CFlashMemoryDlg::Redraw()
+{
+    QListWidget *rows = RowList();
+    QTableWidget *grid = Grid();
+    rows->clear();
+    grid->clearContents();
+    grid->setColumnCount(m_page.Columns());
+    if (m_page.IsValid()) {
+        for (int row = 0; row < CFlashPage::kRows; ++row)
+            rows->addItem(m_page.RowText(row));
+        for (int item = 0; item < m_page.ItemCount(); ++item)
+            grid->setItem(CFlashPage::ItemRow(item), CFlashPage::ItemColumn(item),
+                          new QTableWidgetItem(m_page.ItemText(item)));
+    }
+    FitItems();
+}
+
+// Item heights are the grid's height divided by 16; column widths its width divided by the columns.
+void CFlashMemoryDlg::FitItems()
+{
+    QTableWidget *grid = Grid();
+    const int itemHeight = std::max(1, grid->viewport()->height() / CFlashPage::kRows);
+    const int columnWidth = std::max(1, grid->viewport()->width() / std::max(1, grid->columnCount()));
+    for (int row = 0; row < grid->rowCount(); ++row)
+        grid->setRowHeight(row, itemHeight);
+    for (int column = 0; column < grid->columnCount(); ++column)
+        grid->setColumnWidth(column, columnWidth);
+    QListWidget *rows = RowList();
+    for (int row = 0; row < rows->count(); ++row)
+        rows->item(row)->setSizeHint(QSize(rows->viewport()->width(), itemHeight));
+}
+
+void CFlashMemoryDlg::SelectAddress(quint32 address)
+{
+    const int item = m_page.ItemOfAddress(address);
+    if (item >= 0)
+        Grid()->setCurrentCell(CFlashPage::ItemRow(item), CFlashPage::ItemColumn(item));
+}
+
+// ---- the user's actions ----
+
+void CFlashMemoryDlg::OnNext()
+{
+    if (m_page.Next())
+        StartRead();
+}
+
+void CFlashMemoryDlg::OnPrev()
+{
+    if (m_page.Prev())
+        StartRead();
+}
+
+void CFlashMemoryDlg::OnChangeOffset()
+{
+    const QString current = QString::asprintf("0x%lx", static_cast<unsigned long>(m_page.PageStart()));
+    CMemoryOffsetDlg offsetDialog(this);
+    offsetDialog.SetOffsetText(current);
+    offsetDialog.SetDisplayWidth(m_page.OfferedWidth());
+    offsetDialog.SetByteChoiceEnabled(m_page.AddressingUnit() != 2);
+    while (offsetDialog.exec() == QDialog::Accepted) {
+        const quint32 offset = ParseUnsigned(offsetDialog.OffsetText());
+        if (m_page.FitsInFlash(offset)) {
+            m_page.MoveTo(offset, offsetDialog.DisplayWidth());
+            StartRead();
+            return;
+        }
+        thePrompter().ShowMessage(
+            QString::asprintf("ERROR: Attempting to access outside the logical bounds of Flash Memory: 0x0 to 0x%lx",
+                              static_cast<unsigned long>(m_page.FlashSizeUnits())));
+        offsetDialog.SetOffsetText(current);
+    }
+}
+
+void CFlashMemoryDlg::OnSaveAsText()
+{
+    const QString path = theFileDialogs().SaveFile(
+        this, {QStringLiteral("Save As"), QStringLiteral("Text File (*.txt)|*.txt"), QStringLiteral("txt"),
+               QStringLiteral("flashdata")});
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(m_page.PageText().toLatin1());
+}
+
+void CFlashMemoryDlg::OnGridDoubleClick(int item)
+{
+    if (!m_page.IsValid())
+        return;
+    if (!m_bEditAllowed) {
+        thePrompter().ShowMessage(QStringLiteral(
+            "The current CVTC does not allow editing individual flash\r\nmemory locations. Check CVTC code for "
+            "correct Communications\r\nprotocol and to determine if flash memory hardware allows\r\nediting "
+            "operations."));
+        return;
+    }
+    const int byteOffset = m_page.ByteOffsetOfItem(item);
+    if (byteOffset < 0)
+        return;
+    {
+        CEditFlashDlg editor(*this, m_link, byteOffset);
+        editor.exec();
+    }
+    StartRead();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class QTextBrowser;
+
+// The program's help: one window that shows the help topics under res/help,
+// with links between them, Back, Forward and the contents page.
+class CHelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char *kContentsTopic = "Contents.htm";
+
+    // The help window, made on first use.
+    static CHelpWindow &Instance();
+    // Shows `topic` ("CorvaneGUI.htm"); false when there is no such topic.
+    bool ShowTopic(const QString &topic);
+    // The topic shown, as its file name.
+    QString CurrentTopic() const;
+
+private:
+    CHelpWindow();
+    QTextBrowser *m_browser;
+};
+
+// Opens the help window at a topic; false when the topic does not exist.
+bool ShowHelp(const QString &topic);
+// Opens the help window at the contents page.
+bool ShowHelpContents();

@@ -1,0 +1,31 @@
+#include "MessageBoxPrompter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+const char kTitle[] = "Corvane";
+
+int Ask(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(icon, QLatin1String(kTitle), shown, buttons, QApplication::activeWindow());
+    return box.exec();
+}
+} // namespace
+
+void CMessageBoxPrompter::ShowMessage(const QString &text)
+{
+    Ask(QMessageBox::NoIcon, text, QMessageBox::Ok);
+}
+
+void CMessageBoxPrompter::ShowLog(const QString &buffer, const QString &)
+{
+    Ask(QMessageBox::Warning, buffer, QMessageBox::Ok);
+}
+
+bool CMessageBoxPrompter::AskYesNo(const QString &question, bool)
+{
+    return Ask(QMessageBox::NoIcon, question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}

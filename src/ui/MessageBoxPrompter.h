@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+// The prompter of interactive runs: message boxes titled "Corvane" over the active window.
+class CMessageBoxPrompter : public CPrompter {
+public:
+    void ShowMessage(const QString &text) override;
+    void ShowLog(const QString &buffer, const QString &added) override;
+    bool AskYesNo(const QString &question, bool unattendedAnswer) override;
+};

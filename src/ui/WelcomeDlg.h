@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class WelcomeDlg;
+}
+
+// The start-up dialog: open a recent configuration, an existing one or a new
+// one. OK posts the chosen command to the main window.
+class CWelcomeDlg : public QDialog {
+    Q_OBJECT
+public:
+    using PostCommand = std::function<void(int command)>;
+
+    // `recentNames`: the recent-file list's display names, newest first.
+    CWelcomeDlg(const QStringList &recentNames, PostCommand postCommand, QWidget *mainWindow);
+    ~CWelcomeDlg() override;
+
+public slots:
+    void accept() override;
+
+private:
+    void OnChoice();
+
+    std::unique_ptr<Ui::WelcomeDlg> m_ui;
+    PostCommand m_postCommand;
+};

@@ -4,6 +4,7 @@
 #include "config/CorvaneDoc.h"
 #include "protocol/FormControls.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 
@@ -47,13 +48,20 @@ void CConfigSummary::Print(QPrinter &printer, const QString &text)
     Draw(painter, printer.logicalDpiX(), printer.logicalDpiY(), text);
 }
 
+// Each line is cut after its last character that ends inside the rectangle, so
+// that what lies beyond the edge is not in the print-out at all; the clip
+// takes care of what lies below it.
 void CConfigSummary::Draw(QPainter &painter, int dpiX, int dpiY, const QString &text)
 {
     const QRect rect(0, 0, 700 * dpiX / 100, 700 * dpiY / 100);
-    QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    QStringList lines = text.split(QLatin1String("\r\n"));
+    for (QString &line : lines) {
+        while (!line.isEmpty() && metrics.horizontalAdvance(line) > rect.width())
+            line.chop(1);
+    }
     painter.save();
     painter.setClipRect(rect);
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, lines);
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, lines.join(u'\n'));
     painter.restore();
 }

@@ -95,6 +95,8 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
     BindControls();
     connect(&m_model->Controls(), &CFormControls::Changed, this, [this](int id) {
         ApplyControl(id);
+        if (m_simulatorWindow)
+            SyncSimulatorWindow();
         emit StateChanged();
     });
     ApplyAll();
@@ -153,6 +155,14 @@ bool CCorvaneView::IsGroupTitleEnabled(int id) const
 QSize CCorvaneView::RequiredSize() const
 {
     return sizeHint();
+}
+
+bool CCorvaneView::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::LayoutRequest)
+        emit RequiredSizeChanged();
+    return handled;
 }
 
 // ---- commands and buttons ----

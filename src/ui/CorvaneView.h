@@ -55,6 +55,11 @@ signals:
     void CloseRequested();
     // A control changed; the frame updates its commands.
     void StateChanged();
+    // The form's layout changed, and with it perhaps the size it needs.
+    void RequiredSizeChanged();
+
+protected:
+    bool event(QEvent *event) override;
 
 private:
     void BindControls();

@@ -431,6 +431,10 @@ void CMainFrame::ShowDocument(std::unique_ptr<CCorvaneDoc> doc)
     ReplaceClient(m_child);
     CCorvaneView &view = m_child->View();
     connect(&view, &CCorvaneView::StateChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(&view, &CCorvaneView::RequiredSizeChanged, this, [this] {
+        if (View())
+            FitToForm(View()->RequiredSize());
+    });
     // Closing destroys the form, so it runs after the button's handler has returned.
     connect(&view, &CCorvaneView::CloseRequested, this, [this] { OnCommand(MenuCommand::FileClose); },
             Qt::QueuedConnection);
@@ -457,8 +461,8 @@ bool CMainFrame::CloseDocument()
 // The form goes first: it unregisters from the document's target link.
 void CMainFrame::DestroyDocument()
 {
-    ReplaceClient(nullptr);
     m_child = nullptr;
+    ReplaceClient(nullptr);
     m_doc->OnCloseDocument();
     m_doc.reset();
 }
@@ -473,6 +477,7 @@ void CMainFrame::ReplaceClient(QWidget *client)
         client->setAutoFillBackground(true);
     }
     setCentralWidget(client);
+    client->show();
 }
 
 bool CMainFrame::SaveDocument(bool chooseNewPath)

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -15,6 +16,14 @@ class StartUp : public ::testing::Test {
 protected:
     CorvaneResult Run(const QStringList &arguments) { return RunCorvane(m_dir.path(), arguments); }
     QString InDir(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    // A listening socket of the program's name in the child's temporary folder plays the running copy.
+    void PlayRunningCopy(QLocalServer &running)
+    {
+        qputenv("TMPDIR", m_dir.path().toLocal8Bit());
+        const bool listening = running.listen(QStringLiteral("CVMainWnd-%1").arg(getuid()));
+        qunsetenv("TMPDIR");
+        ASSERT_TRUE(listening) << running.errorString().toStdString();
+    }
     QByteArray Read(const char *name) const
     {
         QFile file(InDir(name));
@@ -94,6 +103,9 @@ TEST_F(StartUp, HelpAndVersion)
 
 TEST_F(StartUp, OddCommandLinesNeverCrash)
 {
+    // Lines that open the desktop window hand over to the running copy and end.
+    QLocalServer running;
+    PlayRunningCopy(running);
     QStringList many;
     for (int i = 0; i < 1000; ++i)
         many << QStringLiteral("/%1").arg(i);
@@ -113,17 +125,31 @@ TEST_F(StartUp, OddCommandLinesNeverCrash)
 
 TEST_F(StartUp, UnattendedRunRefusesWhileAnotherCopyRuns)
 {
-    // A listening socket of the program's name in the child's temporary folder plays the running copy.
-    qputenv("TMPDIR", m_dir.path().toLocal8Bit());
     QLocalServer running;
-    const bool listening = running.listen(QStringLiteral("CVMainWnd-%1").arg(getuid()));
-    qunsetenv("TMPDIR");
-    ASSERT_TRUE(listening) << running.errorString().toStdString();
+    PlayRunningCopy(running);
 
     const CorvaneResult r = Run({QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("16"), QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Another copy of Corvane is running.\n");
     EXPECT_FALSE(QFile::exists(InDir("DummyHex.hex")));
+}
+
+TEST_F(StartUp, ASecondDesktopCopyActivatesTheRunningOneAndEnds)
+{
+    QLocalServer running;
+    PlayRunningCopy(running);
+    const CorvaneResult r = Run({QStringLiteral("board.cdd")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_FALSE(QFile::exists(InDir("LogCorvane.txt")));
+    // The copy first looks whether the running one answers, then asks it to come to the front.
+    QByteArray received;
+    while (received.isEmpty() && running.waitForNewConnection(5000)) {
+        QLocalSocket *connection = running.nextPendingConnection();
+        if (connection->bytesAvailable() == 0)
+            connection->waitForReadyRead(1000);
+        received += connection->readAll();
+    }
+    EXPECT_EQ(received, QByteArray("activate\n"));
 }
 
 TEST_F(StartUp, StaleSocketOfDeadCopyIsTakenOver)

@@ -58,7 +58,7 @@ void CSimMonitor::OnExchanged(const void *processor, const CommMessage &request,
 QString CSimMonitor::ParameterText(const CommMessage &message)
 {
     int used = kShownParamWords;
-    for (int i = 0; i < CommMessage::kParamWords; ++i) {
+    for (int i = kShownParamWords; i < CommMessage::kParamWords; ++i) {
         if (message.Param(i) != 0)
             used = i + 1;
     }

@@ -1,0 +1,261 @@
+#include "UiTestSupport.h"
+
+#include "config/ControlIds.h"
+#include "config/CorvaneDoc.h"
+#include "target/sim/SimMonitor.h"
+#include "ui/ControlLookup.h"
+#include "ui/CorvaneView.h"
+#include "ui/EditFlashDlg.h"
+#include "ui/FlashMemoryDlg.h"
+#include "ui/UpDownControl.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFocusEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QToolButton>
+
+namespace {
+
+// Controls of the flash memory view, the offset dialog and the editor.
+constexpr int kPrev = 1045;
+constexpr int kNext = 1044;
+constexpr int kChangeOffset = 1030;
+constexpr int kUpdating = 1083;
+constexpr int kSaveAsText = 1040;
+constexpr int kClose = 1;
+constexpr int kOffsetText = 1036;
+constexpr int kByteChoice = 1031;
+constexpr int kWordChoice = 1032;
+constexpr int kDoublewordChoice = 1033;
+constexpr int kOk = 1;
+constexpr int kCancel = 2;
+constexpr int kEditOffset = 1050;
+constexpr int kEditData = 1051;
+constexpr int kEditSpin = 1052;
+constexpr int kEditDone = 1053;
+
+template <typename T>
+T *ControlOf(const QWidget &root, int id)
+{
+    return qobject_cast<T *>(FindControl(root, id));
+}
+
+class FlashView : public GuiTest {
+protected:
+    // Opens the document, programs the example image and opens the flash memory view.
+    CFlashMemoryDlg *ProgramAndView(const std::function<void(CCorvaneDoc &)> &edit = {})
+    {
+        OpenReadyDocument(WriteDocument(edit));
+        Click(ControlId::ProgramButton);
+        EXPECT_TRUE(WaitReady());
+        return OpenFlashView();
+    }
+
+    bool WaitRead(CFlashMemoryDlg &view)
+    {
+        return WaitUntil([&view] { return !view.IsReading() && view.Page().IsValid(); });
+    }
+
+    // Double-clicks a grid cell; `inEditor` runs in the editor that opens.
+    void EditCell(CFlashMemoryDlg &view, int row, int column, const std::function<void(QDialog &)> &inEditor)
+    {
+        WhenModalOpens(inEditor);
+        view.Grid()->setCurrentCell(row, column);
+        emit view.Grid()->cellDoubleClicked(row, column);
+    }
+};
+
+TEST_F(FlashView, PagesAreReadWithTheirTranslatedAddresses)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->windowTitle(), QStringLiteral("board.cdd Flash Memory"));
+    EXPECT_EQ(view->RowList()->item(0)->text(), QStringLiteral("00000000 | 90000000:"));
+    EXPECT_EQ(view->RowList()->item(15)->text(), QStringLiteral("000000F0 | 900000F0:"));
+    EXPECT_EQ(view->Grid()->columnCount(), 16);
+    EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
+    EXPECT_FALSE(view->Control(kUpdating)->isVisible());
+
+    ControlOf<QPushButton>(*view, kNext)->click();
+    // While the page is read, paging and closing wait.
+    EXPECT_TRUE(view->Control(kUpdating)->isVisible());
+    for (int id : {kPrev, kNext, kChangeOffset, kSaveAsText, kClose})
+        EXPECT_FALSE(view->Control(id)->isEnabled()) << id;
+    ASSERT_TRUE(WaitRead(*view));
+    EXPECT_EQ(view->Page().PageStart(), 0x100u);
+    EXPECT_EQ(view->RowList()->item(0)->text(), QStringLiteral("00000100 | 90000100:"));
+    EXPECT_FALSE(view->Control(kUpdating)->isVisible());
+    EXPECT_TRUE(view->Control(kNext)->isEnabled());
+
+    ControlOf<QPushButton>(*view, kPrev)->click();
+    ASSERT_TRUE(WaitRead(*view));
+    EXPECT_EQ(view->Page().PageStart(), 0u);
+    EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
+}
+
+TEST_F(FlashView, ViewingAgainShowsTheSameWindowAndReadsItsPageAgain)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(CommandCount(QStringLiteral("QueryEditSupport")), 1);
+    const int bases = CommandCount(QStringLiteral("SetFlashBase"));
+    const int reads = CommandCount(QStringLiteral("ReadFlash"));
+    ControlOf<QPushButton>(*view, kClose)->click();
+    EXPECT_FALSE(view->isVisible());
+
+    EXPECT_EQ(OpenFlashView(), view);
+    EXPECT_EQ(CommandCount(QStringLiteral("QueryEditSupport")), 1);
+    EXPECT_EQ(CommandCount(QStringLiteral("SetFlashBase")), bases + 1);
+    EXPECT_EQ(CommandCount(QStringLiteral("SetFlashSize")), bases + 1);
+    EXPECT_EQ(CommandCount(QStringLiteral("ReadFlash")), reads + 1);
+}
+
+TEST_F(FlashView, ChangeOffsetRefusesAPageOutsideTheFlashAndAlignsTheNewStart)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    QString reopenedWith;
+    WhenModalOpens([&](QDialog &offsetDialog) {
+        EXPECT_EQ(offsetDialog.windowTitle(), QStringLiteral("Flash Memory Offset"));
+        EXPECT_EQ(ControlOf<QLineEdit>(offsetDialog, kOffsetText)->text(), QStringLiteral("0x0"));
+        EXPECT_TRUE(ControlOf<QRadioButton>(offsetDialog, kByteChoice)->isChecked());
+        ControlOf<QLineEdit>(offsetDialog, kOffsetText)->setText(QStringLiteral("0x3FF01"));
+        WhenModalOpens([&](QDialog &again) {
+            reopenedWith = ControlOf<QLineEdit>(again, kOffsetText)->text();
+            ControlOf<QLineEdit>(again, kOffsetText)->setText(QStringLiteral("0x103"));
+            ControlOf<QRadioButton>(again, kDoublewordChoice)->click();
+            ControlOf<QPushButton>(again, kOk)->click();
+        });
+        ControlOf<QPushButton>(offsetDialog, kOk)->click();
+    });
+    ControlOf<QPushButton>(*view, kChangeOffset)->click();
+    EXPECT_EQ(prompter->messages,
+              QStringList {QStringLiteral("ERROR: Attempting to access outside the logical bounds of Flash Memory: 0x0 to 0x40000")});
+    EXPECT_EQ(reopenedWith, QStringLiteral("0x0"));
+    ASSERT_TRUE(WaitRead(*view));
+    EXPECT_EQ(view->Page().PageStart(), 0x100u);
+    EXPECT_EQ(view->Grid()->columnCount(), 4);
+    EXPECT_EQ(view->RowList()->item(0)->text(), QStringLiteral("00000100 | 90000100:"));
+    EXPECT_TRUE(view->Grid()->item(0, 0)->text().endsWith(u' '));
+    EXPECT_EQ(view->Grid()->item(0, 0)->text().size(), 9);
+}
+
+TEST_F(FlashView, WordAddressedTargetsShowWordsAndCannotChooseBytes)
+{
+    OpenReadyDocument(WriteDocument([](CCorvaneDoc &doc) { doc.m_strConnection = QStringLiteral("Simulator 54x (CPU)"); }));
+    CFlashMemoryDlg *view = OpenFlashView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Grid()->columnCount(), 8);
+    EXPECT_EQ(view->RowList()->item(1)->text().left(8), QStringLiteral("00000008"));
+    WhenModalOpens([](QDialog &offsetDialog) {
+        EXPECT_TRUE(ControlOf<QRadioButton>(offsetDialog, kWordChoice)->isChecked());
+        EXPECT_FALSE(ControlOf<QRadioButton>(offsetDialog, kByteChoice)->isEnabled());
+        ControlOf<QRadioButton>(offsetDialog, kDoublewordChoice)->click();
+        ControlOf<QPushButton>(offsetDialog, kCancel)->click();
+    });
+    ControlOf<QPushButton>(*view, kChangeOffset)->click();
+    EXPECT_EQ(view->Page().DisplayWidth(), CFlashPage::Bits16);
+    EXPECT_FALSE(view->IsReading());
+}
+
+TEST_F(FlashView, AnEditIsWrittenWithTheWholePageAndShownByTheNextRead)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    const int writes = CommandCount(QStringLiteral("WriteFlash"));
+    int result = -1;
+    EditCell(*view, 0, 0, [&result](QDialog &editor) {
+        EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Flash Memory"));
+        EXPECT_EQ(ControlOf<QLineEdit>(editor, kEditOffset)->text(), QStringLiteral("0x00000000"));
+        EXPECT_EQ(ControlOf<QLineEdit>(editor, kEditData)->text(), QStringLiteral("0x43"));
+        QObject::connect(&editor, &QDialog::finished, [&result](int code) { result = code; });
+        // NOR flash only clears bits: 0x43 becomes 0x41.
+        ControlOf<QLineEdit>(editor, kEditData)->setText(QStringLiteral("0x41"));
+        ControlOf<QPushButton>(editor, kEditDone)->click();
+    });
+    EXPECT_EQ(result, CEditFlashDlg::kDoneResult);
+    ASSERT_TRUE(WaitRead(*view));
+    EXPECT_EQ(CommandCount(QStringLiteral("WriteFlash")), writes + 1);
+    EXPECT_EQ(theSimMonitor().Records().last().command, QStringLiteral("ReadFlash"));
+    EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("41"));
+    EXPECT_EQ(view->Grid()->item(0, 1)->text(), QStringLiteral("6F"));
+}
+
+TEST_F(FlashView, TheEditorRefusesAddressesAndValuesOutsideThePageOrUnit)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    const int writes = CommandCount(QStringLiteral("WriteFlash"));
+    EditCell(*view, 0, 0, [view](QDialog &editor) {
+        auto *offset = ControlOf<QLineEdit>(editor, kEditOffset);
+        auto *data = ControlOf<QLineEdit>(editor, kEditData);
+        auto *spin = ControlOf<CUpDownControl>(editor, kEditSpin);
+        offset->setText(QStringLiteral("0x100"));
+        ControlOf<QPushButton>(editor, kEditDone)->click();
+        EXPECT_EQ(offset->text(), QStringLiteral("0x00000000"));
+        data->setText(QStringLiteral("0x100"));
+        ControlOf<QPushButton>(editor, kEditDone)->click();
+        EXPECT_EQ(data->text(), QStringLiteral("0x43"));
+        // Stepping before the first unit stays; the next unit is selected in the grid.
+        spin->DownButton()->click();
+        EXPECT_EQ(offset->text(), QStringLiteral("0x00000000"));
+        spin->UpButton()->click();
+        EXPECT_EQ(offset->text(), QStringLiteral("0x00000001"));
+        EXPECT_EQ(data->text(), QStringLiteral("0x6F"));
+        EXPECT_EQ(view->Grid()->currentRow(), 0);
+        EXPECT_EQ(view->Grid()->currentColumn(), 1);
+        // Typing an address inside the page moves there when the data edit gets the focus.
+        offset->setText(QStringLiteral("0x10"));
+        QFocusEvent focusIn(QEvent::FocusIn);
+        QApplication::sendEvent(data, &focusIn);
+        EXPECT_EQ(data->text(), QStringLiteral("0x67"));
+        EXPECT_EQ(view->Grid()->currentRow(), 1);
+        EXPECT_EQ(view->Grid()->currentColumn(), 0);
+        editor.reject();
+    });
+    EXPECT_EQ(prompter->messages, (QStringList {QStringLiteral("Address out of range.\r\nOnly 0x0 - 0xFF allowed."),
+                                                QStringLiteral("Data out of range.\r\nOnly 0x0 - 0xFF allowed.")}));
+    EXPECT_EQ(CommandCount(QStringLiteral("WriteFlash")), writes);
+}
+
+TEST_F(FlashView, EditingNeedsAComponentThatAllowsIt)
+{
+    CFlashMemoryDlg *view = ProgramAndView([this](CCorvaneDoc &doc) {
+        doc.m_strCvtcFile = WriteComponent({QStringLiteral("edit = 0")});
+    });
+    ASSERT_NE(view, nullptr);
+    emit view->Grid()->cellDoubleClicked(3, 4);
+    EXPECT_EQ(prompter->messages,
+              QStringList {QStringLiteral("The current CVTC does not allow editing individual flash\r\nmemory locations. "
+                                          "Check CVTC code for correct Communications\r\nprotocol and to determine if "
+                                          "flash memory hardware allows\r\nediting operations.")});
+}
+
+TEST_F(FlashView, SaveAsTextWritesThePageGroupedByTheDisplayWidth)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    const QString path = scratch.Path(QStringLiteral("page.txt"));
+    QFile(path).open(QIODevice::WriteOnly);  // an older file is replaced
+    fileDialogs.answers = {path};
+    ControlOf<QPushButton>(*view, kSaveAsText)->click();
+    ASSERT_EQ(fileDialogs.requests.size(), 1);
+    EXPECT_EQ(fileDialogs.requests[0].filter, QStringLiteral("Text File (*.txt)|*.txt"));
+    EXPECT_EQ(fileDialogs.requests[0].initialName, QStringLiteral("flashdata"));
+    EXPECT_EQ(fileDialogs.requests[0].defaultSuffix, QStringLiteral("txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 18);
+    EXPECT_EQ(lines[0], QByteArray("Loc 0 to FF\r"));
+    EXPECT_EQ(lines[1], QByteArray("00000000: 43 6F 72 76 61 6E 65 20 64 65 6D 6F 20 69 6D 61 \r"));
+}
+
+} // namespace

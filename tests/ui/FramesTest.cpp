@@ -1,0 +1,261 @@
+#include "UiTestSupport.h"
+
+#include "app/CorvaneApp.h"
+#include "app/ScopedStatusText.h"
+#include "app/StatusText.h"
+#include "config/CorvaneDoc.h"
+#include "ui/AboutDlg.h"
+#include "ui/ControlLookup.h"
+#include "ui/FramePlacement.h"
+#include "ui/HelpWindow.h"
+#include "ui/MenuCommands.h"
+#include "ui/RecentFileList.h"
+#include "ui/WelcomeDlg.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSettings>
+
+namespace {
+
+constexpr int kRecentList = 1075;
+constexpr int kRecentChoice = 1076;
+constexpr int kExistingChoice = 1077;
+constexpr int kNewChoice = 1078;
+constexpr int kOk = 1;
+constexpr int kCancel = 2;
+
+TEST(FramePlacement, SavedPositionsPlaceTheFrameOrLeaveItToTheSystem)
+{
+    const QSize screen(1280, 1024);
+    const struct {
+        const char *saved;
+        std::optional<QPoint> topLeft;
+    } cases[] = {
+        {"50, 60, 650, 510", QPoint(50, 60)},
+        {"0, 0, 600, 450", QPoint(0, 0)},
+        // beyond the screen: moved to the top left corner
+        {"2000, 100, 2600, 700", QPoint(0, 0)},
+        {"100, 900, 700, 1350", QPoint(0, 0)},
+        // an empty rectangle: the system's placement
+        {"100, 100, 100, 300", std::nullopt},
+        {"100, 100, 700, 50", std::nullopt},
+        // malformed: the values read so far count, the rest stay 0
+        {"10, 20", std::nullopt},
+        {"10, 20, wide, 400", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CFramePlacement::TopLeft(QLatin1String(c.saved), screen), c.topLeft) << c.saved;
+    EXPECT_EQ(CFramePlacement::Format(QRect(10, 20, 550, 550)), QStringLiteral("10, 20, 560, 570"));
+}
+
+using Frames = GuiTest;
+
+TEST_F(Frames, TheFrameStartsAtItsSavedPositionAndSavesEveryMove)
+{
+    frame.reset();
+    QSettings().setValue(QStringLiteral("Main Window/Position"), QStringLiteral("30, 40, 200, 200"));
+    frame = std::make_unique<CMainFrame>();
+    EXPECT_EQ(frame->pos(), QPoint(30, 40));
+    EXPECT_EQ(frame->size(), QSize(550, 550));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane"));
+    frame->show();
+    frame->move(70, 80);
+    ProcessPendingEvents();
+    EXPECT_TRUE(QSettings().value(QStringLiteral("Main Window/Position")).toString().startsWith(QStringLiteral("70, 80, ")));
+}
+
+TEST_F(Frames, TheFrameGrowsToHoldTheForm)
+{
+    OpenReadyDocument(WriteDocument());
+    EXPECT_GE(frame->width(), View().RequiredSize().width() + 20);
+    EXPECT_EQ(View().visibleRegion().boundingRect().size(), View().size());
+}
+
+TEST(RecentFileList, KeepsTheFourNewestDocumentsNewestFirst)
+{
+    QSettings().remove(QStringLiteral("Recent File List"));
+    {
+        CRecentFileList recent;
+        for (const char *path : {"/a/1.cdd", "/a/2.cdd", "/a/3.cdd", "/a/4.cdd", "/a/5.cdd", "/a/3.cdd"})
+            recent.Add(QLatin1String(path));
+    }
+    const CRecentFileList reloaded;
+    EXPECT_EQ(reloaded.Paths(), (QStringList {QStringLiteral("/a/3.cdd"), QStringLiteral("/a/5.cdd"),
+                                             QStringLiteral("/a/4.cdd"), QStringLiteral("/a/2.cdd")}));
+    EXPECT_EQ(reloaded.DisplayName(0, QStringLiteral("/a")), QStringLiteral("3.cdd"));
+    EXPECT_EQ(reloaded.DisplayName(0, QStringLiteral("/b")), QStringLiteral("/a/3.cdd"));
+    EXPECT_EQ(CRecentFileList::Abbreviate(QStringLiteral("/home/user/projects/boards/dsp/board64x.cdd"), 30),
+              QStringLiteral("/.../boards/dsp/board64x.cdd"));
+    EXPECT_EQ(CRecentFileList::Abbreviate(QStringLiteral("/a/a-configuration-name-longer-than-thirty.cdd"), 30),
+              QStringLiteral("a-configuration-name-longer-than-thirty.cdd"));
+    QSettings().remove(QStringLiteral("Recent File List"));
+}
+
+// The start-up dialog's choice, the command it posted, and the list's selection when it opened.
+struct WelcomeRun {
+    QList<int> posted;
+    int selectedRow = -2;
+    bool recentChecked = false;
+    bool existingChecked = false;
+};
+
+WelcomeRun RunWelcome(const QStringList &names, const std::function<void(QDialog &)> &choose)
+{
+    WelcomeRun run;
+    CWelcomeDlg dialog(names, [&run](int command) { run.posted.append(command); }, nullptr);
+    run.selectedRow = qobject_cast<QListWidget *>(FindControl(dialog, kRecentList))->currentRow();
+    run.recentChecked = qobject_cast<QRadioButton *>(FindControl(dialog, kRecentChoice))->isChecked();
+    run.existingChecked = qobject_cast<QRadioButton *>(FindControl(dialog, kExistingChoice))->isChecked();
+    WhenModalOpens(choose);
+    dialog.exec();
+    return run;
+}
+
+void Press(QDialog &dialog, int id)
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(FindControl(dialog, id)))
+        button->click();
+}
+
+TEST(WelcomeDialog, OffersTheRecentDocumentsFirst)
+{
+    const QStringList names {QStringLiteral("a.cdd"), QStringLiteral("b.cdd")};
+    WelcomeRun run = RunWelcome(names, [](QDialog &dialog) { Press(dialog, kOk); });
+    EXPECT_TRUE(run.recentChecked);
+    EXPECT_EQ(run.selectedRow, 0);
+    EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileMruFirst});
+
+    run = RunWelcome(names, [](QDialog &dialog) {
+        qobject_cast<QListWidget *>(FindControl(dialog, kRecentList))->setCurrentRow(1);
+        Press(dialog, kOk);
+    });
+    EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileMruFirst + 1});
+}
+
+TEST(WelcomeDialog, OtherChoicesClearTheListAndPostOpenOrNew)
+{
+    const QStringList names {QStringLiteral("a.cdd")};
+    int rowAfterChoice = -2;
+    int rowAfterRecent = -2;
+    WelcomeRun run = RunWelcome(names, [&](QDialog &dialog) {
+        auto *list = qobject_cast<QListWidget *>(FindControl(dialog, kRecentList));
+        Press(dialog, kExistingChoice);
+        rowAfterChoice = list->currentRow();
+        Press(dialog, kRecentChoice);
+        rowAfterRecent = list->currentRow();
+        Press(dialog, kExistingChoice);
+        Press(dialog, kOk);
+    });
+    EXPECT_EQ(rowAfterChoice, -1);
+    EXPECT_EQ(rowAfterRecent, 0);
+    EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileOpen});
+
+    run = RunWelcome(names, [](QDialog &dialog) {
+        Press(dialog, kNewChoice);
+        Press(dialog, kOk);
+    });
+    EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileNew});
+}
+
+TEST(WelcomeDialog, WithoutRecentDocumentsOpeningAnExistingOneIsPreselected)
+{
+    const WelcomeRun run = RunWelcome({}, [](QDialog &dialog) { Press(dialog, kCancel); });
+    EXPECT_TRUE(run.existingChecked);
+    EXPECT_FALSE(run.recentChecked);
+    EXPECT_TRUE(run.posted.isEmpty());
+}
+
+TEST_F(Frames, TheStartUpDialogsRecentChoiceOpensThatDocument)
+{
+    const QString path = WriteDocument();
+    frame->RecentFiles().Add(path);
+    CWelcomeDlg dialog(frame->RecentDisplayNames(), [this](int command) { frame->PostCommand(command); }, frame.get());
+    WhenModalOpens([](QDialog &welcome) { Press(welcome, kOk); });
+    dialog.exec();
+    ASSERT_TRUE(WaitReady());
+    EXPECT_EQ(frame->Document()->GetPathName(), path);
+}
+
+TEST_F(Frames, AFailingRecentDocumentLeavesTheList)
+{
+    frame->RecentFiles().Add(scratch.Path(QStringLiteral("gone.cdd")));
+    frame->OnCommand(MenuCommand::FileMruFirst);
+    EXPECT_EQ(frame->Document(), nullptr);
+    EXPECT_TRUE(frame->RecentFiles().Paths().isEmpty());
+    EXPECT_EQ(prompter->messages.size(), 1);
+}
+
+TEST_F(Frames, SaveAsAsksForAPathAndRenamesTheWindow)
+{
+    OpenReadyDocument(WriteDocument());
+    const QString path = scratch.Path(QStringLiteral("renamed.cdd"));
+    fileDialogs.answers = {path};
+    frame->OnCommand(MenuCommand::FileSaveAs);
+    EXPECT_EQ(fileDialogs.requests.value(0).filter, QStringLiteral("Configs (*.cdd)|*.cdd|All Files (*.*)|*.*||"));
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane - renamed.cdd"));
+    EXPECT_EQ(frame->RecentFiles().Paths().value(0), path);
+}
+
+TEST(AboutBox, ShowsTheProgramAndProtocolVersions)
+{
+    CAboutDlg about;
+    QStringList texts;
+    for (const QLabel *label : about.findChildren<QLabel *>())
+        texts.append(label->text());
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Corvane"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Corvane  Version:")));
+    EXPECT_TRUE(texts.contains(CCorvaneApp::GetFileVersionString()));
+    EXPECT_TRUE(texts.contains(QStringLiteral("CVTC Communications Protocol Version: ")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("4")));
+}
+
+TEST(Help, EveryTopicAndEveryLinkBetweenTopicsExists)
+{
+    const QStringList topics {QStringLiteral("Contents.htm"),   QStringLiteral("Welcome.htm"),
+                              QStringLiteral("CorvaneGUI.htm"), QStringLiteral("MemoryDialog.htm"),
+                              QStringLiteral("EditMemory.htm"), QStringLiteral("MemoryOffset.htm")};
+    const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)\""));
+    for (const QString &topic : topics) {
+        EXPECT_TRUE(ShowHelp(topic)) << topic.toStdString();
+        EXPECT_EQ(CHelpWindow::Instance().CurrentTopic(), topic);
+        QFile file(QStringLiteral(":/help/") + topic);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        for (auto match = link.globalMatch(html); match.hasNext();)
+            EXPECT_TRUE(topics.contains(match.next().captured(1))) << topic.toStdString();
+    }
+    EXPECT_FALSE(ShowHelp(QStringLiteral("Missing.htm")));
+    CHelpWindow::Instance().close();
+}
+
+TEST_F(Frames, HelpKeysOpenTheirTopics)
+{
+    frame->Action(MenuCommand::Help)->trigger();
+    EXPECT_EQ(CHelpWindow::Instance().CurrentTopic(), QStringLiteral("Welcome.htm"));
+    frame->Action(MenuCommand::HelpFinder)->trigger();
+    EXPECT_EQ(CHelpWindow::Instance().CurrentTopic(), QStringLiteral("Contents.htm"));
+    CHelpWindow::Instance().close();
+}
+
+TEST_F(Frames, StatusTextsShowInTheMessagePaneOnOneLine)
+{
+    {
+        const CScopedStatusText scoped(QStringLiteral("Loading the CVTC program"));
+        EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Loading the CVTC program"));
+    }
+    EXPECT_TRUE(frame->MessagePane()->text().isEmpty());
+    const QString done = QStringLiteral("Corvane of 4 bytes is complete.\r\nTime: 1 mSec.\r\n");
+    theStatusText().SetStatusText(done);
+    EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Corvane of 4 bytes is complete. Time: 1 mSec."));
+    EXPECT_EQ(theStatusText().StatusText(), done);
+}
+
+} // namespace

@@ -1,0 +1,415 @@
+#include "UiTestSupport.h"
+
+#include "config/ControlIds.h"
+#include "config/CorvaneDoc.h"
+#include "target/sim/SimMonitor.h"
+#include "ui/CorvaneView.h"
+#include "ui/FlashMemoryDlg.h"
+#include "ui/HelpWindow.h"
+#include "ui/MenuCommands.h"
+#include "ui/SimulatorWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+using MainForm = GuiTest;
+
+QString TextOf(QWidget *widget)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        return edit->text();
+    if (auto *button = qobject_cast<QPushButton *>(widget))
+        return button->text();
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    return QString();
+}
+
+// Replaces an edit's text as the user would: select all, then type.
+void Type(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
+}
+
+QStringList MenuTexts(const QMenu *menu)
+{
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+QStringList MenuTitles(const QMenuBar *bar)
+{
+    QStringList titles;
+    for (const QAction *action : bar->actions())
+        titles.append(action->text());
+    return titles;
+}
+
+QMenu *MenuOf(QMenuBar *bar, const QString &title)
+{
+    for (QAction *action : bar->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+// The form's texts, shown states and enabled states in one of the three refresh states.
+struct RefreshState {
+    QString connectionStatus, connectButton, downloadButton, processor, cvtcStatus, units;
+    bool connectEnabled, downloadEnabled, listEnabled, step2, step3, stepButtons, step1Mark, step2Mark;
+};
+
+void ExpectRefreshState(CCorvaneView &view, const RefreshState &expected)
+{
+    EXPECT_EQ(TextOf(view.Control(ControlId::ConnectionStatusEdit)), expected.connectionStatus);
+    EXPECT_EQ(TextOf(view.Control(ControlId::ConnectButton)), expected.connectButton);
+    EXPECT_EQ(TextOf(view.Control(ControlId::DownloadButton)), expected.downloadButton);
+    EXPECT_EQ(TextOf(view.Control(ControlId::ProcessorEdit)), expected.processor);
+    EXPECT_EQ(TextOf(view.Control(ControlId::CvtcStatusEdit)), expected.cvtcStatus);
+    EXPECT_EQ(TextOf(view.Control(ControlId::FlashBaseUnitLabel)), expected.units);
+    EXPECT_EQ(TextOf(view.Control(ControlId::ImageOffsetUnitLabel)), expected.units);
+    EXPECT_EQ(view.Control(ControlId::ConnectButton)->isEnabled(), expected.connectEnabled);
+    EXPECT_EQ(view.Control(ControlId::DownloadButton)->isEnabled(), expected.downloadEnabled);
+    EXPECT_EQ(view.Control(ControlId::ConnectionList)->isEnabled(), expected.listEnabled);
+    EXPECT_EQ(view.IsGroupTitleEnabled(ControlId::Step2Group), expected.step2);
+    EXPECT_EQ(view.Control(ControlId::OverrideFlashCheck)->isEnabled(), expected.step2);
+    EXPECT_EQ(view.IsGroupTitleEnabled(ControlId::Step3Group), expected.step3);
+    EXPECT_EQ(view.Control(ControlId::ImageOffsetEdit)->isEnabled(), expected.step3);
+    for (int id : {ControlId::EraseButton, ControlId::ProgramButton, ControlId::ViewFlashButton})
+        EXPECT_EQ(view.Control(id)->isEnabled(), expected.stepButtons) << id;
+    EXPECT_EQ(view.Control(ControlId::Step1DoneIcon)->isVisible(), expected.step1Mark);
+    EXPECT_EQ(view.Control(ControlId::Step2DoneIcon)->isVisible(), expected.step2Mark);
+    EXPECT_EQ(view.Control(ControlId::DownloadedIcon)->isVisible(), expected.step2Mark);
+    EXPECT_EQ(view.Control(ControlId::NotDownloadedIcon)->isVisible(), !expected.step2Mark);
+    // The file edits and their browse buttons stay usable in every state.
+    for (int id : {ControlId::CvtcFileEdit, ControlId::BurnFileEdit, ControlId::HexCmdEdit, ControlId::CvtcFileBrowse,
+                   ControlId::BurnFileBrowse, ControlId::HexCmdBrowse})
+        EXPECT_TRUE(view.Control(id)->isEnabled()) << id;
+}
+
+TEST_F(MainForm, OpeningADocumentConnectsDownloadsTheComponentAndShakesHands)
+{
+    const QString path = WriteDocument();
+    OpenReadyDocument(path);
+
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane - board.cdd"));
+    ExpectRefreshState(View(),
+                       {QStringLiteral("(Connected)"), QStringLiteral("Dis&connect"), QStringLiteral("Re-&download CVTC"),
+                        QStringLiteral("64x"), QStringLiteral("(Connected)"), QStringLiteral("(bytes)"), true, true,
+                        false, true, true, true, true, true});
+    EXPECT_EQ(Widget<QComboBox>(ControlId::ConnectionList)->currentText(), QLatin1String(kBoard64x));
+    EXPECT_EQ(TextOf(View().Control(ControlId::CvtcVersionEdit)), QStringLiteral("2.00015"));
+    EXPECT_EQ(TextOf(View().Control(ControlId::FlashBaseEdit)), QStringLiteral("0x90000000"));
+    EXPECT_EQ(TextOf(View().Control(ControlId::FlashSizeEdit)), QStringLiteral("0x40000"));
+    EXPECT_TRUE(Widget<QLineEdit>(ControlId::FlashBaseEdit)->isReadOnly());
+    EXPECT_FALSE(View().Control(ControlId::Step3DoneIcon)->isVisible());
+    EXPECT_FALSE(View().Control(ControlId::WriteBootAddrCheck)->isEnabled());
+    EXPECT_TRUE(Widget<QCheckBox>(ControlId::VerifyWriteCheck)->isChecked());
+    EXPECT_EQ(frame->RecentFiles().Paths().value(0), path);
+    EXPECT_FALSE(frame->Document()->IsModified());
+    EXPECT_TRUE(prompter->logsShown.isEmpty()) << prompter->logsShown.join(u'|').toStdString();
+}
+
+TEST_F(MainForm, ControlsFollowTheConnectionAndDownloadStates)
+{
+    ASSERT_TRUE(frame->OpenDocument(WriteDocument([](CCorvaneDoc &doc) {
+        doc.m_strConnection = QStringLiteral("Disconnected");
+        doc.m_strCvtcFile.clear();
+        doc.m_strBurnFile.clear();
+    })));
+    const RefreshState notConnected {QStringLiteral("(Not Connected)"), QStringLiteral("&Connect"),
+                                     QStringLiteral("Download CVTC"), QStringLiteral("(Not Determined)"),
+                                     QStringLiteral("(Not Connected)"), QStringLiteral("(units)"), false, false, true,
+                                     false, false, false, false, false};
+    ExpectRefreshState(View(), notConnected);
+
+    // Choosing a processor entry enables Connect and goes into the document.
+    auto *list = Widget<QComboBox>(ControlId::ConnectionList);
+    const int index = list->findText(QLatin1String(kBoard64x));
+    ASSERT_GE(index, 0);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+    EXPECT_TRUE(View().Control(ControlId::ConnectButton)->isEnabled());
+    EXPECT_EQ(frame->Document()->m_strConnection, QLatin1String(kBoard64x));
+
+    Click(ControlId::ConnectButton);
+    ExpectRefreshState(View(),
+                       {QStringLiteral("(Connected)"), QStringLiteral("Dis&connect"), QStringLiteral("&Download CVTC"),
+                        QStringLiteral("64x"), QStringLiteral("(Not Connected)"), QStringLiteral("(bytes)"), true, true,
+                        false, true, false, false, true, false});
+    // The menu command needs a program file; the button does not.
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(frame->Action(CommandId::DownloadCvtc)->isEnabled());
+    Type(Widget<QLineEdit>(ControlId::CvtcFileEdit), WriteComponent());
+    frame->UpdateCommandUI();
+    EXPECT_TRUE(frame->Action(CommandId::DownloadCvtc)->isEnabled());
+    EXPECT_EQ(frame->Document()->m_strCvtcFile, WriteComponent());
+
+    Click(ControlId::DownloadButton);
+    ASSERT_TRUE(WaitReady());
+    ExpectRefreshState(View(),
+                       {QStringLiteral("(Connected)"), QStringLiteral("Dis&connect"), QStringLiteral("Re-&download CVTC"),
+                        QStringLiteral("64x"), QStringLiteral("(Connected)"), QStringLiteral("(bytes)"), true, true,
+                        false, true, true, true, true, true});
+    // Without a file to burn the menu's Program Flash is grey while the button is not.
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(frame->Action(CommandId::ProgramFlash)->isEnabled());
+    EXPECT_TRUE(frame->Action(CommandId::EraseFlash)->isEnabled());
+    EXPECT_TRUE(View().Control(ControlId::ProgramButton)->isEnabled());
+
+    Click(ControlId::ConnectButton);
+    ExpectRefreshState(View(), notConnected);
+    EXPECT_EQ(list->currentText(), QStringLiteral("Disconnected"));
+    EXPECT_TRUE(TextOf(View().Control(ControlId::CvtcVersionEdit)).isEmpty());
+}
+
+TEST_F(MainForm, EditsGoIntoTheDocument)
+{
+    OpenReadyDocument(WriteDocument());
+    auto *base = Widget<QLineEdit>(ControlId::FlashBaseEdit);
+    EXPECT_TRUE(base->isReadOnly());
+    EXPECT_TRUE(Widget<QLineEdit>(ControlId::FlashSizeEdit)->isReadOnly());
+    Widget<QCheckBox>(ControlId::OverrideFlashCheck)->click();
+    EXPECT_FALSE(base->isReadOnly());
+    EXPECT_FALSE(Widget<QLineEdit>(ControlId::FlashSizeEdit)->isReadOnly());
+    EXPECT_EQ(frame->Document()->m_bOverrideFlash, 1);
+
+    Type(base, QStringLiteral("10H"));
+    EXPECT_EQ(frame->Document()->m_nFlashBase, 0x10u);
+    Type(Widget<QLineEdit>(ControlId::ImageOffsetEdit), QStringLiteral("-0x10"));
+    EXPECT_EQ(qint32(frame->Document()->m_nImageOffset), -0x10);
+    Widget<QCheckBox>(ControlId::VerifyWriteCheck)->click();
+    EXPECT_EQ(frame->Document()->m_bVerifyWrite, 0);
+    EXPECT_TRUE(frame->Document()->IsModified());
+
+    // The edit commands work on the edit that has the focus.
+    auto *burn = Widget<QLineEdit>(ControlId::BurnFileEdit);
+    burn->setFocus();
+    burn->selectAll();
+    frame->OnCommand(MenuCommand::EditCut);
+    EXPECT_TRUE(frame->Document()->m_strBurnFile.isEmpty());
+    frame->OnCommand(MenuCommand::EditUndo);
+    EXPECT_EQ(frame->Document()->m_strBurnFile, scratch.Path(QStringLiteral("app.hex")));
+}
+
+TEST_F(MainForm, BrowsingPutsTheChosenPathIntoTheEditAndTheDocument)
+{
+    OpenReadyDocument(WriteDocument());
+    const struct {
+        int button;
+        int edit;
+        QString title;
+        QString filter;
+    } browsers[] = {
+        {ControlId::BurnFileBrowse, ControlId::BurnFileEdit, QStringLiteral("Select A Hex File For Burning..."),
+         QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||")},
+        {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit, QStringLiteral("Select An CVTC Program..."),
+         QStringLiteral("Coff Files (*.out)|*.out|All Files (*.*)|*.*||")},
+        {ControlId::HexCmdBrowse, ControlId::HexCmdEdit, QStringLiteral("Select A Command File For Hex Conversion"),
+         QStringLiteral("Hex Cmd Files (*.cmd)|*.cmd|All Files (*.*)|*.*||")},
+    };
+    for (const auto &browser : browsers) {
+        const QString chosen = scratch.Path(QStringLiteral("chosen-%1").arg(browser.button));
+        fileDialogs.answers = {chosen};
+        Click(browser.button);
+        ASSERT_FALSE(fileDialogs.requests.isEmpty());
+        EXPECT_EQ(fileDialogs.requests.last().title, browser.title);
+        EXPECT_EQ(fileDialogs.requests.last().filter, browser.filter);
+        EXPECT_EQ(TextOf(View().Control(browser.edit)), chosen);
+    }
+    EXPECT_EQ(frame->Document()->m_strBurnFile, scratch.Path(QStringLiteral("chosen-1022")));
+    EXPECT_EQ(frame->Document()->m_strCvtcFile, scratch.Path(QStringLiteral("chosen-1024")));
+    EXPECT_EQ(frame->Document()->m_strHexCmdFile, scratch.Path(QStringLiteral("chosen-1025")));
+    // A cancelled dialog changes nothing.
+    Click(ControlId::BurnFileBrowse);
+    EXPECT_EQ(frame->Document()->m_strBurnFile, scratch.Path(QStringLiteral("chosen-1022")));
+}
+
+TEST_F(MainForm, ProgrammingShowsProgressAndTheFinishedMark)
+{
+    OpenReadyDocument(WriteDocument());
+    auto *bar = Widget<QProgressBar>(ControlId::ProgressBar);
+    bool barShown = false;
+    int highest = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int value) {
+        barShown = barShown || bar->isVisible();
+        highest = std::max(highest, value);
+    });
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitUntil([this] { return Model().Facts().idle && View().Control(ControlId::Step3DoneIcon)->isVisible(); }));
+    EXPECT_TRUE(barShown);
+    EXPECT_EQ(highest, 100);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(View().Control(ControlId::AbortButton)->isVisible());
+    EXPECT_TRUE(frame->MessagePane()->text().startsWith(QStringLiteral("Corvane of 8192 bytes is complete. Time: ")))
+        << frame->MessagePane()->text().toStdString();
+    EXPECT_TRUE(prompter->logsShown.isEmpty()) << prompter->logsShown.join(u'|').toStdString();
+
+    CFlashMemoryDlg *view = OpenFlashView();
+    ASSERT_NE(view, nullptr);
+    // "Corvane " opens the example image.
+    EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
+    EXPECT_EQ(view->Grid()->item(0, 7)->text(), QStringLiteral("20"));
+}
+
+TEST_F(MainForm, AbortStopsProgrammingAndDownloadsTheComponentAgain)
+{
+    OpenReadyDocument(WriteDocument([this](CCorvaneDoc &doc) {
+        doc.m_strCvtcFile = WriteComponent({QStringLiteral("buffer = 256")});
+    }));
+    // Abort as soon as the button shows.
+    QObject::connect(&Model().Controls(), &CFormControls::Changed, frame.get(), [this](int id) {
+        if (id == ControlId::AbortButton && Model().Controls().IsVisible(id))
+            Widget<QPushButton>(ControlId::AbortButton)->click();
+    });
+    const int handshakes = CommandCount(QStringLiteral("GetProtocolId"));
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitUntil([&] { return CommandCount(QStringLiteral("GetProtocolId")) > handshakes; }));
+    ASSERT_TRUE(WaitReady());
+    EXPECT_FALSE(View().Control(ControlId::Step3DoneIcon)->isVisible());
+    EXPECT_FALSE(View().Control(ControlId::ProgressBar)->isVisible());
+    EXPECT_FALSE(View().Control(ControlId::AbortButton)->isVisible());
+    EXPECT_LT(CommandCount(QStringLiteral("WriteFlash")), 8192 / 256);
+}
+
+TEST_F(MainForm, EraseShowsItsPictureAndLeavesTheFlashErased)
+{
+    OpenReadyDocument(WriteDocument());
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitReady());
+    bool pictureShown = false;
+    QObject::connect(&Model().Controls(), &CFormControls::Changed, frame.get(), [&](int id) {
+        pictureShown = pictureShown || (id == ControlId::EraseIcon && View().Control(id)->isVisible());
+    });
+    Click(ControlId::EraseButton);
+    EXPECT_FALSE(View().Control(ControlId::EraseButton)->isEnabled());
+    ASSERT_TRUE(WaitReady());
+    EXPECT_TRUE(pictureShown);
+    EXPECT_FALSE(View().Control(ControlId::EraseIcon)->isVisible());
+    EXPECT_FALSE(View().Control(ControlId::Step3DoneIcon)->isVisible());
+    CFlashMemoryDlg *view = OpenFlashView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("FF"));
+    EXPECT_EQ(view->Grid()->item(15, 15)->text(), QStringLiteral("FF"));
+}
+
+TEST_F(MainForm, CloseOffersToSaveAndSwitchesToTheMenusWithoutDocument)
+{
+    OpenReadyDocument(WriteDocument());
+    Type(Widget<QLineEdit>(ControlId::HexCmdEdit), QStringLiteral("convert.cmd"));
+    prompter->answers = {false};
+    Click(ControlId::Close);
+    ASSERT_TRUE(WaitUntil([this] { return frame->Document() == nullptr; }));
+    EXPECT_EQ(prompter->questions, QStringList {QStringLiteral("Save changes to board.cdd?")});
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane"));
+    EXPECT_EQ(MenuTitles(frame->menuBar()),
+              (QStringList {QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&Help")}));
+}
+
+TEST_F(MainForm, MenusAndToolbarFollowTheDocument)
+{
+    QMenuBar *bar = frame->menuBar();
+    EXPECT_EQ(MenuTexts(MenuOf(bar, QStringLiteral("&File"))),
+              (QStringList {QStringLiteral("&New"), QStringLiteral("&Open..."), QStringLiteral("-"),
+                            QStringLiteral("P&rint Setup..."), QStringLiteral("-"), QStringLiteral("Recent File"),
+                            QStringLiteral("-"), QStringLiteral("E&xit")}));
+    EXPECT_EQ(MenuTexts(MenuOf(bar, QStringLiteral("&Help"))),
+              (QStringList {QStringLiteral("&Help Topics"), QStringLiteral("-"), QStringLiteral("&About Corvane...")}));
+
+    OpenReadyDocument(WriteDocument());
+    EXPECT_EQ(MenuTitles(bar), (QStringList {QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"),
+                                             QStringLiteral("&Program"), QStringLiteral("&Help")}));
+    EXPECT_EQ(MenuTexts(MenuOf(bar, QStringLiteral("&File"))).mid(0, 10),
+              (QStringList {QStringLiteral("&New"), QStringLiteral("&Open..."), QStringLiteral("&Close"),
+                            QStringLiteral("&Save"), QStringLiteral("Save &As..."), QStringLiteral("-"),
+                            QStringLiteral("&Print..."), QStringLiteral("Print Pre&view.."),
+                            QStringLiteral("P&rint Setup..."), QStringLiteral("-")}));
+    EXPECT_EQ(MenuTexts(MenuOf(bar, QStringLiteral("&Edit"))),
+              (QStringList {QStringLiteral("&Undo"), QStringLiteral("-"), QStringLiteral("Cu&t"), QStringLiteral("&Copy"),
+                            QStringLiteral("&Paste")}));
+    EXPECT_EQ(MenuTexts(MenuOf(bar, QStringLiteral("&Program"))),
+              (QStringList {QStringLiteral("&Download CVTC"), QStringLiteral("-"), QStringLiteral("&Program Flash"),
+                            QStringLiteral("&View Flash..."), QStringLiteral("-"), QStringLiteral("&Erase Flash")}));
+    EXPECT_EQ(MenuTexts(MenuOf(bar, QStringLiteral("&File"))).value(10), QStringLiteral("&1 board.cdd"));
+    // The document keeps New, Open and the recent files from opening another one.
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(frame->Action(MenuCommand::FileNew)->isEnabled());
+    EXPECT_FALSE(frame->Action(MenuCommand::FileOpen)->isEnabled());
+    EXPECT_TRUE(frame->Action(MenuCommand::FileSave)->isEnabled());
+
+    QStringList toolBar;
+    for (const QAction *action : frame->findChild<QToolBar *>()->actions())
+        toolBar.append(action->isSeparator() ? QStringLiteral("-") : action->toolTip());
+    EXPECT_EQ(toolBar, (QStringList {QStringLiteral("New"), QStringLiteral("Open"), QStringLiteral("Save"),
+                                     QStringLiteral("-"), QStringLiteral("Cut"), QStringLiteral("Copy"),
+                                     QStringLiteral("Paste"), QStringLiteral("-"), QStringLiteral("Erase Entire Flash"),
+                                     QStringLiteral("Start Programming"), QStringLiteral("Show Flash Memory"),
+                                     QStringLiteral("-"), QStringLiteral("Show/Hide CCS")}));
+    EXPECT_EQ(frame->Action(CommandId::EraseFlash)->statusTip(),
+              QStringLiteral("Erase Entire Target System's Flash Memory"));
+    EXPECT_EQ(frame->Action(CommandId::DownloadCvtc)->statusTip(),
+              QStringLiteral("Download the CVTC Program to the Target DSP Memory"));
+}
+
+TEST_F(MainForm, ShowCodeComposerShowsTheSimulatorWindowWithTheMessagesExchanged)
+{
+    OpenReadyDocument(WriteDocument());
+    frame->UpdateCommandUI();
+    QAction *show = frame->Action(CommandId::ShowCodeComposer);
+    EXPECT_TRUE(show->isEnabled());
+    EXPECT_EQ(show->text(), QStringLiteral("&Show Code Composer"));
+    show->trigger();
+    CSimulatorWindow *window = View().SimulatorWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(show->text(), QStringLiteral("&Hide Code Composer"));
+    const QTreeWidget *exchanges = window->Exchanges();
+    ASSERT_GE(exchanges->topLevelItemCount(), 1);
+    EXPECT_EQ(exchanges->topLevelItem(0)->text(0), QStringLiteral("GetProtocolId"));
+    EXPECT_EQ(exchanges->topLevelItem(0)->text(2), QStringLiteral("GetProtocolId 0x0004 0x0000 0x0000"));
+
+    // New messages appear while the window is open.
+    const int before = exchanges->topLevelItemCount();
+    Click(ControlId::EraseButton);
+    ASSERT_TRUE(WaitReady());
+    EXPECT_GT(exchanges->topLevelItemCount(), before);
+
+    show->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(show->text(), QStringLiteral("&Show Code Composer"));
+
+    // Disconnecting lets go of the debugger, and its window goes with it.
+    show->trigger();
+    EXPECT_TRUE(window->isVisible());
+    Click(ControlId::ConnectButton);
+    EXPECT_FALSE(window->isVisible());
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(show->isEnabled());
+}
+
+TEST_F(MainForm, HelpButtonOpensTheFormsTopic)
+{
+    OpenReadyDocument(WriteDocument());
+    Click(ControlId::Help);
+    EXPECT_EQ(CHelpWindow::Instance().CurrentTopic(), QStringLiteral("CorvaneGUI.htm"));
+    EXPECT_TRUE(CHelpWindow::Instance().isVisible());
+    CHelpWindow::Instance().close();
+}
+
+} // namespace

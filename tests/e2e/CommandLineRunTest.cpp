@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -306,6 +308,36 @@ TEST(CommandLineRunSetUp, UnknownConnectionAndMissingComponentFail)
     const CorvaneResult missing = other.RunConfig({});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(other.Log().contains("Either I cannot load CVTC")) << other.Log().constData();
+}
+
+} // namespace
+
+namespace {
+
+TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    // The target never answers the protocol request, so the run waits until it is ended.
+    board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
+    board.WriteConfig(QStringLiteral("a.hex"));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CORVANE_SIM_DIR"), board.Path(QStringLiteral("sim")));
+    environment.insert(QStringLiteral("TMPDIR"), board.Path(QString()));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), board.Path(QStringLiteral("config")));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(board.Path(QString()));
+    process.start(QStringLiteral(CORVANE_BINARY), {QStringLiteral("board.txt"), QStringLiteral("-t"),
+                                                   QStringLiteral("-c"), QStringLiteral("-v")});
+    ASSERT_TRUE(process.waitForStarted());
+    // Give the run time to reach its wait; it must still be running then.
+    ASSERT_FALSE(process.waitForFinished(1500)) << process.readAllStandardError().constData();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(board.Log().contains("CVTC Download OK.\r\n")) << board.Log().constData();
+    EXPECT_TRUE(board.Log().contains("Run ended by signal 15.\r\n")) << board.Log().constData();
 }
 
 } // namespace

@@ -51,10 +51,6 @@ CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
     connect(m_autoDownloadTimer.get(), &QTimer::timeout, this, [this] { OnTimer(kAutoDownloadTimerId); });
     m_answerTimer.setSingleShot(true);
     connect(&m_answerTimer, &QTimer::timeout, this, &CFormModel::OnAnswerTimeout);
-    connect(&m_controls, &CFormControls::Changed, this, [this](int id) {
-        if (id == ControlId::ProgressBar)
-            emit ProgressChanged();
-    });
 }
 
 CFormModel::~CFormModel()
@@ -512,7 +508,6 @@ void CFormModel::SetMaxDataWords(quint16 words)
 void CFormModel::SetProgressBytes(qint64 bytes)
 {
     m_nProgressBytes = bytes;
-    emit ProgressChanged();
 }
 
 // ---- abort, timers ----

@@ -114,10 +114,6 @@ public:
     CSaveFlashDataOperation &SaveFlashData() { return *m_saveFlashData; }
     CSendUserFileOperation &SendUserFile() { return *m_sendUserFile; }
 
-signals:
-    // Bytes done or the progress bar changed.
-    void ProgressChanged();
-
 private:
     void FillControlsFromDocument();
     void ConnectDocumentConnection();

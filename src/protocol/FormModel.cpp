@@ -413,14 +413,19 @@ void CFormModel::OnCommMessage()
 
 void CFormModel::OnCommFailure(const CAutomationError &)
 {
+    EndOperation();
+    if (!theApp().IsInteractive())
+        RequestClose();
+    Refresh();
+}
+
+void CFormModel::EndOperation()
+{
     m_answerTimer.stop();
     HideAbortButton();
     StopTimer(kEraseTimerId);
     StopTimer(kProgramTimerId);
     m_state.SetIdle();
-    if (!theApp().IsInteractive())
-        RequestClose();
-    Refresh();
 }
 
 void CFormModel::Dispatch()
@@ -440,7 +445,7 @@ void CFormModel::Dispatch()
 void CFormModel::FailOperation(const QString &text)
 {
     ReportContinuingFailure(text);
-    m_state.SetIdle();
+    EndOperation();
 }
 
 void CFormModel::ReportContinuingFailure(const QString &text)
@@ -492,9 +497,6 @@ void CFormModel::ArmAnswerTimeout(int extraWaitSeconds)
 
 void CFormModel::OnAnswerTimeout()
 {
-    HideAbortButton();
-    StopTimer(kEraseTimerId);
-    StopTimer(kProgramTimerId);
     FailOperation(QString::asprintf("Target did not answer within %d seconds.\r\n", m_nAnswerTimeoutSeconds));
 }
 

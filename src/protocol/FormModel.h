@@ -129,6 +129,8 @@ private:
     void DownloadAgainAfterAbort();
     bool LoadCvtc(const QString &path);
     void Dispatch();
+    // Idle, with the abort button hidden and the operation timers stopped.
+    void EndOperation();
     void StepMemoryView();
     void ArmAnswerTimeout(int extraWaitSeconds);
     void OnAnswerTimeout();

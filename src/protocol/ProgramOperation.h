@@ -28,7 +28,8 @@ private:
     void SendFlashSize();
     void OpenImage();
     void WriteNextBlock();
-    void AskChecksum();
+    void AskChecksum(int nextSubState);
+    void SendWrite(const quint8 *bytes, int count, int nextSubState);
     void CompareChecksum(int nextSubState);
     void EndOfImage();
     void AskBootChecksum();

@@ -118,6 +118,7 @@ void CProgramOperation::OpenImage()
         m_form.FailOperation(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"));
         return;
     }
+    m_nFileLength = m_file.size();
     m_nImageOffset = ParseUnsigned(m_form.Controls().Text(ControlId::ImageOffsetEdit));
     m_nStartTick = theTickClock().Now();
     CFormControls &controls = m_form.Controls();
@@ -143,9 +144,8 @@ void CProgramOperation::WriteNextBlock()
         m_nBlockLength = m_reader->ReadBlock(address, m_block.data(), int(m_block.size()));
     while (m_nBlockLength == 0);
 
-    const qint64 fileLength = m_file.size();
-    if (fileLength > 0)
-        m_form.Controls().SetProgressPosition(int(m_reader->Position() * 100 / fileLength));
+    if (m_nFileLength > 0)
+        m_form.Controls().SetProgressPosition(int(m_reader->Position() * 100 / m_nFileLength));
     if (m_nBytesDone == 0 && m_reader->GetFormat() == HexTiAscii && address != 0)
         m_bAbsoluteTiAddresses = true;
 

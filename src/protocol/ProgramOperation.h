@@ -41,6 +41,7 @@ private:
 
     CFormModel &m_form;
     QFile m_file;
+    qint64 m_nFileLength = 0;
     std::unique_ptr<CHexImageReader> m_reader;
     std::vector<quint8> m_block;
     quint32 m_nFlashBaseSent = 0;

@@ -176,7 +176,7 @@ void CFormModel::InitialDisplay()
     FillControlsFromDocument();
     ConnectDocumentConnection();
     SetEditText(ControlId::CvtcFileEdit, m_doc.m_strCvtcFile);
-    const bool setUpGoesOn = m_doc.m_strCvtcFile.isEmpty() || StartAutomaticDownload();
+    const bool setUpGoesOn = m_doc.m_strCvtcFile.isEmpty() ? UnattendedRunCanGoOn() : StartAutomaticDownload();
     if (setUpGoesOn) {
         const quint32 itemData = (quint32(m_doc.m_nConnSelHigh) << 24) | (quint32(m_doc.m_nConnSelLow) & 0xFFFFFF);
         const int index = m_controls.Connections().FindItemData(itemData);
@@ -251,6 +251,16 @@ bool CFormModel::StartAutomaticDownload()
     if (theApp().IsInteractive())
         return true;
     ReportFailure(QStringLiteral("Code Composer Studio is not Available\r\n"));
+    RequestClose();
+    return false;
+}
+
+// An unattended run without a target component to download would wait for ever.
+bool CFormModel::UnattendedRunCanGoOn()
+{
+    if (theApp().IsInteractive())
+        return true;
+    ReportFailure(QStringLiteral("No CVTC Program File is named in the Configuration Document.\r\n"));
     RequestClose();
     return false;
 }

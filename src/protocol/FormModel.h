@@ -120,6 +120,7 @@ private:
     void ExamineConnections();
     void CopySelectionToDocument();
     bool StartAutomaticDownload();
+    bool UnattendedRunCanGoOn();
     // Runs a step entered from the event loop; a debugger failure fails the running operation.
     void Guarded(const std::function<void()> &step);
     void OnTimer(int timerId);

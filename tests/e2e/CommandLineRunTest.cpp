@@ -341,3 +341,22 @@ TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommandLineRunSetUp, NothingToDownloadEndsTheRun)
+{
+    // A missing text configuration leaves a document without connection and target component.
+    SimulatedBoard board(QStringLiteral("64x"));
+    const CorvaneResult missing = board.Run({QStringLiteral("missing.txt"), QStringLiteral("-t"), QStringLiteral("-c")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("Cannot open CDD TEXT File.")) << missing.err.constData();
+
+    board.WriteFile(QStringLiteral("board.txt"), "1064 Simulator 64x (CPU)\n1019 a.hex\n");
+    const CorvaneResult noComponent = board.RunConfig({});
+    EXPECT_EQ(noComponent.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("No CVTC Program File is named in the Configuration Document.\r\n"))
+        << board.Log().constData();
+}
+
+} // namespace

@@ -115,6 +115,7 @@ QString CCorvaneApp::UsageText()
         "                      configuration and end\n"
         "  --save-as NEW.cdd   save DOCUMENT (or the -t text configuration) as NEW.cdd\n"
         "                      and end\n"
+        "  --timeout SECONDS   with -c: fail when the target does not answer in time\n"
         "  --help              show this text\n"
         "  --version           show the version\n"
         "\n"

@@ -2,11 +2,13 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class CFormModel;
 
-// Shows the progress of long steps of an unattended run on standard error
-// (status, percent and bytes) while standard error is a terminal.
+// Shows what an unattended run is doing on standard error while standard error
+// is a terminal: the status text and, while the progress bar is shown, its
+// percent and the bytes done. Updated a few times a second.
 class CTerminalProgress : public QObject {
     Q_OBJECT
 public:
@@ -15,9 +17,10 @@ public:
 
 private:
     void Update();
+    QString CurrentLine() const;
     void EndLine();
 
     CFormModel &m_form;
-    bool m_bEnabled;
+    QTimer m_timer;
     QString m_strLastLine;
 };

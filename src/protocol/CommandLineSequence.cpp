@@ -4,6 +4,7 @@
 #include "SaveFlashDataOperation.h"
 #include "SendUserFileOperation.h"
 #include "app/CorvaneApp.h"
+#include "app/StatusText.h"
 #include "config/CorvaneDoc.h"
 #include "image/HexConversionRun.h"
 #include "protocol/CommMessage.h"
@@ -41,6 +42,7 @@ void CCommandLineSequence::Erase()
         m_form.SelfNotify();
         return;
     }
+    theStatusText().SetStatusText(QStringLiteral("Erasing Flash Memory"));
     CommMessage request;
     request.SetCommand(CommandCode::EraseFlash);
     m_form.SendHeader(request, m_form.EraseEstimate());

@@ -93,6 +93,8 @@ CConnectionList::Entry CFormControls::SelectedConnection() const
 
 void CFormControls::SetProgressRange(int low, int high)
 {
+    if (m_progressLow == low && m_progressHigh == high)
+        return;
     m_progressLow = low;
     m_progressHigh = high;
     emit Changed(ControlId::ProgressBar);

@@ -51,10 +51,6 @@ CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
     connect(m_autoDownloadTimer.get(), &QTimer::timeout, this, [this] { OnTimer(kAutoDownloadTimerId); });
     m_answerTimer.setSingleShot(true);
     connect(&m_answerTimer, &QTimer::timeout, this, &CFormModel::OnAnswerTimeout);
-    connect(&m_controls, &CFormControls::Changed, this, [this](int id) {
-        if (id == ControlId::ProgressBar)
-            emit ProgressChanged();
-    });
 }
 
 CFormModel::~CFormModel()
@@ -180,7 +176,7 @@ void CFormModel::InitialDisplay()
     FillControlsFromDocument();
     ConnectDocumentConnection();
     SetEditText(ControlId::CvtcFileEdit, m_doc.m_strCvtcFile);
-    const bool setUpGoesOn = m_doc.m_strCvtcFile.isEmpty() || StartAutomaticDownload();
+    const bool setUpGoesOn = m_doc.m_strCvtcFile.isEmpty() ? UnattendedRunCanGoOn() : StartAutomaticDownload();
     if (setUpGoesOn) {
         const quint32 itemData = (quint32(m_doc.m_nConnSelHigh) << 24) | (quint32(m_doc.m_nConnSelLow) & 0xFFFFFF);
         const int index = m_controls.Connections().FindItemData(itemData);
@@ -255,6 +251,16 @@ bool CFormModel::StartAutomaticDownload()
     if (theApp().IsInteractive())
         return true;
     ReportFailure(QStringLiteral("Code Composer Studio is not Available\r\n"));
+    RequestClose();
+    return false;
+}
+
+// An unattended run without a target component to download would wait for ever.
+bool CFormModel::UnattendedRunCanGoOn()
+{
+    if (theApp().IsInteractive())
+        return true;
+    ReportFailure(QStringLiteral("No CVTC Program File is named in the Configuration Document.\r\n"));
     RequestClose();
     return false;
 }
@@ -417,14 +423,19 @@ void CFormModel::OnCommMessage()
 
 void CFormModel::OnCommFailure(const CAutomationError &)
 {
+    EndOperation();
+    if (!theApp().IsInteractive())
+        RequestClose();
+    Refresh();
+}
+
+void CFormModel::EndOperation()
+{
     m_answerTimer.stop();
     HideAbortButton();
     StopTimer(kEraseTimerId);
     StopTimer(kProgramTimerId);
     m_state.SetIdle();
-    if (!theApp().IsInteractive())
-        RequestClose();
-    Refresh();
 }
 
 void CFormModel::Dispatch()
@@ -444,7 +455,7 @@ void CFormModel::Dispatch()
 void CFormModel::FailOperation(const QString &text)
 {
     ReportContinuingFailure(text);
-    m_state.SetIdle();
+    EndOperation();
 }
 
 void CFormModel::ReportContinuingFailure(const QString &text)
@@ -496,9 +507,6 @@ void CFormModel::ArmAnswerTimeout(int extraWaitSeconds)
 
 void CFormModel::OnAnswerTimeout()
 {
-    HideAbortButton();
-    StopTimer(kEraseTimerId);
-    StopTimer(kProgramTimerId);
     FailOperation(QString::asprintf("Target did not answer within %d seconds.\r\n", m_nAnswerTimeoutSeconds));
 }
 
@@ -512,7 +520,6 @@ void CFormModel::SetMaxDataWords(quint16 words)
 void CFormModel::SetProgressBytes(qint64 bytes)
 {
     m_nProgressBytes = bytes;
-    emit ProgressChanged();
 }
 
 // ---- abort, timers ----

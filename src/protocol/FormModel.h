@@ -114,16 +114,13 @@ public:
     CSaveFlashDataOperation &SaveFlashData() { return *m_saveFlashData; }
     CSendUserFileOperation &SendUserFile() { return *m_sendUserFile; }
 
-signals:
-    // Bytes done or the progress bar changed.
-    void ProgressChanged();
-
 private:
     void FillControlsFromDocument();
     void ConnectDocumentConnection();
     void ExamineConnections();
     void CopySelectionToDocument();
     bool StartAutomaticDownload();
+    bool UnattendedRunCanGoOn();
     // Runs a step entered from the event loop; a debugger failure fails the running operation.
     void Guarded(const std::function<void()> &step);
     void OnTimer(int timerId);
@@ -133,6 +130,8 @@ private:
     void DownloadAgainAfterAbort();
     bool LoadCvtc(const QString &path);
     void Dispatch();
+    // Idle, with the abort button hidden and the operation timers stopped.
+    void EndOperation();
     void StepMemoryView();
     void ArmAnswerTimeout(int extraWaitSeconds);
     void OnAnswerTimeout();

@@ -50,7 +50,7 @@ void CProgramOperation::Step()
     case Step::ProgramSendSize: SendFlashSize(); break;
     case Step::ProgramOpenImage: OpenImage(); break;
     case Step::ProgramNextBlock: WriteNextBlock(); break;
-    case Step::ProgramAskChecksum: AskChecksum(); break;
+    case Step::ProgramAskChecksum: AskChecksum(Step::ProgramCompareChecksum); break;
     case Step::ProgramCompareChecksum: CompareChecksum(Step::ProgramNextBlock); break;
     case Step::ProgramEndOfImage: EndOfImage(); break;
     case Step::ProgramAskBootChecksum: AskBootChecksum(); break;
@@ -118,6 +118,7 @@ void CProgramOperation::OpenImage()
         m_form.FailOperation(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"));
         return;
     }
+    m_nFileLength = m_file.size();
     m_nImageOffset = ParseUnsigned(m_form.Controls().Text(ControlId::ImageOffsetEdit));
     m_nStartTick = theTickClock().Now();
     CFormControls &controls = m_form.Controls();
@@ -143,9 +144,8 @@ void CProgramOperation::WriteNextBlock()
         m_nBlockLength = m_reader->ReadBlock(address, m_block.data(), int(m_block.size()));
     while (m_nBlockLength == 0);
 
-    const qint64 fileLength = m_file.size();
-    if (fileLength > 0)
-        m_form.Controls().SetProgressPosition(int(m_reader->Position() * 100 / fileLength));
+    if (m_nFileLength > 0)
+        m_form.Controls().SetProgressPosition(int(m_reader->Position() * 100 / m_nFileLength));
     if (m_nBytesDone == 0 && m_reader->GetFormat() == HexTiAscii && address != 0)
         m_bAbsoluteTiAddresses = true;
 
@@ -169,19 +169,16 @@ void CProgramOperation::WriteNextBlock()
         return;
     }
 
-    CommMessage request;
-    request.SetCommand(CommandCode::WriteFlash);
-    request.SetParam32(0, m_nTargetOffset);
-    request.SetParam(2, quint32(m_nBlockLength));
-    request.SetData(m_block.data(), m_nBlockLength);
+    // Without verification the next halt writes the next block.
+    int nextSubState = Step::ProgramNextBlock;
     if (m_form.Doc().m_bVerifyWrite) {
         m_checksum.Reset(0);
         m_checksum.Add(m_block.data(), m_nBlockLength);
-        m_form.State().SetSubState(Step::ProgramAskChecksum);
+        nextSubState = Step::ProgramAskChecksum;
     }
     m_nBytesDone += m_nBlockLength;
     m_form.SetProgressBytes(m_nBytesDone);
-    m_form.SendMessage(request);
+    SendWrite(m_block.data(), m_nBlockLength, nextSubState);
 }
 
 quint32 CProgramOperation::TargetOffset(quint32 blockAddress) const
@@ -194,14 +191,25 @@ quint32 CProgramOperation::TargetOffset(quint32 blockAddress) const
     }
 }
 
-void CProgramOperation::AskChecksum()
+void CProgramOperation::AskChecksum(int nextSubState)
 {
     CommMessage request;
     request.SetCommand(CommandCode::GetChecksum);
     request.SetParam32(0, m_nTargetOffset);
     request.SetParam32(2, quint32(m_nBlockLength));
-    m_form.State().SetSubState(Step::ProgramCompareChecksum);
+    m_form.State().SetSubState(nextSubState);
     m_form.SendHeader(request);
+}
+
+void CProgramOperation::SendWrite(const quint8 *bytes, int count, int nextSubState)
+{
+    CommMessage request;
+    request.SetCommand(CommandCode::WriteFlash);
+    request.SetParam32(0, m_nTargetOffset);
+    request.SetParam(2, quint32(count));
+    request.SetData(bytes, count);
+    m_form.State().SetSubState(nextSubState);
+    m_form.SendMessage(request);
 }
 
 void CProgramOperation::CompareChecksum(int nextSubState)
@@ -234,13 +242,7 @@ void CProgramOperation::EndOfImage()
     m_checksum.Reset(0);
     m_checksum.Add(bootBytes, 2);
     m_nTargetOffset = kBootAddress - doc.m_nFlashBase;
-    CommMessage request;
-    request.SetCommand(CommandCode::WriteFlash);
-    request.SetParam32(0, m_nTargetOffset);
-    request.SetParam(2, 2);
-    request.SetData(bootBytes, 2);
-    m_form.State().SetSubState(Step::ProgramAskBootChecksum);
-    m_form.SendMessage(request);
+    SendWrite(bootBytes, 2, Step::ProgramAskBootChecksum);
 }
 
 void CProgramOperation::AskBootChecksum()
@@ -250,12 +252,7 @@ void CProgramOperation::AskBootChecksum()
         m_form.SelfNotify();
         return;
     }
-    CommMessage request;
-    request.SetCommand(CommandCode::GetChecksum);
-    request.SetParam32(0, m_nTargetOffset);
-    request.SetParam32(2, quint32(m_nBlockLength));
-    m_form.State().SetSubState(Step::ProgramCompareBootChecksum);
-    m_form.SendHeader(request);
+    AskChecksum(Step::ProgramCompareBootChecksum);
 }
 
 void CProgramOperation::Finish()

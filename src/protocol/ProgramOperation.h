@@ -28,7 +28,8 @@ private:
     void SendFlashSize();
     void OpenImage();
     void WriteNextBlock();
-    void AskChecksum();
+    void AskChecksum(int nextSubState);
+    void SendWrite(const quint8 *bytes, int count, int nextSubState);
     void CompareChecksum(int nextSubState);
     void EndOfImage();
     void AskBootChecksum();
@@ -40,6 +41,7 @@ private:
 
     CFormModel &m_form;
     QFile m_file;
+    qint64 m_nFileLength = 0;
     std::unique_ptr<CHexImageReader> m_reader;
     std::vector<quint8> m_block;
     quint32 m_nFlashBaseSent = 0;

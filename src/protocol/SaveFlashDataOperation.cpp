@@ -1,6 +1,7 @@
 #include "SaveFlashDataOperation.h"
 
 #include "FormModel.h"
+#include "app/StatusText.h"
 #include "protocol/CommMessage.h"
 #include "config/ControlIds.h"
 #include "target/TargetLink.h"
@@ -32,8 +33,10 @@ void CSaveFlashDataOperation::Start(quint32 start, quint32 length)
         Fail(QStringLiteral("Cannot create FlashData.txt.\r\n"));
         return;
     }
+    theStatusText().SetStatusText(QStringLiteral("Saving Flash Data"));
     m_form.Controls().SetProgressRange(0, 100);
     m_form.Controls().SetProgressPosition(0);
+    m_form.Controls().SetVisible(ControlId::ProgressBar, true);
     m_form.State().Set(Op::SaveFlashData, Step::SaveReadPiece);
     m_form.SelfNotify();
 }
@@ -100,6 +103,7 @@ void CSaveFlashDataOperation::Close()
         return;
     }
     m_file.close();
+    m_form.Controls().SetVisible(ControlId::ProgressBar, false);
     m_form.State().Pop();
     m_form.SelfNotify();
 }
@@ -107,5 +111,6 @@ void CSaveFlashDataOperation::Close()
 void CSaveFlashDataOperation::Fail(const QString &text)
 {
     m_file.close();
+    m_form.Controls().SetVisible(ControlId::ProgressBar, false);
     m_form.FailOperation(text);
 }

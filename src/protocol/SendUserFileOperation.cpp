@@ -36,6 +36,7 @@ void CSendUserFileOperation::OpenAndSendFirst()
         return;
     }
     m_chunk.assign(m_form.MaxBytes(), 0);
+    m_nFileLength = m_file.size();
     m_nBytesSent = 0;
     m_form.SetProgressBytes(0);
     const qint64 count = ReadChunk();
@@ -66,9 +67,8 @@ void CSendUserFileOperation::SendNextOrFinish()
         return;
     }
     SendChunk(count);
-    const qint64 length = m_file.size();
-    if (length > 0)
-        m_form.Controls().SetProgressPosition(int(m_file.pos() * 100 / length));
+    if (m_nFileLength > 0)
+        m_form.Controls().SetProgressPosition(int(m_file.pos() * 100 / m_nFileLength));
 }
 
 qint64 CSendUserFileOperation::ReadChunk()

@@ -28,6 +28,7 @@ private:
     CFormModel &m_form;
     QString m_strPath;
     QFile m_file;
+    qint64 m_nFileLength = 0;
     std::vector<quint8> m_chunk;
     quint32 m_nStartTick = 0;
     qint64 m_nBytesSent = 0;

@@ -21,6 +21,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -42,6 +43,13 @@ void ShowAtOnce(const QString &text)
 // reversed when the target's byte order differs. Bytes beyond the buffer count 0.
 quint32 WordFromBuffer(std::span<const quint8> buffer, qint32 index, qint32 wordBytes, bool reverse)
 {
+    const qsizetype first = qsizetype(index) * wordBytes;
+    if (first + wordBytes <= qsizetype(buffer.size())) {
+        const quint8 *bytes = buffer.data() + first;
+        if (wordBytes == 4)
+            return reverse ? qFromBigEndian<quint32>(bytes) : qFromLittleEndian<quint32>(bytes);
+        return reverse ? qFromBigEndian<quint16>(bytes) : qFromLittleEndian<quint16>(bytes);
+    }
     quint32 value = 0;
     for (qint32 k = 0; k < wordBytes; ++k) {
         const qsizetype position = qsizetype(index) * wordBytes + k;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+
+#include <random>
 #include <vector>
 
 namespace {
@@ -41,6 +44,37 @@ TEST(CommChecksum, AddingInPiecesEqualsAddingAtOnce)
     pieces.Add(bytes.data(), 333);
     pieces.Add(bytes.data() + 333, 667);
     EXPECT_EQ(pieces.Value(), Sum(bytes));
+}
+
+} // namespace
+
+namespace {
+
+// The checksum carried byte by byte, as the target component computes it.
+quint16 CarriedByteByByte(quint16 seed, const QByteArray &bytes)
+{
+    quint32 accumulator = seed;
+    for (char byte : bytes) {
+        accumulator += quint8(byte);
+        if (accumulator >= 0x10000)
+            accumulator = (accumulator + 1) & 0xFFFF;
+    }
+    return quint16(accumulator);
+}
+
+TEST(CommChecksum, FoldedSumEqualsByteByByteCarry)
+{
+    std::mt19937 random(11);
+    for (int round = 0; round < 2000; ++round) {
+        const quint16 seed = round % 3 == 0 ? quint16(0xFFFF - round % 7) : quint16(random());
+        QByteArray bytes(int(random() % 600), '\0');
+        const bool saturated = round % 5 == 0;
+        for (char &byte : bytes)
+            byte = saturated ? char(0xFF) : char(random());
+        CommChecksum checksum(seed);
+        checksum.Add(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
+        ASSERT_EQ(checksum.Value(), CarriedByteByByte(seed, bytes)) << "round " << round;
+    }
 }
 
 } // namespace

@@ -15,7 +15,7 @@
 //   };
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Name, BackendConformance, testing::Types<Harness>);
 
-#include "TargetTestSupport.h"
+#include "support/TargetTestSupport.h"
 
 #include "app/MessageLog.h"
 #include "protocol/CommMessage.h"

@@ -1,5 +1,5 @@
 #include "MockDebugger.h"
-#include "TargetTestSupport.h"
+#include "support/TargetTestSupport.h"
 
 #include "app/MessageLog.h"
 #include "support/RecordingPrompter.h"

@@ -1,4 +1,4 @@
-#include "TargetTestSupport.h"
+#include "support/TargetTestSupport.h"
 
 #include "target/SetupFile.h"
 

@@ -1,4 +1,4 @@
-#include "TargetTestSupport.h"
+#include "support/TargetTestSupport.h"
 
 #include "target/sim/SimFlash.h"
 #include "target/sim/SimStateFolder.h"

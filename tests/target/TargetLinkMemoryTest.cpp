@@ -1,5 +1,5 @@
 #include "MockDebugger.h"
-#include "TargetTestSupport.h"
+#include "support/TargetTestSupport.h"
 
 #include "support/RecordingPrompter.h"
 #include "target/AutomationError.h"

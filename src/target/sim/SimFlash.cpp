@@ -49,9 +49,13 @@ void CSimFlash::Erase()
 void CSimFlash::Program(quint64 offset, const quint8 *data, qsizetype count)
 {
     const quint64 size = quint64(m_bytes.size());
-    for (qsizetype i = 0; i < count && offset + quint64(i) < size; ++i)
-        m_bytes[qsizetype(offset) + i] = char(quint8(m_bytes[qsizetype(offset) + i]) & data[i]);
-    m_bChanged = m_bChanged || (count > 0 && offset < size);
+    if (count <= 0 || offset >= size)
+        return;
+    const qsizetype inside = qsizetype(qMin<quint64>(quint64(count), size - offset));
+    quint8 *cells = reinterpret_cast<quint8 *>(m_bytes.data()) + offset;
+    for (qsizetype i = 0; i < inside; ++i)
+        cells[i] &= data[i];
+    m_bChanged = true;
 }
 
 QByteArray CSimFlash::ReadInside(quint64 offset, quint64 count) const

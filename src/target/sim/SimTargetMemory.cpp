@@ -1,5 +1,7 @@
 #include "SimTargetMemory.h"
 
+#include <QtEndian>
+
 #include "target/Subfamily.h"
 
 #include <algorithm>
@@ -54,6 +56,8 @@ void CSimTargetMemory::Write(quint64 byteAddress, const QByteArray &bytes)
 
 quint32 CSimTargetMemory::DecodeWord(const char *bytes) const
 {
+    if (m_nWordBytes == 4)
+        return m_bBigEndian ? qFromBigEndian<quint32>(bytes) : qFromLittleEndian<quint32>(bytes);
     quint32 value = 0;
     for (qint32 k = 0; k < m_nWordBytes; ++k) {
         const qint32 shift = 8 * (m_bBigEndian ? m_nWordBytes - 1 - k : k);
@@ -64,6 +68,10 @@ quint32 CSimTargetMemory::DecodeWord(const char *bytes) const
 
 void CSimTargetMemory::EncodeWord(char *bytes, quint32 value) const
 {
+    if (m_nWordBytes == 4) {
+        m_bBigEndian ? qToBigEndian<quint32>(value, bytes) : qToLittleEndian<quint32>(value, bytes);
+        return;
+    }
     for (qint32 k = 0; k < m_nWordBytes; ++k) {
         const qint32 shift = 8 * (m_bBigEndian ? m_nWordBytes - 1 - k : k);
         bytes[k] = char(quint8(value >> shift));

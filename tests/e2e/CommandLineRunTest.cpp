@@ -1,0 +1,362 @@
+// Command-line runs of the corvane binary against the simulator: program,
+// verify, dump, erase, further files and the failures a board can show.
+#include "SimulatedBoard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Piece = SimulatedBoard::Piece;
+
+const QStringList kProgram{QStringLiteral("-e"), QStringLiteral("-v")};
+
+QStringList Dump(quint32 start, quint32 length)
+{
+    return {QStringLiteral("-r"), QStringLiteral("0x%1").arg(start, 0, 16), QStringLiteral("0x%1").arg(length, 0, 16)};
+}
+
+// The flash bytes that `pieces` give, from byte 0 of the flash, erased elsewhere.
+QByteArray Expected(const QList<Piece> &pieces, quint32 unitBase, int unit, int length)
+{
+    QByteArray flash(length, char(0xFF));
+    for (const Piece &piece : pieces)
+        flash.replace(qsizetype(piece.unitAddress - unitBase) * unit, piece.data.size(), piece.data);
+    return flash;
+}
+
+enum class Form { S1, S2, S3, TiHex, CcsData };
+
+struct ImageCase {
+    const char *name;
+    Form form;
+    const char *subfamily;
+    int unit;          // bytes per address unit of the sub-family
+    int protocol;
+    int buffer;        // the component's buffer (protocols 3 and 4)
+    quint32 base;      // flash base in address units
+};
+
+class ProgramVerifyDump : public ::testing::TestWithParam<ImageCase> {};
+
+TEST_P(ProgramVerifyDump, ImageComesBackFromFlash)
+{
+    const ImageCase &c = GetParam();
+    SimulatedBoard board(QString::fromLatin1(c.subfamily));
+    constexpr int kFlashBytes = 0x4000;
+    board.WriteComponent({QStringLiteral("protocol = %1").arg(c.protocol), QStringLiteral("buffer = %1").arg(c.buffer),
+                          QStringLiteral("flash_base = 0x%1").arg(c.base, 0, 16),
+                          QStringLiteral("flash_size = 0x%1").arg(kFlashBytes, 0, 16)});
+    board.WriteConfig(QStringLiteral("image.hex"), {QStringLiteral("1041 0")});
+
+    QList<Piece> pieces;
+    QByteArray expected;
+    const quint32 imageBase = c.form == Form::CcsData ? 0 : c.base;
+    if (c.form == Form::CcsData) {
+        const int wordBytes = c.unit == 2 ? 2 : 4;
+        QList<quint32> words;
+        const QByteArray random = SimulatedBoard::RandomBytes(3000 * wordBytes, 7);
+        QByteArray data;
+        for (int i = 0; i < random.size(); i += wordBytes) {
+            quint32 word = 0;
+            for (int b = 0; b < wordBytes; ++b)
+                word = (word << 8) | quint8(random[i + b]);
+            words.append(word);
+            // The simulated 54x stores words high byte first, the 64x low byte first.
+            for (int b = 0; b < wordBytes; ++b)
+                data.append(char(word >> (8 * (c.unit == 2 ? wordBytes - 1 - b : b))));
+        }
+        board.WriteCcsData(QStringLiteral("image.hex"), words, wordBytes);
+        pieces = {{0, data}};
+    } else {
+        const quint32 units = 0x1800 / quint32(c.unit);
+        pieces = {{c.base + 0x10, SimulatedBoard::RandomBytes(0x700 * c.unit, 1)},
+                  {c.base + units, SimulatedBoard::RandomBytes(0x123 * c.unit, 2)}};
+        if (c.form == Form::TiHex)
+            board.WriteTiHex(QStringLiteral("image.hex"), pieces);
+        else
+            board.WriteSRecords(QStringLiteral("image.hex"), pieces, int(c.form) + 2, c.unit);
+    }
+    expected = Expected(pieces, imageBase, c.unit, kFlashBytes);
+
+    const CorvaneResult program = board.RunConfig(kProgram);
+    ASSERT_EQ(program.exitCode, 0) << program.err.constData() << board.Log().constData();
+    EXPECT_TRUE(board.Log().contains("is complete.")) << board.Log().constData();
+    EXPECT_EQ(board.Flash().toHex(), expected.toHex());
+
+    const CorvaneResult dump = board.RunConfig(Dump(0, kFlashBytes));
+    ASSERT_EQ(dump.exitCode, 0) << dump.err.constData() << board.Log().constData();
+    QList<quint32> lineOffsets;
+    EXPECT_EQ(board.DumpedBytes(nullptr, &lineOffsets).toHex(), expected.toHex());
+    ASSERT_GE(lineOffsets.size(), 2);
+    EXPECT_EQ(lineOffsets[1], quint32(16 / c.unit));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ProgramVerifyDump, ::testing::Values(
+    ImageCase{"S1On64x", Form::S1, "64x", 1, 4, 4096, 0x8000},
+    ImageCase{"S2On64xProtocol3", Form::S2, "64x", 1, 3, 768, 0x120000},
+    ImageCase{"S3On64xProtocol1", Form::S3, "64x", 1, 1, 4096, 0x90000000},
+    ImageCase{"S3OnArm9Protocol2", Form::S3, "ARM9", 1, 2, 4096, 0x00400000},
+    ImageCase{"TiHexOn64x", Form::TiHex, "64x", 1, 4, 256, 0x8000},
+    ImageCase{"S1On54xWords", Form::S1, "54x", 2, 4, 4096, 0x4000},
+    ImageCase{"TiHexOn28xWords", Form::TiHex, "28x", 2, 3, 1000, 0x3F0000},
+    ImageCase{"CcsDataOn64x", Form::CcsData, "64x", 1, 4, 4096, 0},
+    ImageCase{"CcsDataOn54xWords", Form::CcsData, "54x", 2, 2, 4096, 0}),
+    [](const ::testing::TestParamInfo<ImageCase> &info) { return std::string(info.param.name); });
+
+class CommandLineRun : public ::testing::Test {
+protected:
+    CommandLineRun()
+        : board(QStringLiteral("64x"))
+    {
+        board.WriteComponent({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x1000")});
+        board.WriteConfig(QStringLiteral("a.hex"));
+    }
+    void WriteImage(const QString &name, quint32 address, const QByteArray &data)
+    {
+        board.WriteSRecords(name, {{address, data}}, 4, 1);
+    }
+
+    SimulatedBoard board;
+};
+
+TEST_F(CommandLineRun, EraseThenDumpGivesErasedFlash)
+{
+    WriteImage(QStringLiteral("a.hex"), 0x8000, SimulatedBoard::RandomBytes(0x1000, 3));
+    ASSERT_EQ(board.RunConfig({}).exitCode, 0);
+    const CorvaneResult r = board.RunConfig(QStringList{QStringLiteral("-e")} + Dump(0, 0x1000));
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(board.DumpedBytes(), QByteArray(0x1000, char(0xFF)));
+}
+
+TEST_F(CommandLineRun, ProgrammingOverProgrammedFlashFailsVerification)
+{
+    WriteImage(QStringLiteral("a.hex"), 0x8000, QByteArray(64, char(0x0F)));
+    ASSERT_EQ(board.RunConfig({}).exitCode, 0);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, QByteArray(64, char(0xF0)));
+    const CorvaneResult r = board.RunConfig({});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("Checksum Error: host checksum = ")) << board.Log().constData();
+    EXPECT_FALSE(board.Log().contains("is complete."));
+    // NOR flash: the second image could only clear bits.
+    EXPECT_EQ(board.Flash().left(64), QByteArray(64, char(0x00)));
+}
+
+TEST_F(CommandLineRun, DumpOfOddRangeStartsEvenAndRoundsLengthUp)
+{
+    WriteImage(QStringLiteral("a.hex"), 0x8000, SimulatedBoard::RandomBytes(0x20, 4));
+    ASSERT_EQ(board.RunConfig({}).exitCode, 0);
+    ASSERT_EQ(board.RunConfig(Dump(0x11, 5)).exitCode, 0);
+    quint32 first = 0;
+    EXPECT_EQ(board.DumpedBytes(&first), board.Flash().mid(0x10, 6));
+    EXPECT_EQ(first, 0x10u);
+}
+
+TEST_F(CommandLineRun, FurtherFilesRunInOrder)
+{
+    // A fake conversion utility that writes the image named in its command file.
+    WriteImage(QStringLiteral("a.hex"), 0x8000, QByteArray(16, char(0x11)));
+    WriteImage(QStringLiteral("later.bin"), 0x8100, QByteArray(16, char(0x22)));
+    board.WriteFile(QStringLiteral("b.cmd"), "later.bin b_out.hex\n");
+    QDir().mkpath(board.Path(QStringLiteral("bin")));
+    board.WriteFile(QStringLiteral("bin/hex6x"), "#!/bin/sh\nset -e\nread from to < \"$1\"\ncp \"$from\" \"$to\"\n");
+    QFile::setPermissions(board.Path(QStringLiteral("bin/hex6x")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QByteArray userData = SimulatedBoard::RandomBytes(5000, 5);
+    board.WriteFile(QStringLiteral("c.bin"), userData);
+    board.WriteFile(QStringLiteral("empty.bin"), QByteArray());
+
+    const CorvaneResult r = board.Run(
+        {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"), QStringLiteral("-v"),
+         QStringLiteral("a.hex"), QStringLiteral("b.cmd"), QStringLiteral("b_out.hex"), QStringLiteral("empty.bin"),
+         QStringLiteral("c.bin")},
+        {QStringLiteral("PATH=%1:%2").arg(board.Path(QStringLiteral("bin")), qEnvironmentVariable("PATH"))});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData() << board.Log().constData();
+    EXPECT_EQ(board.Flash().left(16), QByteArray(16, char(0x11)));
+    EXPECT_EQ(board.Flash().mid(0x100, 16), QByteArray(16, char(0x22)));
+    EXPECT_EQ(board.UserData(), userData);
+    const QByteArray log = board.Log();
+    EXPECT_EQ(log.count("is complete."), 2);
+    EXPECT_LT(log.lastIndexOf("is complete."), log.indexOf("Sent User File:"));
+}
+
+TEST_F(CommandLineRun, HexKindIsFoundAnywhereInName)
+{
+    WriteImage(QStringLiteral("data.hexfile.txt"), 0x8000, QByteArray(8, char(0x33)));
+    const CorvaneResult r = board.RunConfig({QStringLiteral("data.hexfile.txt")});
+    ASSERT_EQ(r.exitCode, 0) << board.Log().constData();
+    EXPECT_EQ(board.Flash().left(8), QByteArray(8, char(0x33)));
+    EXPECT_TRUE(board.UserData().isEmpty());
+}
+
+TEST_F(CommandLineRun, BlocksOutsideTheFlashAreRefused)
+{
+    struct Case {
+        quint32 address;
+        int length;
+        bool accepted;
+    };
+    // The last unit of the flash is writable, one more is not; below the base wraps around.
+    for (const Case &c : {Case{0x8FF0, 16, true}, Case{0x8FF1, 16, false}, Case{0x7FF0, 16, false}}) {
+        WriteImage(QStringLiteral("a.hex"), c.address, QByteArray(c.length, char(0x44)));
+        const CorvaneResult r = board.RunConfig({QStringLiteral("-e")});
+        SCOPED_TRACE(c.address);
+        EXPECT_EQ(r.exitCode, c.accepted ? 0 : 1);
+        EXPECT_EQ(board.Log().contains("WRITE ERROR: Attempting to write locations\r\n"), !c.accepted)
+            << board.Log().constData();
+    }
+    EXPECT_TRUE(board.Log().contains(" 0xfffffff0 to 0x0\r\nwhich is outside the logical bounds of Flash "
+                                     "Memory:\r\n0 to 0x1000\r\n"))
+        << board.Log().constData();
+}
+
+TEST_F(CommandLineRun, ImageErrorFailsTheRun)
+{
+    QByteArray image = "S00600004844521B\r\n";
+    image += "S1130000000102030405060708090A0B0C0D0E0F74\r\n";
+    image += "S1130010000102030405060708090A0B0C0D0E0F00\r\n";  // bad checksum
+    board.WriteFile(QStringLiteral("a.hex"), image);
+    board.WriteComponent({QStringLiteral("flash_base = 0"), QStringLiteral("flash_size = 0x1000")});
+    const CorvaneResult r = board.RunConfig({QStringLiteral("-e")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("Invalid cksum")) << board.Log().constData();
+    EXPECT_FALSE(board.Log().contains("is complete."));
+    EXPECT_EQ(board.Flash().left(16).toHex(), QByteArray("000102030405060708090a0b0c0d0e0f"));
+}
+
+TEST(CommandLineRunBoot, BootAddressOn54x)
+{
+    SimulatedBoard board(QStringLiteral("54x"));
+    board.WriteComponent({QStringLiteral("flash_base = 0x8010"), QStringLiteral("flash_size = 0x10000")});
+    board.WriteConfig(QStringLiteral("a.hex"), {QStringLiteral("1041 1")});
+    board.WriteSRecords(QStringLiteral("a.hex"), {{0x8010, QByteArray(1000, char(0x55))}}, 2, 2);
+    const CorvaneResult r = board.RunConfig({QStringLiteral("-e"), QStringLiteral("-v")});
+    ASSERT_EQ(r.exitCode, 0) << board.Log().constData();
+    // Only image bytes count; the boot address goes to word 0xFFFF - 0x8010.
+    EXPECT_TRUE(board.Log().contains("Corvane of 1000 bytes is complete.")) << board.Log().constData();
+    const quint32 bootByte = (0xFFFF - 0x8010) * 2;
+    EXPECT_EQ(board.Flash().mid(bootByte, 2).toHex(), QByteArray("8010"));
+}
+
+TEST(CommandLineRun55x, FlashBaseTravelsAsWordAddressWithProtocol4)
+{
+    // With protocol 4 the component answers the word address 0x4000: the host
+    // doubles it to 0x8000, so an image there lands at offset 0 of a small flash.
+    for (const auto &[protocol, wireBase] : {std::pair{4, 0x4000}, std::pair{3, 0x8000}}) {
+        SimulatedBoard board(QStringLiteral("55x"));
+        board.WriteComponent({QStringLiteral("protocol = %1").arg(protocol),
+                              QStringLiteral("flash_base = 0x%1").arg(wireBase, 0, 16),
+                              QStringLiteral("flash_size = 0x100")});
+        board.WriteConfig(QStringLiteral("a.hex"));
+        board.WriteSRecords(QStringLiteral("a.hex"), {{0x8000, QByteArray(0x100, char(0x5A))}}, 4, 1);
+        const CorvaneResult r = board.RunConfig({QStringLiteral("-e")});
+        EXPECT_EQ(r.exitCode, 0) << protocol << board.Log().constData();
+        EXPECT_EQ(board.Flash(), QByteArray(0x100, char(0x5A))) << protocol;
+    }
+}
+
+struct FaultCase {
+    const char *name;
+    const char *componentLine;
+    const char *logText;
+};
+
+class SimulatorFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(SimulatorFault, FailsTheRunWithItsMessage)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    board.WriteComponent({QStringLiteral("flash_base = 0"), QStringLiteral("flash_size = 0x1000"),
+                          QString::fromLatin1(GetParam().componentLine)});
+    board.WriteConfig(QStringLiteral("a.hex"));
+    board.WriteSRecords(QStringLiteral("a.hex"), {{0, SimulatedBoard::RandomBytes(0x400, 6)}}, 2, 1);
+    const CorvaneResult r = board.Run({QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"),
+                                       QStringLiteral("-e"), QStringLiteral("-v"), QStringLiteral("--timeout"),
+                                       QStringLiteral("2")});
+    EXPECT_EQ(r.exitCode, 1) << board.Log().constData();
+    EXPECT_TRUE(board.Log().contains(GetParam().logText)) << board.Log().constData();
+    EXPECT_FALSE(board.Log().contains("is complete."));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, SimulatorFault, ::testing::Values(
+    FaultCase{"StuckBits", "fault.stuck_bits = 0x100:0x80", "Checksum Error: host checksum"},
+    FaultCase{"DropWrite", "fault.drop_write = 1", "Checksum Error: host checksum"},
+    FaultCase{"WrongEchoProtocol", "fault.wrong_echo = 1", "Cannot get CVTC Comm Protocol Version ID. (cmd = 0?)"},
+    FaultCase{"WrongEchoBase", "fault.wrong_echo = 4", "Cannot get flash memory base addr. from CVTC."},
+    FaultCase{"NoAnswer", "fault.no_answer = 7", "Target did not answer within 2 seconds.\r\n"},
+    FaultCase{"MissingMessage", "fault.missing_symbol = theMessage", "Failed to get msg storage addr\r\n"},
+    FaultCase{"MissingBreakpoint", "fault.missing_symbol = doMessageProc", "Failed to get BP addr\r\n"},
+    FaultCase{"LoadError", "fault.load_error = 1", "Either I cannot load CVTC, or the CVTC is not compatible"},
+    FaultCase{"UnknownProtocol", "protocol = 5", "CVTC's Communications Protocol ID (5) is unknown"},
+    FaultCase{"ZeroBuffer", "buffer = 0", "Cannot get max allowed data buffer size from CVTC."}),
+    [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
+
+TEST(CommandLineRunSetUp, UnknownConnectionAndMissingComponentFail)
+{
+    SimulatedBoard board(QStringLiteral("99x"));
+    board.WriteComponent({});
+    board.WriteConfig(QStringLiteral("a.hex"));
+    const CorvaneResult r = board.RunConfig({});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("is not available.")) << board.Log().constData();
+
+    SimulatedBoard other(QStringLiteral("64x"));
+    other.WriteConfig(QStringLiteral("a.hex"));  // component.sim is missing
+    const CorvaneResult missing = other.RunConfig({});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(other.Log().contains("Either I cannot load CVTC")) << other.Log().constData();
+}
+
+} // namespace
+
+namespace {
+
+TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    // The target never answers the protocol request, so the run waits until it is ended.
+    board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
+    board.WriteConfig(QStringLiteral("a.hex"));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CORVANE_SIM_DIR"), board.Path(QStringLiteral("sim")));
+    environment.insert(QStringLiteral("TMPDIR"), board.Path(QString()));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), board.Path(QStringLiteral("config")));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(board.Path(QString()));
+    process.start(QStringLiteral(CORVANE_BINARY), {QStringLiteral("board.txt"), QStringLiteral("-t"),
+                                                   QStringLiteral("-c"), QStringLiteral("-v")});
+    ASSERT_TRUE(process.waitForStarted());
+    // Give the run time to reach its wait; it must still be running then.
+    ASSERT_FALSE(process.waitForFinished(1500)) << process.readAllStandardError().constData();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(board.Log().contains("CVTC Download OK.\r\n")) << board.Log().constData();
+    EXPECT_TRUE(board.Log().contains("Run ended by signal 15.\r\n")) << board.Log().constData();
+}
+
+} // namespace
+
+namespace {
+
+TEST(CommandLineRunSetUp, NothingToDownloadEndsTheRun)
+{
+    // A missing text configuration leaves a document without connection and target component.
+    SimulatedBoard board(QStringLiteral("64x"));
+    const CorvaneResult missing = board.Run({QStringLiteral("missing.txt"), QStringLiteral("-t"), QStringLiteral("-c")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("Cannot open CDD TEXT File.")) << missing.err.constData();
+
+    board.WriteFile(QStringLiteral("board.txt"), "1064 Simulator 64x (CPU)\n1019 a.hex\n");
+    const CorvaneResult noComponent = board.RunConfig({});
+    EXPECT_EQ(noComponent.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("No CVTC Program File is named in the Configuration Document.\r\n"))
+        << board.Log().constData();
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+#include "SimulatedBoard.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+SimulatedBoard::SimulatedBoard(const QString &subfamily)
+    : m_strConnection(QStringLiteral("Simulator %1 (CPU)").arg(subfamily))
+{
+}
+
+void SimulatedBoard::WriteFile(const QString &name, const QByteArray &content) const
+{
+    QFile file(Path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << name.toStdString();
+    file.write(content);
+}
+
+QByteArray SimulatedBoard::ReadFile(const QString &name) const
+{
+    QFile file(Path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void SimulatedBoard::WriteComponent(const QStringList &lines) const
+{
+    WriteFile(QStringLiteral("component.sim"),
+              (QStringList{QStringLiteral("# corvane simulated target component")} + lines).join(u'\n').toUtf8() + '\n');
+}
+
+void SimulatedBoard::WriteConfig(const QString &burnFile, const QStringList &extraLines) const
+{
+    QStringList lines{QStringLiteral("1064 %1").arg(m_strConnection), QStringLiteral("1023 component.sim"),
+                      QStringLiteral("1019 %1").arg(burnFile)};
+    WriteFile(QStringLiteral("board.txt"), (lines + extraLines).join(u'\n').toUtf8() + '\n');
+}
+
+void SimulatedBoard::WriteSRecords(const QString &name, const QList<Piece> &pieces, int addressBytes, int unit) const
+{
+    QStringList arguments;
+    for (int i = 0; i < pieces.size(); ++i) {
+        const QString piece = QStringLiteral("%1.piece%2").arg(name).arg(i);
+        WriteFile(piece, pieces[i].data);
+        arguments << Path(piece) << QStringLiteral("-binary") << QStringLiteral("-offset")
+                  << QString::number(quint64(pieces[i].unitAddress) * quint64(unit));
+    }
+    arguments << QStringLiteral("-o") << Path(name) << QStringLiteral("-motorola") << QString::number(unit)
+              << QStringLiteral("-address-length=%1").arg(addressBytes);
+    QProcess srecCat;
+    srecCat.start(QStringLiteral("srec_cat"), arguments);
+    ASSERT_TRUE(srecCat.waitForFinished(60000));
+    ASSERT_EQ(srecCat.exitCode(), 0) << srecCat.readAllStandardError().constData();
+}
+
+void SimulatedBoard::WriteTiHex(const QString &name, const QList<Piece> &pieces) const
+{
+    QByteArray text = "\x02\r\n";
+    for (const Piece &piece : pieces) {
+        text += QStringLiteral("$A%1,\r\n").arg(piece.unitAddress, 0, 16).toLatin1();
+        for (int i = 0; i < piece.data.size(); ++i) {
+            text += QByteArray::number(quint8(piece.data[i]), 16).rightJustified(2, '0').toUpper();
+            text += (i % 16 == 15) ? "\r\n" : " ";
+        }
+        text += "\r\n";
+    }
+    text += "\x03";
+    WriteFile(name, text);
+}
+
+void SimulatedBoard::WriteCcsData(const QString &name, const QList<quint32> &words, int wordBytes) const
+{
+    QByteArray text = "1651 1 0 1 " + QByteArray::number(words.size(), 16) + "\r\n";
+    for (quint32 word : words)
+        text += "0x" + QByteArray::number(word, 16).rightJustified(wordBytes * 2, '0') + "\r\n";
+    WriteFile(name, text);
+}
+
+CorvaneResult SimulatedBoard::Run(const QStringList &arguments, const QStringList &extraEnvironment) const
+{
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("CORVANE_SIM_DIR"), Path(QStringLiteral("sim")));
+    environment.insert(QStringLiteral("CORVANE_SIM_INSTANT"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
+    for (const QString &assignment : extraEnvironment)
+        environment.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
+    return RunCorvane(m_dir.path(), arguments, environment);
+}
+
+CorvaneResult SimulatedBoard::RunConfig(const QStringList &arguments) const
+{
+    return Run(QStringList{QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c")} + arguments);
+}
+
+QByteArray SimulatedBoard::Flash() const
+{
+    return ReadFile(QStringLiteral("sim/%1.flash").arg(m_strConnection));
+}
+
+QByteArray SimulatedBoard::UserData() const
+{
+    return ReadFile(QStringLiteral("sim/%1.userdata").arg(m_strConnection));
+}
+
+QByteArray SimulatedBoard::DumpedBytes(quint32 *firstOffset, QList<quint32> *lineOffsets) const
+{
+    QByteArray bytes;
+    const QList<QByteArray> lines = ReadFile(QStringLiteral("FlashData.txt")).split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.isEmpty())
+            continue;
+        EXPECT_TRUE(line.endsWith("\r")) << line.constData();
+        const int colon = int(line.indexOf(": "));
+        const quint32 offset = line.left(colon).toUInt(nullptr, 16);
+        if (firstOffset && bytes.isEmpty())
+            *firstOffset = offset;
+        if (lineOffsets)
+            lineOffsets->append(offset);
+        for (const QByteArray &byte : line.mid(colon + 2).trimmed().split(' '))
+            bytes.append(char(byte.toUInt(nullptr, 16)));
+    }
+    return bytes;
+}
+
+QByteArray SimulatedBoard::RandomBytes(int count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QByteArray bytes(count, '\0');
+    for (char &byte : bytes)
+        byte = char(random());
+    return bytes;
+}

@@ -31,28 +31,31 @@ const char kTitleEnabledProperty[] = "titleEnabled";
 const char kFormHelpTopic[] = "CorvaneGUI.htm";
 constexpr int kIconSize = 32;
 
-// Edits the user types into; the edit commands work on them.
-constexpr int kFileEdits[] = {ControlId::HexCmdEdit,   ControlId::BurnFileEdit,  ControlId::ImageOffsetEdit,
+// The edits the user types into; the edit commands work on them.
+constexpr int kTypedEdits[] = {ControlId::HexCmdEdit,   ControlId::BurnFileEdit,  ControlId::ImageOffsetEdit,
                               ControlId::CvtcFileEdit, ControlId::FlashBaseEdit, ControlId::FlashSizeEdit};
 
 const struct {
     int id;
     const char *file;
 } kIcons[] = {
-    {ControlId::Step1DoneIcon, ":/icons/check.svg"},         {ControlId::Step2DoneIcon, ":/icons/check.svg"},
-    {ControlId::Step3DoneIcon, ":/icons/check.svg"},         {ControlId::DownloadedIcon, ":/icons/downloaded.svg"},
-    {ControlId::NotDownloadedIcon, ":/icons/not-downloaded.svg"}, {ControlId::EraseIcon, ":/icons/erase.svg"},
+    {ControlId::Step1DoneIcon, ":/icons/check.svg"},
+    {ControlId::Step2DoneIcon, ":/icons/check.svg"},
+    {ControlId::Step3DoneIcon, ":/icons/check.svg"},
+    {ControlId::DownloadedIcon, ":/icons/downloaded.svg"},
+    {ControlId::NotDownloadedIcon, ":/icons/not-downloaded.svg"},
+    {ControlId::EraseIcon, ":/icons/erase.svg"},
 };
 
-struct BrowseSpec {
+struct BrowseTarget {
     int button;
     int edit;
     CFileDialogs::Request request;
 };
 
-const BrowseSpec &BrowseSpecOf(int button)
+const BrowseTarget &BrowseTargetOf(int button)
 {
-    static const BrowseSpec specs[] = {
+    static const BrowseTarget targets[] = {
         {ControlId::BurnFileBrowse, ControlId::BurnFileEdit,
          {QStringLiteral("Select A Hex File For Burning..."),
           QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files "
@@ -66,11 +69,11 @@ const BrowseSpec &BrowseSpecOf(int button)
           QStringLiteral("Hex Cmd Files (*.cmd)|*.cmd|All Files (*.*)|*.*||"), QStringLiteral("cmd"),
           QStringLiteral("*.cmd")}},
     };
-    for (const BrowseSpec &spec : specs) {
-        if (spec.button == button)
-            return spec;
+    for (const BrowseTarget &target : targets) {
+        if (target.button == button)
+            return target;
     }
-    return specs[0];
+    return targets[0];
 }
 
 // The wait cursor for one scope.
@@ -226,7 +229,7 @@ void CCorvaneView::StartProgramming()
 QLineEdit *CCorvaneView::FocusedFileEdit() const
 {
     QWidget *focus = QApplication::focusWidget();
-    for (int id : kFileEdits) {
+    for (int id : kTypedEdits) {
         if (focus && focus == Control(id))
             return qobject_cast<QLineEdit *>(focus);
     }
@@ -235,10 +238,10 @@ QLineEdit *CCorvaneView::FocusedFileEdit() const
 
 void CCorvaneView::Browse(int buttonId)
 {
-    const BrowseSpec &spec = BrowseSpecOf(buttonId);
-    const QString path = theFileDialogs().OpenFile(this, spec.request);
+    const BrowseTarget &target = BrowseTargetOf(buttonId);
+    const QString path = theFileDialogs().OpenFile(this, target.request);
     if (!path.isEmpty())
-        Handle([&] { m_model->SetEditText(spec.edit, path); });
+        Handle([&] { m_model->SetEditText(target.edit, path); });
 }
 
 void CCorvaneView::Handle(const std::function<void()> &handler)

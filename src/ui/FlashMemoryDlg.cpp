@@ -58,7 +58,7 @@ CFlashMemoryDlg::CFlashMemoryDlg(CTargetLink &link, quint32 flashSizeBytes)
     const QFont listFont = EditFont();
     QListWidget *rows = RowList();
     QTableWidget *grid = Grid();
-    for (QAbstractScrollArea *list : {static_cast<QAbstractScrollArea *>(rows), static_cast<QAbstractScrollArea *>(grid)}) {
+    for (QAbstractScrollArea *list : std::initializer_list<QAbstractScrollArea *> {rows, grid}) {
         list->setFont(listFont);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

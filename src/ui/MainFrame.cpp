@@ -29,7 +29,7 @@ namespace {
 
 // A command of the menus: its text, its status-bar prompt and tool tip
 // ("prompt\ntip"), its keys and its toolbar picture.
-struct CommandSpec {
+struct CommandEntry {
     int id;
     const char *text;
     const char *prompt;
@@ -37,7 +37,7 @@ struct CommandSpec {
     const char *icon;
 };
 
-const CommandSpec kCommands[] = {
+const CommandEntry kCommands[] = {
     {MenuCommand::FileNew, "&New", "Create a new document\nNew", QKeySequence::New, ":/icons/new.svg"},
     {MenuCommand::FileOpen, "&Open...", "Open an existing document\nOpen", QKeySequence::Open, ":/icons/open.svg"},
     {MenuCommand::FileClose, "&Close", "Close the active document\nClose", QKeySequence::UnknownKey, nullptr},
@@ -169,16 +169,16 @@ void CMainFrame::Activate()
 
 void CMainFrame::CreateActions()
 {
-    for (const CommandSpec &spec : kCommands) {
-        auto *action = new QAction(QString::fromUtf8(spec.text), this);
-        const QString prompt = QString::fromUtf8(spec.prompt);
+    for (const CommandEntry &entry : kCommands) {
+        auto *action = new QAction(QString::fromUtf8(entry.text), this);
+        const QString prompt = QString::fromUtf8(entry.prompt);
         action->setStatusTip(prompt.section(u'\n', 0, 0));
         action->setToolTip(prompt.contains(u'\n') ? prompt.section(u'\n', 1) : QString());
-        if (spec.keys != QKeySequence::UnknownKey)
-            action->setShortcuts(spec.keys);
-        if (spec.icon)
-            action->setIcon(QIcon(QLatin1String(spec.icon)));
-        const int id = spec.id;
+        if (entry.keys != QKeySequence::UnknownKey)
+            action->setShortcuts(entry.keys);
+        if (entry.icon)
+            action->setIcon(QIcon(QLatin1String(entry.icon)));
+        const int id = entry.id;
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         m_actions[id] = action;
     }

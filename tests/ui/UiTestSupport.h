@@ -2,7 +2,7 @@
 
 #include "support/RecordingPrompter.h"
 #include "support/ScopedAppSettings.h"
-#include "TargetTestSupport.h"
+#include "support/TargetTestSupport.h"
 #include "ui/CorvaneView.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainFrame.h"

@@ -86,7 +86,7 @@ int CLauncher::RunUnattended(int argc, char **argv, bool generate)
 
     CSignalExit signalExit;
     QObject::connect(&signalExit, &CSignalExit::Received, &application, [](int signalNumber) {
-        theLog.Add(QStringLiteral("Run ended by signal %1.\r\n").arg(signalNumber));
+        theLog.Add(CSignalExit::LogText(signalNumber));
         theApp().MarkRunFailed();
         QCoreApplication::exit(ExitFailure);
     });

@@ -45,3 +45,8 @@ void CSignalExit::OnReadable()
     if (::read(g_pipe[0], &byte, 1) == 1)
         emit Received(byte);
 }
+
+QString CSignalExit::LogText(int signalNumber)
+{
+    return QStringLiteral("Run ended by signal %1.\r\n").arg(signalNumber);
+}

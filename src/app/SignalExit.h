@@ -13,6 +13,9 @@ public:
     explicit CSignalExit(QObject *parent = nullptr);
     ~CSignalExit() override;
 
+    // The log's record of a run ended by `signalNumber`.
+    static QString LogText(int signalNumber);
+
 signals:
     // Emitted from the event loop with the number of the signal received.
     void Received(int signalNumber);

@@ -5,6 +5,8 @@
 #include "WelcomeDlg.h"
 #include "app/CorvaneApp.h"
 #include "app/ExitStatus.h"
+#include "app/MessageLog.h"
+#include "app/SignalExit.h"
 #include "app/SingleInstance.h"
 
 #include <QApplication>
@@ -22,6 +24,29 @@ bool OpenStartDocument(CMainFrame &frame)
     return true;
 }
 
+// The main window's life: the start's document, the start-up dialog when no
+// document is named, then the event loop until the window closes.
+int RunMainWindow(const CSingleInstance &instance, const bool &signalled)
+{
+    CMainFrame frame;
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&frame, &CMainFrame::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&instance, &CSingleInstance::ActivationRequested, &frame, &CMainFrame::Activate);
+    theApp().SetCloseRequestHandler([&frame] { QMetaObject::invokeMethod(&frame, &QWidget::close, Qt::QueuedConnection); });
+    int status = ExitFailure;
+    if (OpenStartDocument(frame)) {
+        frame.show();
+        if (theApp().ValueCount() == 0) {
+            CWelcomeDlg welcome(frame.RecentDisplayNames(), [&frame](int command) { frame.PostCommand(command); },
+                                &frame);
+            welcome.exec();
+        }
+        status = signalled ? ExitFailure : QApplication::exec();
+    }
+    theApp().SetCloseRequestHandler({});
+    return status;
+}
+
 } // namespace
 
 int CInteractiveRun::Exec(int &argc, char **argv)
@@ -37,30 +62,16 @@ int CInteractiveRun::Exec(int &argc, char **argv)
         CSingleInstance::ActivateRunningCopy();
         return ExitSuccess;
     }
+    // SIGINT and SIGTERM end the program in order, so that the log file is still written.
+    CSignalExit signalExit;
+    bool signalled = false;
+    QObject::connect(&signalExit, &CSignalExit::Received, &application, [&signalled](int signalNumber) {
+        signalled = true;
+        theLog.Add(CSignalExit::LogText(signalNumber));
+        QCoreApplication::exit(ExitFailure);
+    });
     std::unique_ptr<CPrompter> consolePrompter = InstallPrompter(std::make_unique<CMessageBoxPrompter>());
-
-    int status = ExitSuccess;
-    {
-        CMainFrame frame;
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-        QObject::connect(&frame, &CMainFrame::Closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
-        QObject::connect(&instance, &CSingleInstance::ActivationRequested, &frame, &CMainFrame::Activate);
-        theApp().SetCloseRequestHandler(
-            [&frame] { QMetaObject::invokeMethod(&frame, &QWidget::close, Qt::QueuedConnection); });
-
-        if (OpenStartDocument(frame)) {
-            frame.show();
-            if (theApp().ValueCount() == 0) {
-                CWelcomeDlg welcome(frame.RecentDisplayNames(), [&frame](int command) { frame.PostCommand(command); },
-                                    &frame);
-                welcome.exec();
-            }
-            status = QApplication::exec();
-        } else {
-            status = ExitFailure;
-        }
-        theApp().SetCloseRequestHandler({});
-    }
+    const int status = RunMainWindow(instance, signalled);
     InstallPrompter(std::move(consolePrompter));
     return status;
 }

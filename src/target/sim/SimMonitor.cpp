@@ -1,5 +1,6 @@
 #include "SimMonitor.h"
 
+#include "app/CorvaneApp.h"
 #include "protocol/CommMessage.h"
 #include "protocol/CommandName.h"
 
@@ -45,7 +46,8 @@ void CSimMonitor::OnLoaded(const void *processor, const QString &path)
 
 void CSimMonitor::OnExchanged(const void *processor, const CommMessage &request, const CommMessage &answer)
 {
-    if (processor != m_pProcessor)
+    // Only the desktop program has a simulator window to show the records.
+    if (processor != m_pProcessor || !theApp().IsInteractive())
         return;
     const SimExchangeRecord record {CommandName(request.Command()), ParameterText(request),
                                     CommandName(answer.Command()) + u' ' + ParameterText(answer)};

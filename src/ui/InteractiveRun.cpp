@@ -11,6 +11,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 namespace {
 
 // Carries out the start's shell command; false when the named document cannot be opened.
@@ -47,10 +49,30 @@ int RunMainWindow(const CSingleInstance &instance, const bool &signalled)
     return status;
 }
 
+// Qt ends the program abruptly when it finds no display to open windows on.
+bool HasDisplay(int argc, char **argv)
+{
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int CInteractiveRun::Exec(int &argc, char **argv)
 {
+    if (!HasDisplay(argc, argv)) {
+        std::fputs("Corvane: there is no display for the desktop window. Use \"corvane DOCUMENT -c\" for a run "
+                   "without windows (see corvane --help).\n",
+                   stderr);
+        return ExitFailure;
+    }
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));

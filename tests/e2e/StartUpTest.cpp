@@ -162,3 +162,24 @@ TEST_F(StartUp, StaleSocketOfDeadCopyIsTakenOver)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DesktopStart, WithoutDisplayExplainsInsteadOfAborting)
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("TMPDIR"), dir.path());
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(CORVANE_BINARY), QStringList());
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("there is no display for the desktop window"));
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "CorvaneDoc.h"
 
 #include "CompoundFile.h"
+#include "ControlIds.h"
 #include "ContentsCodec.h"
 #include "TextConfig.h"
 #include "app/CorvaneApp.h"
@@ -229,7 +230,8 @@ void CCorvaneDoc::SetWriteBootAddr(quint8 flag)
 
 bool CCorvaneDoc::DisablesCommand(int commandId) const
 {
-    return commandId == CommandFileNew || commandId == CommandFileOpen || commandId == CommandRecentFile;
+    return commandId == MenuCommand::FileNew || commandId == MenuCommand::FileOpen
+        || commandId == MenuCommand::FileMruFirst;
 }
 
 void CCorvaneDoc::CreateTargetLink()

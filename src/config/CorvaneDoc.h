@@ -14,12 +14,6 @@ class CTargetLink;
 // questions and messages go through the prompter.
 class CCorvaneDoc : public CDocumentFields {
 public:
-    // Commands that no other configuration may use while this one is active.
-    enum CommandId : int {
-        CommandFileNew = 57600,
-        CommandFileOpen = 57601,
-        CommandRecentFile = 57616,  // stands for the whole recent-file list
-    };
     // Asks where to save a document that has no file yet; empty means cancelled.
     using SavePathChooser = std::function<QString()>;
 
@@ -59,6 +53,7 @@ public:
     QString GetTitle() const { return m_strTitle; }
     // The schema of the file last loaded; the current schema when not loaded from a file.
     quint16 GetStoredSchema() const { return m_wStoredSchema; }
+    // New, Open and the recent files (MenuCommand numbers) are off while a document is active.
     bool DisablesCommand(int commandId) const;
     CTargetLink *GetTargetLink() const { return m_pTargetLink.get(); }
 

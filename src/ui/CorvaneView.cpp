@@ -5,7 +5,6 @@
 #include "FileDialogs.h"
 #include "FlashMemoryDlg.h"
 #include "HelpWindow.h"
-#include "MenuCommands.h"
 #include "SimulatorWindow.h"
 #include "app/CorvaneApp.h"
 #include "config/ControlIds.h"

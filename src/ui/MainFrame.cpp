@@ -7,7 +7,6 @@
 #include "FileDialogs.h"
 #include "FramePlacement.h"
 #include "HelpWindow.h"
-#include "MenuCommands.h"
 #include "StatusBarText.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
@@ -307,7 +306,7 @@ QStringList CMainFrame::RecentDisplayNames() const
 bool CMainFrame::IsCommandEnabled(int command) const
 {
     if (command >= MenuCommand::FileMruFirst && command < MenuCommand::FileMruFirst + CRecentFileList::kSize)
-        return !(m_doc && m_doc->DisablesCommand(CCorvaneDoc::CommandRecentFile));
+        return !(m_doc && m_doc->DisablesCommand(MenuCommand::FileMruFirst));
     switch (command) {
     case MenuCommand::FileNew:
     case MenuCommand::FileOpen: return !(m_doc && m_doc->DisablesCommand(command));

@@ -1,7 +1,7 @@
 #include "WelcomeDlg.h"
 
 #include "HelpWindow.h"
-#include "MenuCommands.h"
+#include "config/ControlIds.h"
 #include "ui_WelcomeDlg.h"
 
 #include <QShortcut>

@@ -8,7 +8,7 @@
 #include "ui/ControlLookup.h"
 #include "ui/FramePlacement.h"
 #include "ui/HelpWindow.h"
-#include "ui/MenuCommands.h"
+#include "config/ControlIds.h"
 #include "ui/RecentFileList.h"
 #include "ui/WelcomeDlg.h"
 

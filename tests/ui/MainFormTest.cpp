@@ -6,7 +6,6 @@
 #include "ui/CorvaneView.h"
 #include "ui/FlashMemoryDlg.h"
 #include "ui/HelpWindow.h"
-#include "ui/MenuCommands.h"
 #include "ui/SimulatorWindow.h"
 
 #include <QCheckBox>

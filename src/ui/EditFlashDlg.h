@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DialogControlIds.h"
 #include "target/CommMessageReceiver.h"
 
 #include <QDialog>
@@ -21,7 +22,7 @@ class EditFlashDlg;
 class CEditFlashDlg : public QDialog, public ICommMessageReceiver {
     Q_OBJECT
 public:
-    static constexpr int kDoneResult = 1053;
+    static constexpr int kDoneResult = DialogControlId::EditDone;
     static constexpr const char *kHelpTopic = "EditMemory.htm";
 
     // Edits the unit at `byteOffset` of `view`'s page.

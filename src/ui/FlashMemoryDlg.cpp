@@ -12,6 +12,7 @@
 #include "target/AutomationError.h"
 #include "target/TargetLink.h"
 #include "ui_FlashMemoryDlg.h"
+#include "DialogControlIds.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -20,15 +21,10 @@
 
 namespace {
 // Controls that a read disables.
-constexpr int kPrevButton = 1045;
-constexpr int kNextButton = 1044;
-constexpr int kChangeOffsetButton = 1030;
-constexpr int kSaveAsTextButton = 1040;
-constexpr int kCloseButton = 1;
-constexpr int kRowList = 1058;
-constexpr int kContentsGrid = 1027;
-constexpr int kDisabledWhileReading[] = {kPrevButton, kNextButton,  kChangeOffsetButton, kSaveAsTextButton,
-                                         kCloseButton, kRowList,    kContentsGrid};
+constexpr int kDisabledWhileReading[] = {
+    DialogControlId::PrevButton,  DialogControlId::NextButton, DialogControlId::ChangeOffsetButton,
+    DialogControlId::SaveAsTextButton, DialogControlId::CloseButton, DialogControlId::RowList,
+    DialogControlId::ContentsGrid};
 // Characters the row list needs: "00000000 | 00000000:".
 constexpr int kRowListChars = 22;
 // Room around an item's text in the grid, in pixels.

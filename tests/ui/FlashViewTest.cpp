@@ -8,6 +8,7 @@
 #include "ui/EditFlashDlg.h"
 #include "ui/FlashMemoryDlg.h"
 #include "ui/UpDownControl.h"
+#include "ui/DialogControlIds.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -23,23 +24,7 @@
 
 namespace {
 
-// Controls of the flash memory view, the offset dialog and the editor.
-constexpr int kPrev = 1045;
-constexpr int kNext = 1044;
-constexpr int kChangeOffset = 1030;
-constexpr int kUpdating = 1083;
-constexpr int kSaveAsText = 1040;
-constexpr int kClose = 1;
-constexpr int kOffsetText = 1036;
-constexpr int kByteChoice = 1031;
-constexpr int kWordChoice = 1032;
-constexpr int kDoublewordChoice = 1033;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kEditOffset = 1050;
-constexpr int kEditData = 1051;
-constexpr int kEditSpin = 1052;
-constexpr int kEditDone = 1053;
+namespace Id = DialogControlId;
 
 template <typename T>
 T *ControlOf(const QWidget &root, int id)
@@ -81,20 +66,20 @@ TEST_F(FlashView, PagesAreReadWithTheirTranslatedAddresses)
     EXPECT_EQ(view->RowList()->item(15)->text(), QStringLiteral("000000F0 | 900000F0:"));
     EXPECT_EQ(view->Grid()->columnCount(), 16);
     EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
-    EXPECT_FALSE(view->Control(kUpdating)->isVisible());
+    EXPECT_FALSE(view->Control(Id::UpdatingLabel)->isVisible());
 
-    ControlOf<QPushButton>(*view, kNext)->click();
+    ControlOf<QPushButton>(*view, Id::NextButton)->click();
     // While the page is read, paging and closing wait.
-    EXPECT_TRUE(view->Control(kUpdating)->isVisible());
-    for (int id : {kPrev, kNext, kChangeOffset, kSaveAsText, kClose})
+    EXPECT_TRUE(view->Control(Id::UpdatingLabel)->isVisible());
+    for (int id : {Id::PrevButton, Id::NextButton, Id::ChangeOffsetButton, Id::SaveAsTextButton, Id::CloseButton})
         EXPECT_FALSE(view->Control(id)->isEnabled()) << id;
     ASSERT_TRUE(WaitRead(*view));
     EXPECT_EQ(view->Page().PageStart(), 0x100u);
     EXPECT_EQ(view->RowList()->item(0)->text(), QStringLiteral("00000100 | 90000100:"));
-    EXPECT_FALSE(view->Control(kUpdating)->isVisible());
-    EXPECT_TRUE(view->Control(kNext)->isEnabled());
+    EXPECT_FALSE(view->Control(Id::UpdatingLabel)->isVisible());
+    EXPECT_TRUE(view->Control(Id::NextButton)->isEnabled());
 
-    ControlOf<QPushButton>(*view, kPrev)->click();
+    ControlOf<QPushButton>(*view, Id::PrevButton)->click();
     ASSERT_TRUE(WaitRead(*view));
     EXPECT_EQ(view->Page().PageStart(), 0u);
     EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
@@ -107,7 +92,7 @@ TEST_F(FlashView, ViewingAgainShowsTheSameWindowAndReadsItsPageAgain)
     EXPECT_EQ(CommandCount(QStringLiteral("QueryEditSupport")), 1);
     const int bases = CommandCount(QStringLiteral("SetFlashBase"));
     const int reads = CommandCount(QStringLiteral("ReadFlash"));
-    ControlOf<QPushButton>(*view, kClose)->click();
+    ControlOf<QPushButton>(*view, Id::CloseButton)->click();
     EXPECT_FALSE(view->isVisible());
 
     EXPECT_EQ(OpenFlashView(), view);
@@ -124,18 +109,18 @@ TEST_F(FlashView, ChangeOffsetRefusesAPageOutsideTheFlashAndAlignsTheNewStart)
     QString reopenedWith;
     WhenModalOpens([&](QDialog &offsetDialog) {
         EXPECT_EQ(offsetDialog.windowTitle(), QStringLiteral("Flash Memory Offset"));
-        EXPECT_EQ(ControlOf<QLineEdit>(offsetDialog, kOffsetText)->text(), QStringLiteral("0x0"));
-        EXPECT_TRUE(ControlOf<QRadioButton>(offsetDialog, kByteChoice)->isChecked());
-        ControlOf<QLineEdit>(offsetDialog, kOffsetText)->setText(QStringLiteral("0x3FF01"));
+        EXPECT_EQ(ControlOf<QLineEdit>(offsetDialog, Id::OffsetEdit)->text(), QStringLiteral("0x0"));
+        EXPECT_TRUE(ControlOf<QRadioButton>(offsetDialog, Id::ByteChoice)->isChecked());
+        ControlOf<QLineEdit>(offsetDialog, Id::OffsetEdit)->setText(QStringLiteral("0x3FF01"));
         WhenModalOpens([&](QDialog &again) {
-            reopenedWith = ControlOf<QLineEdit>(again, kOffsetText)->text();
-            ControlOf<QLineEdit>(again, kOffsetText)->setText(QStringLiteral("0x103"));
-            ControlOf<QRadioButton>(again, kDoublewordChoice)->click();
-            ControlOf<QPushButton>(again, kOk)->click();
+            reopenedWith = ControlOf<QLineEdit>(again, Id::OffsetEdit)->text();
+            ControlOf<QLineEdit>(again, Id::OffsetEdit)->setText(QStringLiteral("0x103"));
+            ControlOf<QRadioButton>(again, Id::DoublewordChoice)->click();
+            ControlOf<QPushButton>(again, Id::Ok)->click();
         });
-        ControlOf<QPushButton>(offsetDialog, kOk)->click();
+        ControlOf<QPushButton>(offsetDialog, Id::Ok)->click();
     });
-    ControlOf<QPushButton>(*view, kChangeOffset)->click();
+    ControlOf<QPushButton>(*view, Id::ChangeOffsetButton)->click();
     EXPECT_EQ(prompter->messages,
               QStringList {QStringLiteral("ERROR: Attempting to access outside the logical bounds of Flash Memory: 0x0 to 0x40000")});
     EXPECT_EQ(reopenedWith, QStringLiteral("0x0"));
@@ -155,12 +140,12 @@ TEST_F(FlashView, WordAddressedTargetsShowWordsAndCannotChooseBytes)
     EXPECT_EQ(view->Grid()->columnCount(), 8);
     EXPECT_EQ(view->RowList()->item(1)->text().left(8), QStringLiteral("00000008"));
     WhenModalOpens([](QDialog &offsetDialog) {
-        EXPECT_TRUE(ControlOf<QRadioButton>(offsetDialog, kWordChoice)->isChecked());
-        EXPECT_FALSE(ControlOf<QRadioButton>(offsetDialog, kByteChoice)->isEnabled());
-        ControlOf<QRadioButton>(offsetDialog, kDoublewordChoice)->click();
-        ControlOf<QPushButton>(offsetDialog, kCancel)->click();
+        EXPECT_TRUE(ControlOf<QRadioButton>(offsetDialog, Id::WordChoice)->isChecked());
+        EXPECT_FALSE(ControlOf<QRadioButton>(offsetDialog, Id::ByteChoice)->isEnabled());
+        ControlOf<QRadioButton>(offsetDialog, Id::DoublewordChoice)->click();
+        ControlOf<QPushButton>(offsetDialog, Id::Cancel)->click();
     });
-    ControlOf<QPushButton>(*view, kChangeOffset)->click();
+    ControlOf<QPushButton>(*view, Id::ChangeOffsetButton)->click();
     EXPECT_EQ(view->Page().DisplayWidth(), CFlashPage::Bits16);
     EXPECT_FALSE(view->IsReading());
 }
@@ -173,12 +158,12 @@ TEST_F(FlashView, AnEditIsWrittenWithTheWholePageAndShownByTheNextRead)
     int result = -1;
     EditCell(*view, 0, 0, [&result](QDialog &editor) {
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Flash Memory"));
-        EXPECT_EQ(ControlOf<QLineEdit>(editor, kEditOffset)->text(), QStringLiteral("0x00000000"));
-        EXPECT_EQ(ControlOf<QLineEdit>(editor, kEditData)->text(), QStringLiteral("0x43"));
+        EXPECT_EQ(ControlOf<QLineEdit>(editor, Id::EditOffset)->text(), QStringLiteral("0x00000000"));
+        EXPECT_EQ(ControlOf<QLineEdit>(editor, Id::EditData)->text(), QStringLiteral("0x43"));
         QObject::connect(&editor, &QDialog::finished, [&result](int code) { result = code; });
         // NOR flash only clears bits: 0x43 becomes 0x41.
-        ControlOf<QLineEdit>(editor, kEditData)->setText(QStringLiteral("0x41"));
-        ControlOf<QPushButton>(editor, kEditDone)->click();
+        ControlOf<QLineEdit>(editor, Id::EditData)->setText(QStringLiteral("0x41"));
+        ControlOf<QPushButton>(editor, Id::EditDone)->click();
     });
     EXPECT_EQ(result, CEditFlashDlg::kDoneResult);
     ASSERT_TRUE(WaitRead(*view));
@@ -194,14 +179,14 @@ TEST_F(FlashView, TheEditorRefusesAddressesAndValuesOutsideThePageOrUnit)
     ASSERT_NE(view, nullptr);
     const int writes = CommandCount(QStringLiteral("WriteFlash"));
     EditCell(*view, 0, 0, [view](QDialog &editor) {
-        auto *offset = ControlOf<QLineEdit>(editor, kEditOffset);
-        auto *data = ControlOf<QLineEdit>(editor, kEditData);
-        auto *spin = ControlOf<CUpDownControl>(editor, kEditSpin);
+        auto *offset = ControlOf<QLineEdit>(editor, Id::EditOffset);
+        auto *data = ControlOf<QLineEdit>(editor, Id::EditData);
+        auto *spin = ControlOf<CUpDownControl>(editor, Id::EditSpin);
         offset->setText(QStringLiteral("0x100"));
-        ControlOf<QPushButton>(editor, kEditDone)->click();
+        ControlOf<QPushButton>(editor, Id::EditDone)->click();
         EXPECT_EQ(offset->text(), QStringLiteral("0x00000000"));
         data->setText(QStringLiteral("0x100"));
-        ControlOf<QPushButton>(editor, kEditDone)->click();
+        ControlOf<QPushButton>(editor, Id::EditDone)->click();
         EXPECT_EQ(data->text(), QStringLiteral("0x43"));
         // Stepping before the first unit stays; the next unit is selected in the grid.
         spin->DownButton()->click();
@@ -245,7 +230,7 @@ TEST_F(FlashView, SaveAsTextWritesThePageGroupedByTheDisplayWidth)
     const QString path = scratch.Path(QStringLiteral("page.txt"));
     QFile(path).open(QIODevice::WriteOnly);  // an older file is replaced
     fileDialogs.answers = {path};
-    ControlOf<QPushButton>(*view, kSaveAsText)->click();
+    ControlOf<QPushButton>(*view, Id::SaveAsTextButton)->click();
     ASSERT_EQ(fileDialogs.requests.size(), 1);
     EXPECT_EQ(fileDialogs.requests[0].filter, QStringLiteral("Text File (*.txt)|*.txt"));
     EXPECT_EQ(fileDialogs.requests[0].initialName, QStringLiteral("flashdata"));

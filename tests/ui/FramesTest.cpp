@@ -11,6 +11,7 @@
 #include "config/ControlIds.h"
 #include "ui/RecentFileList.h"
 #include "ui/WelcomeDlg.h"
+#include "ui/DialogControlIds.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,12 +24,8 @@
 
 namespace {
 
-constexpr int kRecentList = 1075;
-constexpr int kRecentChoice = 1076;
-constexpr int kExistingChoice = 1077;
-constexpr int kNewChoice = 1078;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
+namespace Id = DialogControlId;
+
 
 TEST(FramePlacement, SavedPositionsPlaceTheFrameOrLeaveItToTheSystem)
 {
@@ -110,9 +107,9 @@ WelcomeRun RunWelcome(const QStringList &names, const std::function<void(QDialog
 {
     WelcomeRun run;
     CWelcomeDlg dialog(names, [&run](int command) { run.posted.append(command); }, nullptr);
-    run.selectedRow = qobject_cast<QListWidget *>(FindControl(dialog, kRecentList))->currentRow();
-    run.recentChecked = qobject_cast<QRadioButton *>(FindControl(dialog, kRecentChoice))->isChecked();
-    run.existingChecked = qobject_cast<QRadioButton *>(FindControl(dialog, kExistingChoice))->isChecked();
+    run.selectedRow = qobject_cast<QListWidget *>(FindControl(dialog, Id::RecentList))->currentRow();
+    run.recentChecked = qobject_cast<QRadioButton *>(FindControl(dialog, Id::RecentChoice))->isChecked();
+    run.existingChecked = qobject_cast<QRadioButton *>(FindControl(dialog, Id::ExistingChoice))->isChecked();
     WhenModalOpens(choose);
     dialog.exec();
     return run;
@@ -127,14 +124,14 @@ void Press(QDialog &dialog, int id)
 TEST(WelcomeDialog, OffersTheRecentDocumentsFirst)
 {
     const QStringList names {QStringLiteral("a.cdd"), QStringLiteral("b.cdd")};
-    WelcomeRun run = RunWelcome(names, [](QDialog &dialog) { Press(dialog, kOk); });
+    WelcomeRun run = RunWelcome(names, [](QDialog &dialog) { Press(dialog, Id::Ok); });
     EXPECT_TRUE(run.recentChecked);
     EXPECT_EQ(run.selectedRow, 0);
     EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileMruFirst});
 
     run = RunWelcome(names, [](QDialog &dialog) {
-        qobject_cast<QListWidget *>(FindControl(dialog, kRecentList))->setCurrentRow(1);
-        Press(dialog, kOk);
+        qobject_cast<QListWidget *>(FindControl(dialog, Id::RecentList))->setCurrentRow(1);
+        Press(dialog, Id::Ok);
     });
     EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileMruFirst + 1});
 }
@@ -145,28 +142,28 @@ TEST(WelcomeDialog, OtherChoicesClearTheListAndPostOpenOrNew)
     int rowAfterChoice = -2;
     int rowAfterRecent = -2;
     WelcomeRun run = RunWelcome(names, [&](QDialog &dialog) {
-        auto *list = qobject_cast<QListWidget *>(FindControl(dialog, kRecentList));
-        Press(dialog, kExistingChoice);
+        auto *list = qobject_cast<QListWidget *>(FindControl(dialog, Id::RecentList));
+        Press(dialog, Id::ExistingChoice);
         rowAfterChoice = list->currentRow();
-        Press(dialog, kRecentChoice);
+        Press(dialog, Id::RecentChoice);
         rowAfterRecent = list->currentRow();
-        Press(dialog, kExistingChoice);
-        Press(dialog, kOk);
+        Press(dialog, Id::ExistingChoice);
+        Press(dialog, Id::Ok);
     });
     EXPECT_EQ(rowAfterChoice, -1);
     EXPECT_EQ(rowAfterRecent, 0);
     EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileOpen});
 
     run = RunWelcome(names, [](QDialog &dialog) {
-        Press(dialog, kNewChoice);
-        Press(dialog, kOk);
+        Press(dialog, Id::NewChoice);
+        Press(dialog, Id::Ok);
     });
     EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileNew});
 }
 
 TEST(WelcomeDialog, WithoutRecentDocumentsOpeningAnExistingOneIsPreselected)
 {
-    const WelcomeRun run = RunWelcome({}, [](QDialog &dialog) { Press(dialog, kCancel); });
+    const WelcomeRun run = RunWelcome({}, [](QDialog &dialog) { Press(dialog, Id::Cancel); });
     EXPECT_TRUE(run.existingChecked);
     EXPECT_FALSE(run.recentChecked);
     EXPECT_TRUE(run.posted.isEmpty());
@@ -177,7 +174,7 @@ TEST_F(Frames, TheStartUpDialogsRecentChoiceOpensThatDocument)
     const QString path = WriteDocument();
     frame->RecentFiles().Add(path);
     CWelcomeDlg dialog(frame->RecentDisplayNames(), [this](int command) { frame->PostCommand(command); }, frame.get());
-    WhenModalOpens([](QDialog &welcome) { Press(welcome, kOk); });
+    WhenModalOpens([](QDialog &welcome) { Press(welcome, Id::Ok); });
     dialog.exec();
     ASSERT_TRUE(WaitReady());
     EXPECT_EQ(frame->Document()->GetPathName(), path);

@@ -1,7 +1,7 @@
 // libFuzzer target for CHexImageReader: the first input byte chooses the
 // target (unit size, word size, byte order) and the buffer capacity, the rest
 // is the image file in any of the formats.
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "image/HexImageReader.h"
 
 #include <QBuffer>

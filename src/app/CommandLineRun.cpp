@@ -4,7 +4,7 @@
 #include "ExitStatus.h"
 #include "TerminalProgress.h"
 #include "config/CorvaneDoc.h"
-#include "protocol/FormModel.h"
+#include "form/FormModel.h"
 
 #include <QCoreApplication>
 #include <QTimer>

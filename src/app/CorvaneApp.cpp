@@ -1,8 +1,8 @@
 #include "CorvaneApp.h"
 
 #include "ExitStatus.h"
-#include "MessageLog.h"
-#include "Prompter.h"
+#include "base/MessageLog.h"
+#include "base/Prompter.h"
 #include "Version.h"
 #include "config/NumberParsing.h"
 #include "image/DummyHexWriter.h"

@@ -1,8 +1,8 @@
 #include "FailureReport.h"
 
 #include "CorvaneApp.h"
-#include "MessageLog.h"
-#include "Prompter.h"
+#include "base/MessageLog.h"
+#include "base/Prompter.h"
 
 void ReportFailure(const QString &text)
 {

@@ -1,8 +1,8 @@
 #include "TerminalProgress.h"
 
-#include "StatusText.h"
+#include "base/StatusText.h"
 #include "config/ControlIds.h"
-#include "protocol/FormModel.h"
+#include "form/FormModel.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -6,9 +6,9 @@
 #include "TextConfig.h"
 #include "app/CorvaneApp.h"
 #include "app/FailureReport.h"
-#include "app/MessageLog.h"
-#include "app/Prompter.h"
-#include "target/TargetLink.h"
+#include "base/MessageLog.h"
+#include "base/Prompter.h"
+#include "debugger/TargetLink.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "DummyHexWriter.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 
 #include <QFile>
 

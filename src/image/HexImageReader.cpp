@@ -1,9 +1,9 @@
 #include "HexImageReader.h"
 
-#include "app/Prompter.h"
-#include "image/CcsDataSource.h"
-#include "image/SRecordSource.h"
-#include "image/TiHexSource.h"
+#include "base/Prompter.h"
+#include "CcsDataSource.h"
+#include "SRecordSource.h"
+#include "TiHexSource.h"
 
 CHexImageReader::CHexImageReader(QIODevice &file, int subfamily, int bytesPerUnit, bool bigEndian)
     : m_input(file)

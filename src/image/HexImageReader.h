@@ -1,7 +1,7 @@
 #pragma once
 
-#include "image/BufferedInput.h"
-#include "image/HexFormat.h"
+#include "BufferedInput.h"
+#include "HexFormat.h"
 
 #include <QIODevice>
 

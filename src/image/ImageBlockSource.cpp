@@ -1,6 +1,6 @@
 #include "ImageBlockSource.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 
 #include <algorithm>
 

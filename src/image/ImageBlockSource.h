@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/BufferedInput.h"
+#include "BufferedInput.h"
 
 #include <QString>
 

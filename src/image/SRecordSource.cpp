@@ -1,6 +1,6 @@
 #include "SRecordSource.h"
 
-#include "image/HexDigit.h"
+#include "HexDigit.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/ImageBlockSource.h"
+#include "ImageBlockSource.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "TiHexSource.h"
 
-#include "image/HexDigit.h"
+#include "HexDigit.h"
 
 namespace {
 

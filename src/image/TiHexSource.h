@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/ImageBlockSource.h"
+#include "ImageBlockSource.h"
 
 // TI ASCII hex: two-digit byte values between separators, "$A" address fields
 // ended by a comma, and ETX ending a block. The parse state survives between

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/FormModel.h"
+#include "form/FormModel.h"
 
 #include <QWidget>
 

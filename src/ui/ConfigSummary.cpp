@@ -2,7 +2,7 @@
 
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
-#include "protocol/FormControls.h"
+#include "form/FormControls.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

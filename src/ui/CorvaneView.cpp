@@ -9,10 +9,10 @@
 #include "app/CorvaneApp.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
-#include "target/AutomationError.h"
-#include "target/DebuggerApplication.h"
-#include "target/TargetLink.h"
-#include "target/sim/SimMonitor.h"
+#include "debugger/AutomationError.h"
+#include "debugger/DebuggerApplication.h"
+#include "debugger/TargetLink.h"
+#include "debugger/sim/SimMonitor.h"
 #include "ui_CorvaneView.h"
 
 #include <QApplication>

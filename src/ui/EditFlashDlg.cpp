@@ -2,12 +2,12 @@
 
 #include "FlashMemoryDlg.h"
 #include "HelpWindow.h"
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "config/NumberParsing.h"
-#include "protocol/CommMessage.h"
-#include "protocol/FlashPage.h"
-#include "target/AutomationError.h"
-#include "target/TargetLink.h"
+#include "wire/CommMessage.h"
+#include "form/FlashPage.h"
+#include "debugger/AutomationError.h"
+#include "debugger/TargetLink.h"
 #include "ui_EditFlashDlg.h"
 
 #include <QEvent>

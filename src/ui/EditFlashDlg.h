@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DialogControlIds.h"
-#include "target/CommMessageReceiver.h"
+#include "debugger/CommMessageReceiver.h"
 
 #include <QDialog>
 

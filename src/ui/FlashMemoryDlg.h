@@ -1,8 +1,8 @@
 #pragma once
 
-#include "protocol/FlashPage.h"
-#include "protocol/FlashViewHost.h"
-#include "target/CommMessageReceiver.h"
+#include "form/FlashPage.h"
+#include "form/FlashViewHost.h"
+#include "debugger/CommMessageReceiver.h"
 
 #include <QDialog>
 #include <QFont>

@@ -5,8 +5,8 @@
 #include "WelcomeDlg.h"
 #include "app/CorvaneApp.h"
 #include "app/ExitStatus.h"
-#include "app/MessageLog.h"
-#include "app/SignalExit.h"
+#include "base/MessageLog.h"
+#include "base/SignalExit.h"
 #include "app/SingleInstance.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RecentFileList.h"
-#include "protocol/FormModel.h"
+#include "form/FormModel.h"
 
 #include <QMainWindow>
 

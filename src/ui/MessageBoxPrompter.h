@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 
 // The prompter of interactive runs: message boxes titled "Corvane" over the active window.
 class CMessageBoxPrompter : public CPrompter {

@@ -1,6 +1,6 @@
 #include "SimulatorWindow.h"
 
-#include "target/sim/SimMonitor.h"
+#include "debugger/sim/SimMonitor.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StatusText.h"
+#include "base/StatusText.h"
 
 #include <QPointer>
 

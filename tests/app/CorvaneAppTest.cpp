@@ -1,6 +1,6 @@
 #include "app/CorvaneApp.h"
 #include "app/ExitStatus.h"
-#include "app/MessageLog.h"
+#include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 
 #include <QDir>

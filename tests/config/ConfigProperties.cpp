@@ -1,6 +1,6 @@
 #include "ConfigProperties.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "config/ContentsCodec.h"
 #include "config/TextConfig.h"
 

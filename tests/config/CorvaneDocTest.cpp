@@ -2,7 +2,7 @@
 #include "config/CompoundFile.h"
 #include "config/ContentsCodec.h"
 #include "config/CorvaneDoc.h"
-#include "app/MessageLog.h"
+#include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "support/ScopedAppSettings.h"
 

@@ -1,7 +1,7 @@
 #include "image/HexConversionRun.h"
 
 #include "app/CorvaneApp.h"
-#include "app/MessageLog.h"
+#include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "TargetTestSupport.h"
 
-#include "target/AutomationError.h"
-#include "target/sim/SimComponentFile.h"
-#include "target/sim/SimTiming.h"
+#include "debugger/AutomationError.h"
+#include "debugger/sim/SimComponentFile.h"
+#include "debugger/sim/SimTiming.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

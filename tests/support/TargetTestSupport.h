@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/StatusText.h"
-#include "app/TickClock.h"
-#include "target/CommMessageReceiver.h"
+#include "base/StatusText.h"
+#include "base/TickClock.h"
+#include "debugger/CommMessageReceiver.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/MessageLog.h"
+#include "base/MessageLog.h"
 
 #include <QCoreApplication>
 

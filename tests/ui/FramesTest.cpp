@@ -1,8 +1,8 @@
 #include "UiTestSupport.h"
 
 #include "app/CorvaneApp.h"
-#include "app/ScopedStatusText.h"
-#include "app/StatusText.h"
+#include "base/ScopedStatusText.h"
+#include "base/StatusText.h"
 #include "config/CorvaneDoc.h"
 #include "ui/AboutDlg.h"
 #include "ui/ControlLookup.h"

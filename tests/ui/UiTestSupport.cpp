@@ -2,7 +2,7 @@
 
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
-#include "target/sim/SimMonitor.h"
+#include "debugger/sim/SimMonitor.h"
 #include "ui/CorvaneView.h"
 #include "ui/FlashMemoryDlg.h"
 

@@ -1,0 +1,31 @@
+#include "ConfiguredBoard.h"
+
+#include "Subfamily.h"
+#include "debugger/sim/SimProcessor.h"
+
+CConfiguredBoard::CConfiguredBoard(const SetupBoard &board)
+    : m_strName(board.name)
+{
+    for (const SetupProcessor &processor : board.processors) {
+        if (processor.kind != SetupProcessor::Kind::Bypass)
+            m_processors.append(processor);
+    }
+    m_made.resize(m_processors.size());
+}
+
+std::shared_ptr<IDebuggerProcessor> CConfiguredBoard::Processor(qint32 index)
+{
+    if (index < 0 || index >= m_processors.size())
+        return nullptr;
+    if (!m_made[index])
+        m_made[index] = MakeProcessor(m_processors[index]);
+    return m_made[index];
+}
+
+std::shared_ptr<IDebuggerProcessor> CConfiguredBoard::MakeProcessor(const SetupProcessor &processor) const
+{
+    const SubfamilyInfo *info = FindSubfamily(processor.subfamily);
+    if (processor.kind != SetupProcessor::Kind::Simulator || !info)
+        return nullptr;
+    return std::make_shared<CSimProcessor>(m_strName, processor.name, *info, processor.bigEndian);
+}

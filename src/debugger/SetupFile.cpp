@@ -1,0 +1,238 @@
+#include "SetupFile.h"
+
+#include "Subfamily.h"
+#include "base/XdgDirectory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
+namespace {
+
+constexpr qint32 kFailureStatus = -1;
+
+// One line's worth of parsing state: the boards so far and what the open
+// processor section has set.
+class CSetupParser {
+public:
+    explicit CSetupParser(const QString &path)
+        : m_path(path)
+    {
+    }
+
+    bool ParseLine(int lineNumber, const QString &line);
+    bool Finish();
+    QList<SetupBoard> Boards() const { return m_boards; }
+    QString Error() const { return m_error; }
+
+private:
+    bool Section(const QString &header);
+    bool Setting(const QString &key, const QString &value);
+    bool SetKind(const QString &value);
+    bool SetSubfamily(const QString &value);
+    bool SetByteOrder(const QString &value);
+    bool CloseProcessor();
+    bool Fail(const QString &text);
+    bool FailAt(int lineNumber, const QString &text);
+
+    QString m_path;
+    QString m_error;
+    int m_nLine = 0;
+    QList<SetupBoard> m_boards;
+    bool m_bProcessorOpen = false;
+    int m_nProcessorLine = 0;
+    SetupProcessor m_processor;
+    QSet<QString> m_keysSeen;
+    bool m_bByteOrderSet = false;
+};
+
+bool CSetupParser::ParseLine(int lineNumber, const QString &rawLine)
+{
+    m_nLine = lineNumber;
+    const QString line = rawLine.trimmed();
+    if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
+        return true;
+    if (line.startsWith(u'[')) {
+        if (!line.endsWith(u']'))
+            return Fail(QStringLiteral("a section header must end with \"]\"."));
+        return Section(line.mid(1, line.size() - 2).trimmed());
+    }
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return Fail(QStringLiteral("expected \"[board NAME]\", \"[processor NAME]\" or \"key = value\"."));
+    return Setting(line.left(equals).trimmed().toLower(), line.mid(equals + 1).trimmed());
+}
+
+bool CSetupParser::Section(const QString &header)
+{
+    const qsizetype blank = header.indexOf(u' ');
+    const QString word = header.left(blank < 0 ? header.size() : blank).toLower();
+    const QString name = blank < 0 ? QString() : header.mid(blank + 1).trimmed();
+    if (word != QLatin1String("board") && word != QLatin1String("processor"))
+        return Fail(QStringLiteral("unknown section \"[%1]\"; sections are [board NAME] and [processor NAME].")
+                        .arg(header));
+    if (name.isEmpty())
+        return Fail(QStringLiteral("the %1 has no name.").arg(word));
+    if (!CloseProcessor())
+        return false;
+    if (word == QLatin1String("board")) {
+        m_boards.append(SetupBoard {name, {}});
+        return true;
+    }
+    if (m_boards.isEmpty())
+        return Fail(QStringLiteral("processor \"%1\" comes before any [board NAME].").arg(name));
+    m_bProcessorOpen = true;
+    m_nProcessorLine = m_nLine;
+    m_processor = SetupProcessor {};
+    m_processor.name = name;
+    m_keysSeen.clear();
+    m_bByteOrderSet = false;
+    return true;
+}
+
+bool CSetupParser::Setting(const QString &key, const QString &value)
+{
+    if (!m_bProcessorOpen)
+        return Fail(QStringLiteral("\"%1\" outside a [processor NAME] section.").arg(key));
+    if (m_keysSeen.contains(key))
+        return Fail(QStringLiteral("\"%1\" is given twice.").arg(key));
+    m_keysSeen.insert(key);
+    if (key == QLatin1String("kind"))
+        return SetKind(value);
+    if (key == QLatin1String("subfamily"))
+        return SetSubfamily(value);
+    if (key == QLatin1String("byte_order"))
+        return SetByteOrder(value);
+    return Fail(QStringLiteral("unknown key \"%1\"; keys are kind, subfamily and byte_order.").arg(key));
+}
+
+bool CSetupParser::SetKind(const QString &value)
+{
+    if (value.compare(QLatin1String("BYPASS"), Qt::CaseInsensitive) == 0)
+        m_processor.kind = SetupProcessor::Kind::Bypass;
+    else if (value.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0)
+        m_processor.kind = SetupProcessor::Kind::Simulator;
+    else
+        return Fail(QStringLiteral("unknown kind \"%1\"; kinds are sim and BYPASS.").arg(value));
+    return true;
+}
+
+bool CSetupParser::SetSubfamily(const QString &value)
+{
+    const SubfamilyInfo *info = FindSubfamilyByName(value);
+    if (!info)
+        return Fail(QStringLiteral("unknown sub-family \"%1\"; use 20x, 24x, 27x, 28x, 54x, 55x, 62x, 64x, "
+                                   "67x, ARM7 or ARM9.")
+                        .arg(value));
+    m_processor.subfamily = info->code;
+    if (!m_bByteOrderSet)
+        m_processor.bigEndian = info->bigEndian;
+    return true;
+}
+
+bool CSetupParser::SetByteOrder(const QString &value)
+{
+    if (value.compare(QLatin1String("big"), Qt::CaseInsensitive) == 0)
+        m_processor.bigEndian = true;
+    else if (value.compare(QLatin1String("little"), Qt::CaseInsensitive) == 0)
+        m_processor.bigEndian = false;
+    else
+        return Fail(QStringLiteral("byte_order must be little or big, not \"%1\".").arg(value));
+    m_bByteOrderSet = true;
+    return true;
+}
+
+bool CSetupParser::CloseProcessor()
+{
+    if (!m_bProcessorOpen)
+        return true;
+    m_bProcessorOpen = false;
+    if (!m_keysSeen.contains(QStringLiteral("kind")))
+        return FailAt(m_nProcessorLine, QStringLiteral("processor \"%1\" has no kind.").arg(m_processor.name));
+    if (m_processor.kind == SetupProcessor::Kind::Simulator && m_processor.subfamily == 0)
+        return FailAt(m_nProcessorLine,
+                      QStringLiteral("simulated processor \"%1\" has no subfamily.").arg(m_processor.name));
+    m_boards.last().processors.append(m_processor);
+    return true;
+}
+
+bool CSetupParser::Finish()
+{
+    return CloseProcessor();
+}
+
+bool CSetupParser::Fail(const QString &text)
+{
+    return FailAt(m_nLine, text);
+}
+
+bool CSetupParser::FailAt(int lineNumber, const QString &text)
+{
+    m_error = QStringLiteral("%1, line %2: %3").arg(QDir::toNativeSeparators(m_path)).arg(lineNumber).arg(text);
+    return false;
+}
+
+SetupBoardList Failure(const QString &error)
+{
+    SetupBoardList list;
+    list.status = kFailureStatus;
+    list.error = error;
+    return list;
+}
+
+} // namespace
+
+QString CSetupFile::Path(bool *explicitlyNamed)
+{
+    const QString named = qEnvironmentVariable("CORVANE_SETUP");
+    if (explicitlyNamed)
+        *explicitlyNamed = !named.isEmpty();
+    if (!named.isEmpty())
+        return named;
+    return XdgBaseDirectory("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/corvane/setup.ini");
+}
+
+SetupBoardList CSetupFile::Load()
+{
+    bool explicitlyNamed = false;
+    const QString path = Path(&explicitlyNamed);
+    QFile file(path);
+    if (!explicitlyNamed && !file.exists()) {
+        SetupBoardList builtIn;
+        builtIn.boards = BuiltInBoards();
+        return builtIn;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure(QStringLiteral("Cannot read the setup file %1: %2.")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return Parse(path, file.readAll());
+}
+
+SetupBoardList CSetupFile::Parse(const QString &path, const QByteArray &text)
+{
+    CSetupParser parser(path);
+    const QStringList lines = QString::fromUtf8(text).split(u'\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!parser.ParseLine(i + 1, lines[i]))
+            return Failure(parser.Error());
+    }
+    if (!parser.Finish())
+        return Failure(parser.Error());
+    SetupBoardList list;
+    list.boards = parser.Boards();
+    return list;
+}
+
+QList<SetupBoard> CSetupFile::BuiltInBoards()
+{
+    QList<SetupBoard> boards;
+    for (const SubfamilyInfo &info : KnownSubfamilies()) {
+        SetupProcessor processor;
+        processor.name = QStringLiteral("CPU");
+        processor.kind = SetupProcessor::Kind::Simulator;
+        processor.subfamily = info.code;
+        processor.bigEndian = info.bigEndian;
+        boards.append(SetupBoard {QStringLiteral("Simulator ") + info.Name(), {processor}});
+    }
+    return boards;
+}

@@ -4,6 +4,7 @@
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "Version.h"
+#include "base/CloseRequest.h"
 #include "config/NumberParsing.h"
 #include "image/DummyHexWriter.h"
 
@@ -78,10 +79,14 @@ int CCorvaneApp::GenerateDummyHex() const
     return ExitSuccess;
 }
 
+void CCorvaneApp::SetCloseRequestHandler(std::function<void()> handler)
+{
+    ::SetCloseRequestHandler(std::move(handler));
+}
+
 void CCorvaneApp::RequestMainWindowClose() const
 {
-    if (m_closeRequest)
-        m_closeRequest();
+    ::RequestMainWindowClose();
 }
 
 QString CCorvaneApp::GetFileVersionString()

@@ -51,7 +51,7 @@ public:
     void MarkRunCompleted() { m_bRunCompleted = true; }
     bool RunCompleted() const { return m_bRunCompleted; }
     // Asks the main window to close; the run then ends and the log is written.
-    void SetCloseRequestHandler(std::function<void()> handler) { m_closeRequest = std::move(handler); }
+    void SetCloseRequestHandler(std::function<void()> handler);
     void RequestMainWindowClose() const;
 
     static QString GetFileVersionString();
@@ -78,7 +78,6 @@ private:
     int m_nAnswerTimeoutSeconds = 0;
     bool m_bRunFailed = false;
     bool m_bRunCompleted = false;
-    std::function<void()> m_closeRequest;
 };
 
 // The program's one application object.

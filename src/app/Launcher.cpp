@@ -8,6 +8,7 @@
 #include "base/Prompter.h"
 #include "base/SignalExit.h"
 #include "SingleInstance.h"
+#include "UnattendedReporter.h"
 #include "config/CorvaneDoc.h"
 #include "config/NumberParsing.h"
 #include "config/TextConfig.h"
@@ -64,8 +65,10 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
     case CCorvaneApp::StartMode::GenerateDummyHex:
         return RunUnattended(argc, argv, true);
     case CCorvaneApp::StartMode::CommandLineRun:
+        InstallReporter(std::make_unique<CUnattendedReporter>());
         return RunUnattended(argc, argv, false);
     case CCorvaneApp::StartMode::ConfigConversion:
+        InstallReporter(std::make_unique<CUnattendedReporter>());
         return RunConfigConversion(argc, argv);
     case CCorvaneApp::StartMode::Interactive:
         break;

@@ -1,22 +1,14 @@
 #include "Prompter.h"
 
 #include "ConsolePrompter.h"
-
-namespace {
-std::unique_ptr<CPrompter> &Slot()
-{
-    static std::unique_ptr<CPrompter> prompter = std::make_unique<CConsolePrompter>();
-    return prompter;
-}
-} // namespace
+#include "ProgramWide.h"
 
 CPrompter &thePrompter()
 {
-    return *Slot();
+    return CProgramWide<CPrompter, CConsolePrompter>::Get();
 }
 
 std::unique_ptr<CPrompter> InstallPrompter(std::unique_ptr<CPrompter> prompter)
 {
-    Slot().swap(prompter);
-    return prompter;
+    return CProgramWide<CPrompter, CConsolePrompter>::Install(std::move(prompter));
 }

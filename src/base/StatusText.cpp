@@ -1,5 +1,7 @@
 #include "StatusText.h"
 
+#include "ProgramWide.h"
+
 namespace {
 class CKeptStatusText : public CStatusText {
 public:
@@ -9,21 +11,14 @@ public:
 private:
     QString m_text;
 };
-
-std::unique_ptr<CStatusText> &Slot()
-{
-    static std::unique_ptr<CStatusText> statusText = std::make_unique<CKeptStatusText>();
-    return statusText;
-}
 } // namespace
 
 CStatusText &theStatusText()
 {
-    return *Slot();
+    return CProgramWide<CStatusText, CKeptStatusText>::Get();
 }
 
 std::unique_ptr<CStatusText> InstallStatusText(std::unique_ptr<CStatusText> statusText)
 {
-    Slot().swap(statusText);
-    return statusText;
+    return CProgramWide<CStatusText, CKeptStatusText>::Install(std::move(statusText));
 }

@@ -1,5 +1,7 @@
 #include "TickClock.h"
 
+#include "ProgramWide.h"
+
 #include <QElapsedTimer>
 
 quint32 CTickClock::Now() const
@@ -12,21 +14,12 @@ quint32 CTickClock::Now() const
     return quint32(started.elapsed());
 }
 
-namespace {
-std::unique_ptr<CTickClock> &Slot()
-{
-    static std::unique_ptr<CTickClock> clock = std::make_unique<CTickClock>();
-    return clock;
-}
-} // namespace
-
 CTickClock &theTickClock()
 {
-    return *Slot();
+    return CProgramWide<CTickClock, CTickClock>::Get();
 }
 
 std::unique_ptr<CTickClock> InstallTickClock(std::unique_ptr<CTickClock> clock)
 {
-    Slot().swap(clock);
-    return clock;
+    return CProgramWide<CTickClock, CTickClock>::Install(std::move(clock));
 }

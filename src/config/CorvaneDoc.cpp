@@ -5,7 +5,7 @@
 #include "ContentsCodec.h"
 #include "TextConfig.h"
 #include "app/CorvaneApp.h"
-#include "app/FailureReport.h"
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "debugger/TargetLink.h"
@@ -59,7 +59,7 @@ QString CodecReason(const CContentsCodec::Result &decoded)
 
 void ReportUnreadable(const QString &path, const QString &reason)
 {
-    ShowFailure(QStringLiteral("Cannot read the document %1: %2.").arg(path, reason));
+    ReportMessage(QStringLiteral("Cannot read the document %1: %2.").arg(path, reason));
 }
 
 int &UntitledCount()
@@ -118,7 +118,7 @@ bool CCorvaneDoc::LoadContents(const QString &path)
         return false;
     case CodecStatus::LaterSchema:
         // The document stays open with the constructor's values while the program closes.
-        ShowFailure(QStringLiteral("The document was created by a later version of this application.\r\n"
+        ReportMessage(QStringLiteral("The document was created by a later version of this application.\r\n"
                                    "This application will terminate."));
         theApp().RequestMainWindowClose();
         break;
@@ -142,7 +142,7 @@ bool CCorvaneDoc::OnSaveDocument(const QString &path)
     EnterFolderOf(fullPath, folder);
     const QString error = CCompoundFile::WriteStream(fullPath, kContentsStream, CContentsCodec::Encode(*this));
     if (!error.isEmpty()) {
-        ShowFailure(QStringLiteral("Cannot save the document %1: %2.").arg(fullPath, error));
+        ReportMessage(QStringLiteral("Cannot save the document %1: %2.").arg(fullPath, error));
         return false;
     }
     m_wSchema = kCurrentSchema;

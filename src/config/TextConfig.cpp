@@ -3,7 +3,7 @@
 #include "ControlIds.h"
 #include "NumberParsing.h"
 #include "app/CorvaneApp.h"
-#include "app/FailureReport.h"
+#include "base/FailureReporter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -98,7 +98,7 @@ bool CTextConfig::LoadTextConfig(CDocumentFields &fields, const QString &path)
     QFile file(path);
     // Only regular files: a device such as /dev/zero would never end.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        ShowFailure(kCannotOpen);
+        ReportMessage(kCannotOpen);
         if (!theApp().IsInteractive())
             theApp().RequestMainWindowClose();
         return false;
@@ -118,12 +118,12 @@ bool CTextConfig::LoadTextConfig(CDocumentFields &fields, QIODevice &file)
         switch (ReadTextConfigItem(file, key, value)) {
         case ItemStatus::Item:
             if (!ApplyItem(fields, key, value)) {
-                ShowFailure(kUnknownKey);
+                ReportMessage(kUnknownKey);
                 clean = false;
             }
             continue;
         case ItemStatus::MissingValue:
-            ShowFailure(kMissingValue);
+            ReportMessage(kMissingValue);
             return false;
         case ItemStatus::EndOfFile:
             return clean;

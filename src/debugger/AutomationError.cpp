@@ -1,6 +1,6 @@
 #include "AutomationError.h"
 
-#include "app/FailureReport.h"
+#include "base/FailureReporter.h"
 
 CAutomationError::CAutomationError(qint32 status, const QString &call)
     : std::runtime_error(QStringLiteral("Automation error 0x%1 in %2.")
@@ -24,7 +24,7 @@ bool RunAtEventLoopBoundary(const std::function<void()> &step,
         step();
         return true;
     } catch (const CAutomationError &error) {
-        ReportFailure(error.Text() + QStringLiteral("\r\n"));
+        ReportLogged(error.Text() + QStringLiteral("\r\n"));
         if (onFailure)
             onFailure(error);
         return false;

@@ -2,7 +2,7 @@
 
 #include "DebuggerSetup.h"
 #include "TargetLink.h"
-#include "app/FailureReport.h"
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/ScopedStatusText.h"
 
@@ -14,14 +14,14 @@ void CConnectionList::Examine(CTargetLink &link)
 
     IDebuggerSetup *setup = link.RenewSetup();
     if (!setup) {
-        ReportFailure(QStringLiteral("Failed to create Code Composer Setup instance\r\n"));
+        ReportLogged(QStringLiteral("Failed to create Code Composer Setup instance\r\n"));
         return;
     }
     const SetupBoardList list = setup->BoardList();
     if (list.status < 0) {
         if (!list.error.isEmpty())
             theLog.Add(list.error + QStringLiteral("\r\n"));
-        ReportFailure(QStringLiteral("Failed to get board list from Code Composer Setup\r\n"));
+        ReportLogged(QStringLiteral("Failed to get board list from Code Composer Setup\r\n"));
         return;
     }
     for (qint32 b = 0; b < list.boards.size(); ++b) {

@@ -11,7 +11,7 @@
 #include "DspValue.h"
 #include "SetupFileDebuggerFactory.h"
 #include "Subfamily.h"
-#include "app/FailureReport.h"
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "base/ScopedStatusText.h"
@@ -184,29 +184,29 @@ bool CTargetLink::Create(qint32 boardIndex, qint32 processorIndex, qint32 &expec
     m_pApplication.reset();
     m_pApplication = m_pFactory->CreateApplication();
     if (!m_pApplication) {
-        ReportFailure(QStringLiteral("Failed to create Code Composer instance\r\n"));
+        ReportLogged(QStringLiteral("Failed to create Code Composer instance\r\n"));
         return false;
     }
     if (m_pApplication->BoardCount() == 0) {
-        ReportFailure(QStringLiteral("No targets are configured for Code Composer\r\n"));
+        ReportLogged(QStringLiteral("No targets are configured for Code Composer\r\n"));
         m_pApplication.reset();
         return false;
     }
     bool reverseByteOrder = false;
     std::shared_ptr<IDspUser> dspUser = OpenProcessor(boardIndex, processorIndex, reverseByteOrder);
     if (!dspUser) {
-        ReportFailure(QStringLiteral("Requested architecture not found in Code Composer\r\n"));
+        ReportLogged(QStringLiteral("Requested architecture not found in Code Composer\r\n"));
         return false;
     }
     const qint32 family = dspUser->Family();
     const qint32 subfamily = dspUser->Subfamily();
     if (expectedFamily != 0 && family != expectedFamily) {
-        ReportFailure(QStringLiteral("Cannot locate a Code Composer of the expected type (Family: %1)\r\n")
+        ReportLogged(QStringLiteral("Cannot locate a Code Composer of the expected type (Family: %1)\r\n")
                           .arg(expectedFamily));
         return false;
     }
     if (expectedSubfamily != 0 && subfamily != expectedSubfamily) {
-        ReportFailure(QStringLiteral("Cannot locate a Code Composer of the expected type (Subfamily: %1x)\r\n")
+        ReportLogged(QStringLiteral("Cannot locate a Code Composer of the expected type (Subfamily: %1x)\r\n")
                           .arg(QString::number(expectedSubfamily, 16).toUpper()));
         return false;
     }
@@ -214,7 +214,7 @@ bool CTargetLink::Create(qint32 boardIndex, qint32 processorIndex, qint32 &expec
     expectedSubfamily = m_nSubfamily = subfamily;
     const SubfamilyInfo *info = FindSubfamily(subfamily);
     if (!info) {
-        ReportFailure(QStringLiteral("Unable to recognize target: family %1, subfamily %2\r\n")
+        ReportLogged(QStringLiteral("Unable to recognize target: family %1, subfamily %2\r\n")
                           .arg(family)
                           .arg(QString::number(subfamily, 16).toUpper()));
         return false;
@@ -224,7 +224,7 @@ bool CTargetLink::Create(qint32 boardIndex, qint32 processorIndex, qint32 &expec
     m_bReverseByteOrder = reverseByteOrder;
     Record(QStringLiteral("CCS created OK.\r\n"));
     if (!AdviseSink()) {
-        ReportFailure(QStringLiteral("Cannot Create Sink Object\r\n"));
+        ReportLogged(QStringLiteral("Cannot Create Sink Object\r\n"));
         return false;
     }
     ConnectTarget();
@@ -311,7 +311,7 @@ bool CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
     const quint32 start = theTickClock().Now();
     const std::shared_ptr<DspUserSynk> sink = m_pSink;
     if (!IsCreated() || !sink) {
-        ReportFailure(QStringLiteral("CCS was not created yet!\r\n"));
+        ReportLogged(QStringLiteral("CCS was not created yet!\r\n"));
         return false;
     }
     CScopedStatusText status(QStringLiteral("Loading the CVTC program"));
@@ -326,11 +326,11 @@ bool CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
     sink->ClearLoadFinished();
     m_nLoaded = 0;
     if (!DspUser().LoadProgram(fullPath)) {
-        ReportFailure(QStringLiteral(".out File load attempt failed.\r\n"));
+        ReportLogged(QStringLiteral(".out File load attempt failed.\r\n"));
         return false;
     }
     if (!WaitForLoad(*sink, start, timeoutMs)) {
-        ReportFailure(QStringLiteral("Timed out Loading CVTC.\r\n"));
+        ReportLogged(QStringLiteral("Timed out Loading CVTC.\r\n"));
         return false;
     }
     if (!sink->LoadError().isEmpty()) {

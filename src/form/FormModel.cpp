@@ -7,7 +7,7 @@
 #include "flash/SaveFlashDataOperation.h"
 #include "flash/SendUserFileOperation.h"
 #include "app/CorvaneApp.h"
-#include "app/FailureReport.h"
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "base/ScopedStatusText.h"
@@ -227,7 +227,7 @@ void CFormModel::ConnectDocumentConnection()
     } else {
         const int index = m_controls.Connections().FindExactText(m_doc.m_strConnection);
         if (index < 0) {
-            ReportFailure(QStringLiteral("The connection type listed in the Configuration Document: %1\r\nis not "
+            ReportLogged(QStringLiteral("The connection type listed in the Configuration Document: %1\r\nis not "
                                          "available.   Starting Corvane without connection to hardware.\r\n\r\n"
                                          "Choose a connection and continue.")
                               .arg(m_doc.m_strConnection));
@@ -250,7 +250,7 @@ bool CFormModel::StartAutomaticDownload()
     }
     if (theApp().IsInteractive())
         return true;
-    ReportFailure(QStringLiteral("Code Composer Studio is not Available\r\n"));
+    ReportLogged(QStringLiteral("Code Composer Studio is not Available\r\n"));
     RequestClose();
     return false;
 }
@@ -260,7 +260,7 @@ bool CFormModel::UnattendedRunCanGoOn()
 {
     if (theApp().IsInteractive())
         return true;
-    ReportFailure(QStringLiteral("No CVTC Program File is named in the Configuration Document.\r\n"));
+    ReportLogged(QStringLiteral("No CVTC Program File is named in the Configuration Document.\r\n"));
     RequestClose();
     return false;
 }
@@ -290,7 +290,7 @@ void CFormModel::OnDownloadCommand()
         m_strDownloadedCvtc = path;
         StartHandshake();
     } else {
-        ReportFailure(QStringLiteral("Cannot load CVTC Program\r\n"));
+        ReportLogged(QStringLiteral("Cannot load CVTC Program\r\n"));
     }
     Refresh();
     theStatusText().SetStatusText(QString());
@@ -311,7 +311,7 @@ void CFormModel::OnAutoDownloadTick()
         m_strDownloadedCvtc = m_doc.m_strCvtcFile;
         StartHandshake();
     } else {
-        ReportFailure(QStringLiteral(
+        ReportLogged(QStringLiteral(
             "Either I cannot load CVTC, or the CVTC is not compatible with this version of Corvane.\r\nVerify that "
             "the CVTC file is compatible with target and this version of Corvane.\r\n"));
         RequestClose();
@@ -460,7 +460,7 @@ void CFormModel::FailOperation(const QString &text)
 
 void CFormModel::ReportContinuingFailure(const QString &text)
 {
-    ReportFailure(text);
+    ReportLogged(text);
     if (!theApp().IsInteractive())
         RequestClose();
 }

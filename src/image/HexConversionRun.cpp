@@ -1,7 +1,7 @@
 #include "HexConversionRun.h"
 
 #include "app/CorvaneApp.h"
-#include "app/FailureReport.h"
+#include "base/FailureReporter.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -57,7 +57,7 @@ bool HexConversionRun(const QString &commandFile, int subfamily)
     const int status = RunUtility(HexConversionUtility(subfamily), commandFile);
     if (status == 0)
         return true;
-    ReportFailure(QString::asprintf("Hex Conversion Command Execution Error: %d\r\n", status));
+    ReportLogged(QString::asprintf("Hex Conversion Command Execution Error: %d\r\n", status));
     if (!theApp().IsInteractive())
         theApp().RequestMainWindowClose();
     return false;

@@ -3,6 +3,7 @@
 #include "app/CorvaneApp.h"
 #include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
+#include "support/ScopedAppSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,20 +111,14 @@ TEST_F(HexConversionRunTest, FailuresAreReportedWithTheirNumber)
 
 TEST_F(HexConversionRunTest, UnattendedFailureIsLoggedAndClosesTheRun)
 {
-    const CCorvaneApp saved = theApp();
-    CCorvaneCommandLineInfo info;
-    info.Parse({QStringLiteral("board.cdd"), QStringLiteral("-c")});
-    theApp().ApplyCommandLine(info);
-    int closeRequests = 0;
-    theApp().SetCloseRequestHandler([&closeRequests] { ++closeRequests; });
+    ScopedAppSettings settings(QStringLiteral("board.cdd -c"));
     qputenv("FAKE_HEX_STATUS", "3");
 
     EXPECT_FALSE(HexConversionRun(QStringLiteral("flash.cmd"), 0x55));
     EXPECT_TRUE(theLog.Buffer().contains("Hex Conversion Command Execution Error: 3\r\n"));
     EXPECT_TRUE(m_prompter->logsShown.isEmpty());
     EXPECT_TRUE(theApp().RunFailed());
-    EXPECT_EQ(closeRequests, 1);
-    theApp() = saved;
+    EXPECT_EQ(settings.closeRequests, 1);
 }
 
 TEST_F(HexConversionRunTest, EmptyCommandFileRunsNothingSilently)

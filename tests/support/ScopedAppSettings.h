@@ -1,11 +1,12 @@
 #pragma once
 
 #include "app/CorvaneApp.h"
+#include "base/FailureReporter.h"
 
 #include <QString>
 
-// Gives theApp() the settings of a command line for one scope and puts the
-// old settings back afterwards.
+// Gives theApp() the settings of a command line, with the reporter of that kind
+// of run, for one scope and puts the old settings back afterwards.
 class ScopedAppSettings {
 public:
     explicit ScopedAppSettings(const QString &commandLine);
@@ -17,4 +18,6 @@ public:
 
 private:
     CCorvaneApp m_previous;
+    std::unique_ptr<CFailureReporter> m_previousReporter;
+    std::function<void()> m_previousCloseHandler;
 };

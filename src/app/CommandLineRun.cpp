@@ -23,13 +23,34 @@ int CCommandLineRun::Exec()
     });
     {
         CFormModel form(document);
-        form.SetAnswerTimeout(theApp().AnswerTimeoutSeconds());
-        CTerminalProgress progress(form);
+        form.SetCommandLineJob(CommandLineJob());
+        form.SetKeepLog(theApp().IsVerbose());
+        form.Session().SetAnswerTimeout(theApp().AnswerTimeoutSeconds());
+        QObject::connect(&form.Session(), &CFlashSession::OperationEnded,
+                         [](FlashOperationKind operation, OperationOutcome outcome) {
+                             if (operation == FlashOperationKind::CommandLineRun
+                                 && outcome == OperationOutcome::Succeeded)
+                                 theApp().MarkRunCompleted();
+                         });
+        CTerminalProgress progress(form.Session());
         form.InitialDisplay();
         if (!closeRequested)
             QCoreApplication::exec();
     }
     theApp().SetCloseRequestHandler({});
-    document.OnCloseDocument();
     return theApp().RunFailed() || !theApp().RunCompleted() ? ExitFailure : ExitSuccess;
+}
+
+// The work the command line asks for; the form adds its programming job.
+CCommandLineJob CCommandLineRun::CommandLineJob()
+{
+    const CCorvaneApp &app = theApp();
+    CCommandLineJob job;
+    job.erase = app.EraseRequested();
+    job.saveFlash = app.SaveFlashRequested();
+    job.saveFlashStart = app.SaveFlashStart();
+    job.saveFlashLength = app.SaveFlashLength();
+    for (int i = 0; i < app.FurtherFileCount(); ++i)
+        job.furtherFiles.append(app.FurtherFile(i));
+    return job;
 }

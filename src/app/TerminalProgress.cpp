@@ -1,8 +1,6 @@
 #include "TerminalProgress.h"
 
-#include "base/StatusText.h"
-#include "config/ControlIds.h"
-#include "form/FormModel.h"
+#include "flash/FlashSession.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -11,13 +9,16 @@ namespace {
 constexpr int kUpdateMs = 200;
 } // namespace
 
-CTerminalProgress::CTerminalProgress(CFormModel &form)
-    : m_form(form)
+CTerminalProgress::CTerminalProgress(CFlashSession &session)
+    : m_session(session)
 {
     if (::isatty(STDERR_FILENO) != 1)
         return;
-    connect(&m_timer, &QTimer::timeout, this, &CTerminalProgress::Update);
-    m_timer.start(kUpdateMs);
+    connect(&session, &CFlashSession::Progress, this, &CTerminalProgress::OnProgress);
+    connect(&session, &CFlashSession::OperationEnded, this, [this] {
+        if (m_session.IsIdle())
+            EndLine();
+    });
 }
 
 CTerminalProgress::~CTerminalProgress()
@@ -25,30 +26,37 @@ CTerminalProgress::~CTerminalProgress()
     EndLine();
 }
 
+void CTerminalProgress::OnProgress(const CProgressEvent &event)
+{
+    const bool statusChanged = event.status && *event.status != m_strStatus;
+    if (event.status)
+        m_strStatus = *event.status;
+    if (event.bar != CProgressEvent::Bar::Unchanged)
+        m_bProgressShown = event.bar == CProgressEvent::Bar::Shown;
+    if (event.bar == CProgressEvent::Bar::Shown) {
+        m_nPercent = event.total > 0 ? event.done * 100 / event.total : 0;
+        m_nBytes = event.bytes;
+    }
+    Show(statusChanged);
+}
+
 QString CTerminalProgress::CurrentLine() const
 {
-    if (m_form.State().IsIdle())
-        return QString();
-    QString line = theStatusText().StatusText().section(QLatin1String("\r\n"), 0, 0);
-    const CFormControls &controls = m_form.Controls();
-    if (controls.IsVisible(ControlId::ProgressBar)) {
-        const int span = qMax(1, controls.ProgressHigh() - controls.ProgressLow());
-        const int percent = (controls.ProgressPosition() - controls.ProgressLow()) * 100 / span;
-        line += QStringLiteral(" %1% (%2 bytes)").arg(percent, 3).arg(m_form.ProgressBytes());
-    }
+    QString line = m_strStatus.section(QLatin1String("\r\n"), 0, 0);
+    if (m_bProgressShown)
+        line += QStringLiteral(" %1% (%2 bytes)").arg(m_nPercent, 3).arg(m_nBytes);
     return line.trimmed();
 }
 
-void CTerminalProgress::Update()
+void CTerminalProgress::Show(bool now)
 {
+    if (!now && m_sinceShown.isValid() && m_sinceShown.elapsed() < kUpdateMs)
+        return;
     const QString line = CurrentLine();
-    if (line == m_strLastLine)
+    if (line == m_strLastLine || line.isEmpty())
         return;
-    if (line.isEmpty()) {
-        EndLine();
-        return;
-    }
     m_strLastLine = line;
+    m_sinceShown.start();
     std::fprintf(stderr, "\r%s\033[K", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }

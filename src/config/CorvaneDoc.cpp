@@ -8,7 +8,6 @@
 #include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
-#include "debugger/TargetLink.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -76,8 +75,8 @@ CCorvaneDoc::~CCorvaneDoc() = default;
 
 bool CCorvaneDoc::OnNewDocument()
 {
-    // The link comes first: creating it empties the log, which must keep the text configuration's messages.
-    CreateTargetLink();
+    // A new document starts an empty log, which must keep the text configuration's messages.
+    theLog.Clear();
     static_cast<CDocumentFields &>(*this) = NewDocument();
     if (theApp().UseTextConfig())
         CTextConfig::LoadTextConfig(*this, theApp().TextConfigPath());
@@ -91,7 +90,7 @@ bool CCorvaneDoc::OnNewDocument()
 bool CCorvaneDoc::OnOpenDocument(const QString &path)
 {
     const QString fullPath = AbsolutePath(path);
-    CreateTargetLink();
+    theLog.Clear();
     if (!LoadContents(fullPath))
         return false;
     SetPathName(fullPath);
@@ -149,11 +148,6 @@ bool CCorvaneDoc::OnSaveDocument(const QString &path)
     SetPathName(fullPath);
     SetModifiedFlag(false);
     return true;
-}
-
-void CCorvaneDoc::OnCloseDocument()
-{
-    m_pTargetLink.reset();
 }
 
 bool CCorvaneDoc::SaveModified(const SavePathChooser &chooseSavePath)
@@ -234,11 +228,6 @@ bool CCorvaneDoc::DisablesCommand(int commandId) const
         || commandId == MenuCommand::FileMruFirst;
 }
 
-void CCorvaneDoc::CreateTargetLink()
-{
-    m_pTargetLink = std::make_unique<CTargetLink>();
-    theLog.Clear();
-}
 
 void CCorvaneDoc::SetPathName(const QString &path)
 {

@@ -7,11 +7,8 @@
 #include <functional>
 #include <memory>
 
-class CTargetLink;
-
-// The configuration document: one target and flash set-up kept in a .cdd file,
-// and the document's link to the target. Its operations need no windows:
-// questions and messages go through the prompter.
+// The configuration document: one target and flash set-up kept in a .cdd file.
+// Its operations need no windows: questions and messages go through the prompter.
 class CCorvaneDoc : public CDocumentFields {
 public:
     // Asks where to save a document that has no file yet; empty means cancelled.
@@ -28,7 +25,6 @@ public:
     bool OnNewDocument();
     bool OnOpenDocument(const QString &path);
     bool OnSaveDocument(const QString &path);
-    void OnCloseDocument();
     // Before closing: offers to save unsaved changes (never in unattended runs).
     // False when the document must stay open.
     bool SaveModified(const SavePathChooser &chooseSavePath = {});
@@ -55,7 +51,6 @@ public:
     quint16 GetStoredSchema() const { return m_wStoredSchema; }
     // New, Open and the recent files (MenuCommand numbers) are off while a document is active.
     bool DisablesCommand(int commandId) const;
-    CTargetLink *GetTargetLink() const { return m_pTargetLink.get(); }
 
 private:
     template <typename T>
@@ -64,11 +59,9 @@ private:
         field = value;
         SetModifiedFlag();
     }
-    void CreateTargetLink();
     bool LoadContents(const QString &path);
     void SetPathName(const QString &path);
 
-    std::unique_ptr<CTargetLink> m_pTargetLink;
     quint16 m_wStoredSchema = kCurrentSchema;
     bool m_bModified = false;
     QString m_strPathName;

@@ -2,27 +2,25 @@
 
 #include "DebuggerSetup.h"
 #include "TargetLink.h"
-#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/ScopedStatusText.h"
 
-void CConnectionList::Examine(CTargetLink &link)
+CResult CConnectionList::Examine(CTargetLink &link)
 {
     m_entries.clear();
     m_nDisconnectedIndex = -1;
     CScopedStatusText status(QStringLiteral("Examining available hardware connections"));
 
     IDebuggerSetup *setup = link.RenewSetup();
-    if (!setup) {
-        ReportLogged(QStringLiteral("Failed to create Code Composer Setup instance\r\n"));
-        return;
-    }
+    if (!setup)
+        return CFailure::Logged(QStringLiteral("Failed to create Code Composer Setup instance\r\n"),
+                                CFailure::Then::RunGoesOn);
     const SetupBoardList list = setup->BoardList();
     if (list.status < 0) {
         if (!list.error.isEmpty())
             theLog.Add(list.error + QStringLiteral("\r\n"));
-        ReportLogged(QStringLiteral("Failed to get board list from Code Composer Setup\r\n"));
-        return;
+        return CFailure::Logged(QStringLiteral("Failed to get board list from Code Composer Setup\r\n"),
+                                CFailure::Then::RunGoesOn);
     }
     for (qint32 b = 0; b < list.boards.size(); ++b) {
         const SetupBoard &board = list.boards[b];
@@ -36,6 +34,7 @@ void CConnectionList::Examine(CTargetLink &link)
     }
     m_entries.append({QStringLiteral("Disconnected"), 0});
     m_nDisconnectedIndex = qint32(m_entries.size() - 1);
+    return {};
 }
 
 qint32 CConnectionList::FindExactText(const QString &text) const

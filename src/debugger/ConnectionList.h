@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -22,8 +24,8 @@ public:
     static constexpr quint32 kHardwareConnection = 1;
 
     // Rebuilds the list from a new setup object of `link`. After a failure the
-    // list is empty, without "Disconnected".
-    void Examine(CTargetLink &link);
+    // list is empty, without "Disconnected", and the failure is returned.
+    CResult Examine(CTargetLink &link);
 
     const QList<Entry> &Entries() const { return m_entries; }
     // The index of "Disconnected", or -1 when the list has none.

@@ -11,13 +11,10 @@
 #include "DspValue.h"
 #include "SetupFileDebuggerFactory.h"
 #include "Subfamily.h"
-#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
-#include "base/Prompter.h"
 #include "base/ScopedStatusText.h"
 #include "base/TickClock.h"
 #include "wire/CommMessage.h"
-#include "wire/MaxDataBytes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,9 +31,16 @@ void Record(const QString &text)
     theLog.Add(text);
 }
 
-void ShowAtOnce(const QString &text)
+// A failure shown in a plain box at once; the running operation then ends.
+CFailure ShownAtOnce(const QString &text)
 {
-    thePrompter().ShowMessage(text);
+    return CFailure::Message(text);
+}
+
+// A connection failure: reported, and the run goes on without the connection.
+CFailure ConnectionFailure(const QString &text)
+{
+    return CFailure::Logged(text, CFailure::Then::RunGoesOn);
 }
 
 // Target word `index` of the host buffer: the bytes in little-endian order,
@@ -76,7 +80,6 @@ void WordToBuffer(std::span<quint8> buffer, qint32 index, qint32 wordBytes, bool
 CTargetLink::CTargetLink(std::shared_ptr<IDebuggerFactory> factory)
     : m_pFactory(factory ? std::move(factory) : std::make_shared<CSetupFileDebuggerFactory>())
 {
-    theLog.Clear();
 }
 
 CTargetLink::~CTargetLink()
@@ -119,51 +122,51 @@ CTargetLink::Transfer CTargetLink::TransferOf(qint32 byteCount) const
     return Transfer {wordBytes, (bytes + wordBytes - 1) / wordBytes, wordBytes / info.TransferUnit()};
 }
 
-std::shared_ptr<IDspMemory> CTargetLink::MakeBlock(quint32 page, quint32 address, qint32 elementCount)
+std::shared_ptr<IDspMemory> CTargetLink::MakeBlock(quint32 page, quint32 address, qint32 elementCount,
+                                                CResult &failure)
 {
     const std::shared_ptr<IDspValue> start = DspUser().CreateAddressValue(address);
     if (!start) {
-        ShowAtOnce(QStringLiteral("Can't make DspValue"));
+        failure = ShownAtOnce(QStringLiteral("Can't make DspValue"));
         return nullptr;
     }
     std::shared_ptr<IDspMemory> block = DspUser().CreateMemory(*start, elementCount, page);
     if (!block)
-        ShowAtOnce(QStringLiteral("Can't make DspMemory"));
+        failure = ShownAtOnce(QStringLiteral("Can't make DspMemory"));
     return block;
 }
 
-bool CTargetLink::ReadMemory(quint32 page, quint32 address, std::span<quint8> buffer, qint32 byteCount)
+CResult CTargetLink::ReadMemory(quint32 page, quint32 address, std::span<quint8> buffer, qint32 byteCount)
 {
     const Transfer transfer = TransferOf(byteCount);
-    const std::shared_ptr<IDspMemory> block = MakeBlock(page, address, transfer.wordCount * transfer.indexStep);
+    CResult result;
+    const std::shared_ptr<IDspMemory> block =
+        MakeBlock(page, address, transfer.wordCount * transfer.indexStep, result);
     if (!block)
-        return false;
-    if (!DspUser().ReadBlock(*block)) {
-        ShowAtOnce(QStringLiteral("Failed to Read"));
-        return false;
-    }
+        return result;
+    if (!DspUser().ReadBlock(*block))
+        return ShownAtOnce(QStringLiteral("Failed to Read"));
     for (qint32 word = 0; word < transfer.wordCount; ++word)
         WordToBuffer(buffer, word, transfer.wordBytes, m_bReverseByteOrder,
                      block->Element(word * transfer.indexStep));
-    return true;
+    return result;
 }
 
-bool CTargetLink::WriteMemory(quint32 page, quint32 address, std::span<const quint8> buffer, qint32 byteCount)
+CResult CTargetLink::WriteMemory(quint32 page, quint32 address, std::span<const quint8> buffer, qint32 byteCount)
 {
     const Transfer transfer = TransferOf(byteCount);
     const qint32 elementCount = transfer.wordCount * transfer.indexStep;
+    CResult result;
     const std::shared_ptr<IDspMemory> block =
-        MakeBlock(page, address, std::max(elementCount, kMinimumWriteElements));
+        MakeBlock(page, address, std::max(elementCount, kMinimumWriteElements), result);
     if (!block)
-        return false;
+        return result;
     for (qint32 word = 0; word < transfer.wordCount; ++word)
         block->SetElement(word * transfer.indexStep,
                           WordFromBuffer(buffer, word, transfer.wordBytes, m_bReverseByteOrder));
-    if (!DspUser().WriteBlock(*block)) {
-        ShowAtOnce(QStringLiteral("Failed to write"));
-        return false;
-    }
-    return true;
+    if (!DspUser().WriteBlock(*block))
+        return ShownAtOnce(QStringLiteral("Failed to write"));
+    return result;
 }
 
 bool CTargetLink::LocateSymbol(const QString &name, IDspValue &value)
@@ -173,8 +176,8 @@ bool CTargetLink::LocateSymbol(const QString &name, IDspValue &value)
 
 // --- connection --------------------------------------------------------------
 
-bool CTargetLink::Create(qint32 boardIndex, qint32 processorIndex, qint32 &expectedFamily,
-                         qint32 &expectedSubfamily)
+CResult CTargetLink::Create(qint32 boardIndex, qint32 processorIndex, qint32 &expectedFamily,
+                            qint32 &expectedSubfamily)
 {
     if (IsCreated())
         Release();
@@ -183,52 +186,45 @@ bool CTargetLink::Create(qint32 boardIndex, qint32 processorIndex, qint32 &expec
 
     m_pApplication.reset();
     m_pApplication = m_pFactory->CreateApplication();
-    if (!m_pApplication) {
-        ReportLogged(QStringLiteral("Failed to create Code Composer instance\r\n"));
-        return false;
-    }
+    if (!m_pApplication)
+        return ConnectionFailure(QStringLiteral("Failed to create Code Composer instance\r\n"));
     if (m_pApplication->BoardCount() == 0) {
-        ReportLogged(QStringLiteral("No targets are configured for Code Composer\r\n"));
         m_pApplication.reset();
-        return false;
+        return ConnectionFailure(QStringLiteral("No targets are configured for Code Composer\r\n"));
     }
     bool reverseByteOrder = false;
     std::shared_ptr<IDspUser> dspUser = OpenProcessor(boardIndex, processorIndex, reverseByteOrder);
-    if (!dspUser) {
-        ReportLogged(QStringLiteral("Requested architecture not found in Code Composer\r\n"));
-        return false;
-    }
+    if (!dspUser)
+        return ConnectionFailure(QStringLiteral("Requested architecture not found in Code Composer\r\n"));
+    return Connect(std::move(dspUser), reverseByteOrder, expectedFamily, expectedSubfamily);
+}
+
+CResult CTargetLink::Connect(std::shared_ptr<IDspUser> dspUser, bool reverseByteOrder, qint32 &expectedFamily,
+                             qint32 &expectedSubfamily)
+{
     const qint32 family = dspUser->Family();
     const qint32 subfamily = dspUser->Subfamily();
-    if (expectedFamily != 0 && family != expectedFamily) {
-        ReportLogged(QStringLiteral("Cannot locate a Code Composer of the expected type (Family: %1)\r\n")
-                          .arg(expectedFamily));
-        return false;
-    }
-    if (expectedSubfamily != 0 && subfamily != expectedSubfamily) {
-        ReportLogged(QStringLiteral("Cannot locate a Code Composer of the expected type (Subfamily: %1x)\r\n")
-                          .arg(QString::number(expectedSubfamily, 16).toUpper()));
-        return false;
-    }
+    if (expectedFamily != 0 && family != expectedFamily)
+        return ConnectionFailure(
+            QStringLiteral("Cannot locate a Code Composer of the expected type (Family: %1)\r\n").arg(expectedFamily));
+    if (expectedSubfamily != 0 && subfamily != expectedSubfamily)
+        return ConnectionFailure(QStringLiteral("Cannot locate a Code Composer of the expected type (Subfamily: %1x)\r\n")
+                                     .arg(QString::number(expectedSubfamily, 16).toUpper()));
     expectedFamily = m_nFamily = family;
     expectedSubfamily = m_nSubfamily = subfamily;
     const SubfamilyInfo *info = FindSubfamily(subfamily);
-    if (!info) {
-        ReportLogged(QStringLiteral("Unable to recognize target: family %1, subfamily %2\r\n")
-                          .arg(family)
-                          .arg(QString::number(subfamily, 16).toUpper()));
-        return false;
-    }
+    if (!info)
+        return ConnectionFailure(QStringLiteral("Unable to recognize target: family %1, subfamily %2\r\n")
+                                     .arg(family)
+                                     .arg(QString::number(subfamily, 16).toUpper()));
     m_pProcessor = std::move(dspUser);
     m_nAddressingUnit = info->addressingUnit;
     m_bReverseByteOrder = reverseByteOrder;
     Record(QStringLiteral("CCS created OK.\r\n"));
-    if (!AdviseSink()) {
-        ReportLogged(QStringLiteral("Cannot Create Sink Object\r\n"));
-        return false;
-    }
+    if (!AdviseSink())
+        return ConnectionFailure(QStringLiteral("Cannot Create Sink Object\r\n"));
     ConnectTarget();
-    return true;
+    return {};
 }
 
 std::shared_ptr<IDspUser> CTargetLink::OpenProcessor(qint32 boardIndex, qint32 processorIndex,
@@ -242,7 +238,7 @@ std::shared_ptr<IDspUser> CTargetLink::OpenProcessor(qint32 boardIndex, qint32 p
     return processor->DspUser();
 }
 
-bool CTargetLink::Release()
+void CTargetLink::Release()
 {
     m_nLoaded = 0;
     if (m_pProcessor)
@@ -250,7 +246,6 @@ bool CTargetLink::Release()
     UnadviseSink();
     m_pProcessor.reset();
     m_pApplication.reset();
-    return true;
 }
 
 bool CTargetLink::AdviseSink()
@@ -306,36 +301,31 @@ void CTargetLink::ForgetNotifyWindow(ICommMessageReceiver *receiver)
 
 // --- target component --------------------------------------------------------
 
-bool CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
+CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
 {
+    const CFailure recordedOnly = CFailure::Logged(QString());
     const quint32 start = theTickClock().Now();
     const std::shared_ptr<DspUserSynk> sink = m_pSink;
-    if (!IsCreated() || !sink) {
-        ReportLogged(QStringLiteral("CCS was not created yet!\r\n"));
-        return false;
-    }
+    if (!IsCreated() || !sink)
+        return CFailure::Logged(QStringLiteral("CCS was not created yet!\r\n"));
     CScopedStatusText status(QStringLiteral("Loading the CVTC program"));
     QString fullPath;
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return false;
+            return recordedOnly;
         fullPath = QFileInfo(file).absoluteFilePath();
     }
     Record(QStringLiteral("Req. CVTC Load.\r\n"));
     sink->ClearLoadFinished();
     m_nLoaded = 0;
-    if (!DspUser().LoadProgram(fullPath)) {
-        ReportLogged(QStringLiteral(".out File load attempt failed.\r\n"));
-        return false;
-    }
-    if (!WaitForLoad(*sink, start, timeoutMs)) {
-        ReportLogged(QStringLiteral("Timed out Loading CVTC.\r\n"));
-        return false;
-    }
+    if (!DspUser().LoadProgram(fullPath))
+        return CFailure::Logged(QStringLiteral(".out File load attempt failed.\r\n"));
+    if (!WaitForLoad(*sink, start, timeoutMs))
+        return CFailure::Logged(QStringLiteral("Timed out Loading CVTC.\r\n"));
     if (!sink->LoadError().isEmpty()) {
         Record(sink->LoadError() + QStringLiteral("\r\n"));
-        return false;
+        return recordedOnly;
     }
     Record(QStringLiteral("CVTC Download OK.\r\n"));
     m_nLoaded = 1;
@@ -355,17 +345,17 @@ bool CTargetLink::WaitForLoad(DspUserSynk &sink, quint32 start, quint32 timeoutM
     return true;
 }
 
-bool CTargetLink::BindComponentSymbols(DspUserSynk &sink)
+CResult CTargetLink::BindComponentSymbols(DspUserSynk &sink)
 {
+    const CFailure recordedOnly = CFailure::Logged(QString());
     m_pBreakpointValue = DspUser().CreateAddressValue(0);
     if (!m_pBreakpointValue) {
         Record(QStringLiteral("Failed to make BP value\r\n"));
-        ShowAtOnce(QStringLiteral("Can't make BP Value"));
-        return false;
+        return ShownAtOnce(QStringLiteral("Can't make BP Value"));
     }
     if (!LocateSymbol(QStringLiteral("doMessageProc"), *m_pBreakpointValue)) {
         Record(QStringLiteral("Failed to get BP addr\r\n"));
-        return false;
+        return recordedOnly;
     }
     DspUser().SetBreakpoint(*m_pBreakpointValue);
     sink.SetBreakpointAddress(m_pBreakpointValue->Number());
@@ -373,16 +363,15 @@ bool CTargetLink::BindComponentSymbols(DspUserSynk &sink)
     m_pMessageValue = DspUser().CreateAddressValue(0);
     if (!m_pMessageValue) {
         Record(QStringLiteral("Failed to make storage value\r\n"));
-        ShowAtOnce(QStringLiteral("Can't make Storage Value"));
-        return false;
+        return ShownAtOnce(QStringLiteral("Can't make Storage Value"));
     }
     const QString messageSymbol = QStringLiteral("theMessage");
     if (!LocateSymbol(messageSymbol, *m_pMessageValue)
         && DspUser().EvaluateSymbol(messageSymbol, *m_pMessageValue) != 0) {
         Record(QStringLiteral("Failed to get msg storage addr\r\n"));
-        return false;
+        return recordedOnly;
     }
-    return true;
+    return {};
 }
 
 // --- transport ---------------------------------------------------------------
@@ -394,30 +383,35 @@ quint32 CTargetLink::MessageAddress() const
     return m_pMessageValue->Number();
 }
 
-void CTargetLink::SendHeader(const CommMessage &message)
+CResult CTargetLink::SendHeader(const CommMessage &message)
 {
-    WriteMemory(kMessagePage, MessageAddress(), {message.Bytes(), size_t(CommMessage::kBlockBytes)},
-                CommMessage::kHeaderBytes);
-    Resume();
+    return Send(message, CommMessage::kHeaderBytes);
 }
 
-void CTargetLink::SendMessage(const CommMessage &message)
+CResult CTargetLink::SendMessage(const CommMessage &message)
 {
-    WriteMemory(kMessagePage, MessageAddress(), {message.Bytes(), size_t(CommMessage::kBlockBytes)},
-                message.SendLength());
-    Resume();
+    return Send(message, message.SendLength());
 }
 
-void CTargetLink::ReceiveHeader(CommMessage &message)
+CResult CTargetLink::Send(const CommMessage &message, qint32 byteCount)
 {
-    ReadMemory(kMessagePage, MessageAddress(), {message.Bytes(), size_t(CommMessage::kBlockBytes)},
-               CommMessage::kHeaderBytes);
+    const CResult written =
+        WriteMemory(kMessagePage, MessageAddress(), {message.Bytes(), size_t(CommMessage::kBlockBytes)}, byteCount);
+    if (written)
+        Resume();
+    return written;
 }
 
-void CTargetLink::ReceiveMessage(CommMessage &message)
+CResult CTargetLink::ReceiveHeader(CommMessage &message)
 {
-    ReadMemory(kMessagePage, MessageAddress(), {message.Bytes(), size_t(CommMessage::kBlockBytes)},
-               CommMessage::kHeaderBytes + MaxDataBytes());
+    return ReadMemory(kMessagePage, MessageAddress(), {message.Bytes(), size_t(CommMessage::kBlockBytes)},
+                      CommMessage::kHeaderBytes);
+}
+
+CResult CTargetLink::ReceiveMessage(CommMessage &message)
+{
+    return ReadMemory(kMessagePage, MessageAddress(), {message.Bytes(), size_t(CommMessage::kBlockBytes)},
+                      CommMessage::kHeaderBytes + m_nMaxDataBytes);
 }
 
 void CTargetLink::Resume()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -24,7 +26,8 @@ struct SubfamilyInfo;
 //
 // Calls on the debugger may raise CAutomationError; these operations let it
 // pass to the caller, which runs at the event-loop boundary
-// (RunAtEventLoopBoundary). The destructor catches it.
+// (RunAtEventLoopBoundary). The destructor catches it. Other failures are
+// returned, never shown here; progress records go to the message log.
 class CTargetLink {
 public:
     static constexpr quint32 kMessagePage = 1;
@@ -41,31 +44,35 @@ public:
 
     // Connecting (board and processor index as the connection list's item data
     // gives them). A non-zero expectation must match; both receive what was found.
-    bool Create(qint32 boardIndex, qint32 processorIndex, qint32 &expectedFamily, qint32 &expectedSubfamily);
-    bool Release();
+    CResult Create(qint32 boardIndex, qint32 processorIndex, qint32 &expectedFamily, qint32 &expectedSubfamily);
+    void Release();
 
     // Downloads the target component, sets its breakpoint and finds its buffer.
-    bool LoadTargetComponent(const QString &path, quint32 timeoutMs = kLoadTimeoutMs);
+    // A failure without text was only recorded in the log.
+    CResult LoadTargetComponent(const QString &path, quint32 timeoutMs = kLoadTimeoutMs);
     // The receiver of the halt notification from now on (needs an open connection).
     void SetNotifyWindow(ICommMessageReceiver *receiver);
     // Unregisters `receiver` if it is still the registered one.
     void ForgetNotifyWindow(ICommMessageReceiver *receiver);
 
     // The message transport: the header (32 bytes) or the header and the data
-    // in use are written to "theMessage" and the target resumed; the header or
-    // the header and MaxDataBytes data bytes are read back.
-    void SendHeader(const CommMessage &message);
-    void SendMessage(const CommMessage &message);
-    void ReceiveHeader(CommMessage &message);
-    void ReceiveMessage(CommMessage &message);
+    // in use are written to "theMessage" and the target resumed (not after a
+    // failed write); the header or the header and MaxDataBytes data bytes are read back.
+    CResult SendHeader(const CommMessage &message);
+    CResult SendMessage(const CommMessage &message);
+    CResult ReceiveHeader(CommMessage &message);
+    CResult ReceiveMessage(CommMessage &message);
+    // Data bytes one message carries, as the target component announced; 0 before the handshake.
+    quint16 MaxDataBytes() const { return m_nMaxDataBytes; }
+    void SetMaxDataBytes(quint16 bytes) { m_nMaxDataBytes = bytes; }
     void Resume();
     void HaltTarget();
 
     // Target memory: `byteCount` bytes at `address` (address units) on `page`.
     // The buffer must hold byteCount rounded up to whole target words. Failures
-    // are shown at once and return false; a failed read leaves the buffer alone.
-    bool ReadMemory(quint32 page, quint32 address, std::span<quint8> buffer, qint32 byteCount);
-    bool WriteMemory(quint32 page, quint32 address, std::span<const quint8> buffer, qint32 byteCount);
+    // are plain-message failures; a failed read leaves the buffer alone.
+    CResult ReadMemory(quint32 page, quint32 address, std::span<quint8> buffer, qint32 byteCount);
+    CResult WriteMemory(quint32 page, quint32 address, std::span<const quint8> buffer, qint32 byteCount);
     // Binds `value` to the address of the loaded program's symbol `name`.
     bool LocateSymbol(const QString &name, IDspValue &value);
 
@@ -90,15 +97,20 @@ private:
     IDspUser &DspUser() const;
     const SubfamilyInfo &ConnectedSubfamily() const;
     Transfer TransferOf(qint32 byteCount) const;
-    std::shared_ptr<IDspMemory> MakeBlock(quint32 page, quint32 address, qint32 elementCount);
+    // The block, or null with `failure` set.
+    std::shared_ptr<IDspMemory> MakeBlock(quint32 page, quint32 address, qint32 elementCount, CResult &failure);
     quint32 MessageAddress() const;
+    // Writes the message's first `byteCount` bytes and resumes the target when that worked.
+    CResult Send(const CommMessage &message, qint32 byteCount);
 
     std::shared_ptr<IDspUser> OpenProcessor(qint32 boardIndex, qint32 processorIndex, bool &reverseByteOrder);
     bool AdviseSink();
+    CResult Connect(std::shared_ptr<IDspUser> dspUser, bool reverseByteOrder, qint32 &expectedFamily,
+                    qint32 &expectedSubfamily);
     void UnadviseSink();
     void ConnectTarget();
     bool WaitForLoad(DspUserSynk &sink, quint32 start, quint32 timeoutMs);
-    bool BindComponentSymbols(DspUserSynk &sink);
+    CResult BindComponentSymbols(DspUserSynk &sink);
 
     std::shared_ptr<IDebuggerFactory> m_pFactory;
     std::shared_ptr<IDebuggerApplication> m_pApplication;
@@ -110,6 +122,7 @@ private:
     bool m_bReverseByteOrder = false;
     qint32 m_nAddressingUnit = 1;
     qint32 m_nLoaded = 0;
+    quint16 m_nMaxDataBytes = 0;
     std::shared_ptr<IDspValue> m_pBreakpointValue;
     std::shared_ptr<IDspValue> m_pMessageValue;
 };

@@ -1,17 +1,19 @@
 #include "CommandLineSequence.h"
 
-#include "form/FormModel.h"
+#include "OperationHost.h"
+#include "ProgramOperation.h"
 #include "SaveFlashDataOperation.h"
 #include "SendUserFileOperation.h"
-#include "app/CorvaneApp.h"
-#include "base/StatusText.h"
-#include "config/CorvaneDoc.h"
 #include "image/HexConversionRun.h"
 #include "wire/CommMessage.h"
-#include "config/ControlIds.h"
 
-CCommandLineSequence::CCommandLineSequence(CFormModel &form)
-    : m_form(form)
+CCommandLineSequence::CCommandLineSequence(COperationHost &host, CProgramOperation &program,
+                                           CSaveFlashDataOperation &saveFlashData,
+                                           CSendUserFileOperation &sendUserFile)
+    : CFlashOperation(host)
+    , m_program(program)
+    , m_saveFlashData(saveFlashData)
+    , m_sendUserFile(sendUserFile)
 {
 }
 
@@ -25,77 +27,82 @@ CCommandLineSequence::FileKind CCommandLineSequence::KindOf(const QString &fileN
     return FileKind::UserFile;
 }
 
-void CCommandLineSequence::Step()
+void CCommandLineSequence::Start()
 {
-    switch (m_form.State().SubState()) {
-    case Step::RunErase: Erase(); break;
-    case Step::RunChooseWork: ChooseWork(); break;
-    case Step::RunNextFile: NextFile(); break;
-    default: Finish(); break;
+    m_step = Step::Erase;
+    OnHalt();
+}
+
+void CCommandLineSequence::OnHalt()
+{
+    switch (m_step) {
+    case Step::Erase: Erase(); break;
+    case Step::ChooseWork: ChooseWork(); break;
+    case Step::NextFile: NextFile(); break;
+    case Step::Finish: m_host.Succeed(); break;
     }
 }
 
 void CCommandLineSequence::Erase()
 {
-    m_form.State().SetSubState(Step::RunChooseWork);
-    if (!theApp().EraseRequested()) {
-        m_form.SelfNotify();
+    m_step = Step::ChooseWork;
+    if (!m_job.erase) {
+        m_host.Continue();
         return;
     }
-    theStatusText().SetStatusText(QStringLiteral("Erasing Flash Memory"));
+    m_host.Report(CProgressEvent::Status(Kind(), QStringLiteral("Erasing Flash Memory")));
     CommMessage request;
     request.SetCommand(CommandCode::EraseFlash);
-    m_form.SendHeader(request, m_form.EraseEstimate());
+    m_host.SendHeader(request, m_host.Facts().eraseEstimateSeconds);
 }
 
 void CCommandLineSequence::ChooseWork()
 {
-    const CCorvaneApp &app = theApp();
-    if (app.SaveFlashRequested()) {
-        m_form.State().SetSubState(Step::RunFinish);
-        m_form.SaveFlashData().Start(app.SaveFlashStart(), app.SaveFlashLength());
-    } else if (app.FurtherFileCount() <= 0) {
-        m_form.State().SetSubState(Step::RunFinish);
-        m_form.StartProgramming();
+    if (m_job.saveFlash) {
+        m_step = Step::Finish;
+        m_saveFlashData.SetRange(m_job.saveFlashStart, m_job.saveFlashLength);
+        m_host.RunChild(m_saveFlashData);
+    } else if (m_job.furtherFiles.isEmpty()) {
+        m_step = Step::Finish;
+        Program(m_job.program);
     } else {
         m_nFileIndex = 0;
-        m_form.State().SetSubState(Step::RunNextFile);
-        m_form.SelfNotify();
+        m_step = Step::NextFile;
+        m_host.Continue();
     }
 }
 
 void CCommandLineSequence::NextFile()
 {
-    const CCorvaneApp &app = theApp();
-    if (m_nFileIndex >= app.FurtherFileCount()) {
-        m_form.State().SetSubState(Step::RunFinish);
-        m_form.SelfNotify();
+    if (m_nFileIndex >= m_job.furtherFiles.size()) {
+        m_step = Step::Finish;
+        m_host.Continue();
         return;
     }
-    m_form.SetEditText(ControlId::HexCmdEdit, QString());
-    const QString fileName = app.FurtherFile(m_nFileIndex++);
+    const QString fileName = m_job.furtherFiles[m_nFileIndex++];
     switch (KindOf(fileName)) {
-    case FileKind::HexImage:
-        m_form.SetEditText(ControlId::BurnFileEdit, fileName);
-        m_form.StartProgramming();
+    case FileKind::HexImage: {
+        CProgramJob job = m_job.program;
+        job.imagePath = fileName;
+        job.hexCommandFile.clear();
+        Program(job);
         break;
+    }
     case FileKind::ConversionCommands:
-        if (HexConversionRun(fileName, m_form.Doc().m_nSubfamily))
-            m_form.SelfNotify();
+        if (const std::optional<CFailure> failure = HexConversionRun(fileName, m_job.program.subfamily))
+            m_host.Fail(*failure);
+        else
+            m_host.Continue();
         break;
     case FileKind::UserFile:
-        m_form.State().Push();
-        m_form.State().Set(Op::SendUserFile, Step::SendFirstChunk);
-        m_form.SendUserFile().SetPath(fileName);
-        m_form.SelfNotify();
+        m_sendUserFile.SetPath(fileName);
+        m_host.RunChild(m_sendUserFile);
         break;
     }
 }
 
-void CCommandLineSequence::Finish()
+void CCommandLineSequence::Program(const CProgramJob &job)
 {
-    if (m_form.State().SubState() == Step::RunFinish)
-        theApp().MarkRunCompleted();
-    m_form.State().SetIdle();
-    m_form.RequestClose();
+    m_program.SetJob(job);
+    m_host.RunChild(m_program);
 }

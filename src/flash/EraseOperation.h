@@ -1,26 +1,29 @@
 #pragma once
 
-class CFormModel;
+#include "FlashOperation.h"
 
-// Erases the whole flash with one request, running a progress bar from the
-// target component's estimate of the erase time.
-class CEraseOperation {
+// Erases the whole flash with one request, running a progress display from
+// the target component's estimate of the erase time.
+class CEraseOperation : public CFlashOperation {
 public:
+    enum class Step { SendEstimateRequest, ReadEstimateAndErase, Finish };
     static constexpr int kProgressRange = 1000;
 
-    explicit CEraseOperation(CFormModel &form);
+    explicit CEraseOperation(COperationHost &host);
 
-    void Start();
-    void Step();
-    // One tick of the progress timer; runs the abort clean-up when cancelled and then returns true.
-    bool OnTick();
+    FlashOperationKind Kind() const override { return FlashOperationKind::Erase; }
+    Step CurrentStep() const { return m_step; }
+    void Start() override;
+    void OnHalt() override;
+    // Advances the progress; an abort ends the operation here.
+    void OnTick() override;
 
 private:
     void SendEstimateRequest();
     void ReadEstimateAndErase();
     void Finish();
-    void CleanUpAfterAbort();
     void HideProgress();
 
-    CFormModel &m_form;
+    Step m_step = Step::SendEstimateRequest;
+    int m_nPosition = 0;
 };

@@ -1,27 +1,19 @@
 #include "ProgramOperation.h"
 
-#include "form/FormModel.h"
-#include "app/CorvaneApp.h"
-#include "base/MessageLog.h"
-#include "base/Prompter.h"
-#include "base/StatusText.h"
+#include "OperationHost.h"
 #include "base/TickClock.h"
-#include "config/CorvaneDoc.h"
-#include "config/NumberParsing.h"
 #include "image/HexConversionRun.h"
 #include "image/HexImageReader.h"
 #include "wire/CommMessage.h"
-#include "config/ControlIds.h"
 #include "wire/FlashBaseWire.h"
-#include "debugger/TargetLink.h"
 
 namespace {
 constexpr qint32 kSubfamily54x = 0x54;
 constexpr quint32 kBootAddress = 0xFFFF;
 } // namespace
 
-CProgramOperation::CProgramOperation(CFormModel &form)
-    : m_form(form)
+CProgramOperation::CProgramOperation(COperationHost &host)
+    : CFlashOperation(host)
 {
 }
 
@@ -29,112 +21,95 @@ CProgramOperation::~CProgramOperation() = default;
 
 void CProgramOperation::Start()
 {
-    m_form.ClearLogUnlessVerbose();
-    m_form.Refresh();
-    theStatusText().SetStatusText(QStringLiteral("Programming Flash Memory"));
-    const QString commandFile = m_form.Controls().Text(ControlId::HexCmdEdit);
-    if (!commandFile.isEmpty() && !HexConversionRun(commandFile, m_form.Doc().m_nSubfamily))
-        return;
-    if (!theApp().IsInteractive())
-        m_form.State().Push();
-    m_form.Register();
-    m_form.State().Set(Op::Program, Step::ProgramSendBase);
-    Step();
-    m_form.Refresh();
+    m_host.Report(CProgressEvent::Status(Kind(), QStringLiteral("Programming Flash Memory")));
+    if (!m_job.hexCommandFile.isEmpty()) {
+        if (const std::optional<CFailure> failure = HexConversionRun(m_job.hexCommandFile, m_job.subfamily)) {
+            m_host.Fail(*failure);
+            return;
+        }
+    }
+    m_step = Step::SendBase;
+    OnHalt();
 }
 
-void CProgramOperation::Step()
+void CProgramOperation::OnHalt()
 {
-    switch (m_form.State().SubState()) {
-    case Step::ProgramSendBase: SendFlashBase(); break;
-    case Step::ProgramSendSize: SendFlashSize(); break;
-    case Step::ProgramOpenImage: OpenImage(); break;
-    case Step::ProgramNextBlock: WriteNextBlock(); break;
-    case Step::ProgramAskChecksum: AskChecksum(Step::ProgramCompareChecksum); break;
-    case Step::ProgramCompareChecksum: CompareChecksum(Step::ProgramNextBlock); break;
-    case Step::ProgramEndOfImage: EndOfImage(); break;
-    case Step::ProgramAskBootChecksum: AskBootChecksum(); break;
-    case Step::ProgramCompareBootChecksum: CompareChecksum(Step::ProgramFinished); break;
-    case Step::ProgramFinished: Finish(); break;
-    case Step::ProgramCleanUp: CleanUp(); break;
-    default:
-        CleanUp();
-        m_form.FailOperation(QStringLiteral("Unknown BurnFile state."));
+    switch (m_step) {
+    case Step::SendBase: SendFlashBase(); break;
+    case Step::SendSize: SendFlashSize(); break;
+    case Step::OpenImage: OpenImage(); break;
+    case Step::NextBlock: WriteNextBlock(); break;
+    case Step::AskChecksum: AskChecksum(Step::CompareChecksum); break;
+    case Step::CompareChecksum:
+        if (ChecksumMatches()) {
+            m_step = Step::NextBlock;
+            m_host.Continue();
+        }
+        break;
+    case Step::EndOfImage: EndOfImage(); break;
+    case Step::AskBootChecksum: AskBootChecksum(); break;
+    case Step::CompareBootChecksum:
+        if (ChecksumMatches())
+            Finish();
         break;
     }
 }
 
-bool CProgramOperation::OnTick()
+void CProgramOperation::OnTick()
 {
-    if (!m_form.IsCancelRequested())
-        return false;
-    m_form.State().SetSubState(Step::ProgramCleanUp);
-    Step();
-    return true;
+    if (!m_host.IsAbortRequested())
+        return;
+    CleanUp();
+    m_host.Abandon();
 }
 
 void CProgramOperation::SendFlashBase()
 {
-    m_nFlashBaseSent = ParseUnsigned(m_form.Controls().Text(ControlId::FlashBaseEdit));
     CommMessage request;
     request.SetCommand(CommandCode::SetFlashBase);
-    request.SetParam32(0, FlashBaseToWire(m_nFlashBaseSent, m_form.Doc().m_nSubfamily, m_form.ProtocolId()));
-    m_form.State().SetSubState(Step::ProgramSendSize);
-    m_form.SendHeader(request);
+    request.SetParam32(0, FlashBaseToWire(m_job.flashBase, m_job.subfamily, m_host.Facts().protocolId));
+    m_step = Step::SendSize;
+    m_host.SendHeader(request);
 }
 
 void CProgramOperation::SendFlashSize()
 {
     CommMessage request;
     request.SetCommand(CommandCode::SetFlashSize);
-    request.SetParam32(0, ParseUnsigned(m_form.Controls().Text(ControlId::FlashSizeEdit)));
-    m_form.State().SetSubState(Step::ProgramOpenImage);
-    m_form.SendHeader(request);
+    request.SetParam32(0, m_job.flashSize);
+    m_step = Step::OpenImage;
+    m_host.SendHeader(request);
 }
 
 void CProgramOperation::OpenImage()
 {
-    const QString path = m_form.Controls().Text(ControlId::BurnFileEdit);
-    if (path.isEmpty()) {
-        thePrompter().ShowMessage(
-            QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash"));
-        if (!theApp().IsInteractive()) {
-            theApp().MarkRunFailed();
-            m_form.RequestClose();
-        }
-        m_form.State().SetIdle();
+    if (m_job.imagePath.isEmpty()) {
+        m_host.Fail(
+            CFailure::Message(QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash")));
         return;
     }
-    m_file.setFileName(path);
+    m_file.setFileName(m_job.imagePath);
     if (!m_file.open(QIODevice::ReadOnly)) {
-        m_form.FailOperation(QStringLiteral("Cannot Open File for Burning.\r\n"));
+        m_host.Fail(CFailure::Logged(QStringLiteral("Cannot Open File for Burning.\r\n")));
         return;
     }
-    const CTargetLink &link = m_form.Link();
-    m_reader = std::make_unique<CHexImageReader>(m_file, m_form.Doc().m_nSubfamily, link.AddressingUnit(),
-                                                 link.ReverseByteOrder());
+    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
     if (m_reader->GetFormat() == HexUnknown) {
-        CloseImage();
-        m_form.FailOperation(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"));
+        CleanUp();
+        m_host.Fail(CFailure::Logged(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
         return;
     }
     m_nFileLength = m_file.size();
-    m_nImageOffset = ParseUnsigned(m_form.Controls().Text(ControlId::ImageOffsetEdit));
-    m_nStartTick = theTickClock().Now();
-    CFormControls &controls = m_form.Controls();
-    controls.SetProgressRange(0, 100);
-    controls.SetProgressPosition(0);
-    controls.SetVisible(ControlId::ProgressBar, true);
-    controls.SetVisible(ControlId::EraseIcon, true);
+    m_nStartTick = m_host.Now();
     m_nBytesDone = 0;
-    m_form.SetProgressBytes(0);
+    m_host.Report(CProgressEvent::Shown(Kind(), 0, 100, 0));
     m_bAbsoluteTiAddresses = false;
     m_nBlockLength = 0;
-    m_block.assign(m_form.MaxBytes(), 0);
-    m_form.ShowAbortButton();
-    m_form.StartTimer(CFormModel::kProgramTimerId);
-    m_form.State().SetSubState(Step::ProgramNextBlock);
-    m_form.SelfNotify();
+    m_block.assign(m_host.Facts().maxDataBytes, 0);
+    m_host.SetAbortable(true);
+    m_host.StartTicks();
+    m_step = Step::NextBlock;
+    m_host.Continue();
 }
 
 void CProgramOperation::WriteNextBlock()
@@ -144,158 +119,135 @@ void CProgramOperation::WriteNextBlock()
         m_nBlockLength = m_reader->ReadBlock(address, m_block.data(), int(m_block.size()));
     while (m_nBlockLength == 0);
 
-    if (m_nFileLength > 0)
-        m_form.Controls().SetProgressPosition(int(m_reader->Position() * 100 / m_nFileLength));
+    const qint64 percent = m_nFileLength > 0 ? m_reader->Position() * 100 / m_nFileLength : 0;
+    m_host.Report(CProgressEvent::Shown(Kind(), percent, 100, m_nBytesDone));
     if (m_nBytesDone == 0 && m_reader->GetFormat() == HexTiAscii && address != 0)
         m_bAbsoluteTiAddresses = true;
 
     if (m_nBlockLength <= 0) {
         if (m_reader->HasFailed()) {
-            StopWithFailure(QStringLiteral("Programming stopped at an error in the image file.\r\n"));
+            StopWithFailure(CFailure::Logged(QStringLiteral("Programming stopped at an error in the image file.\r\n"))
+                                .CausedBy(CFailure::Message(m_reader->ErrorText(), CFailure::Then::RunGoesOn)));
             return;
         }
-        m_form.State().SetSubState(Step::ProgramEndOfImage);
-        m_form.SelfNotify();
+        m_step = Step::EndOfImage;
+        m_host.Continue();
         return;
     }
 
     m_nTargetOffset = TargetOffset(address);
-    const quint32 flashSize = m_form.Doc().m_nFlashSize;
-    const quint32 end = m_nTargetOffset + quint32(m_nBlockLength) / quint32(m_form.Link().AddressingUnit());
+    const quint32 flashSize = m_job.flashSize;
+    const quint32 end = m_nTargetOffset + quint32(m_nBlockLength) / quint32(m_job.addressingUnit);
     if (m_nTargetOffset >= flashSize || end > flashSize) {
-        StopWithFailure(QString::asprintf("WRITE ERROR: Attempting to write locations\r\n 0x%x to 0x%x\r\nwhich is "
-                                          "outside the logical bounds of Flash Memory:\r\n0 to 0x%x\r\n",
-                                          m_nTargetOffset, end, flashSize));
+        StopWithFailure(CFailure::Logged(
+            QString::asprintf("WRITE ERROR: Attempting to write locations\r\n 0x%x to 0x%x\r\nwhich is outside the "
+                              "logical bounds of Flash Memory:\r\n0 to 0x%x\r\n",
+                              m_nTargetOffset, end, flashSize)));
         return;
     }
 
     // Without verification the next halt writes the next block.
-    int nextSubState = Step::ProgramNextBlock;
-    if (m_form.Doc().m_bVerifyWrite) {
+    Step next = Step::NextBlock;
+    if (m_job.verify) {
         m_checksum.Reset(0);
         m_checksum.Add(m_block.data(), m_nBlockLength);
-        nextSubState = Step::ProgramAskChecksum;
+        next = Step::AskChecksum;
     }
     m_nBytesDone += m_nBlockLength;
-    m_form.SetProgressBytes(m_nBytesDone);
-    SendWrite(m_block.data(), m_nBlockLength, nextSubState);
+    m_host.Report(CProgressEvent::Shown(Kind(), percent, 100, m_nBytesDone));
+    SendWrite(m_block.data(), m_nBlockLength, next);
 }
 
 quint32 CProgramOperation::TargetOffset(quint32 blockAddress) const
 {
     switch (m_reader->GetFormat()) {
-    case HexCcsData: return m_nImageOffset + blockAddress;
+    case HexCcsData: return m_job.imageOffset + blockAddress;
     case HexTiAscii:
-        return m_bAbsoluteTiAddresses ? m_nImageOffset + blockAddress - m_nFlashBaseSent : m_nImageOffset + blockAddress;
-    default: return m_nImageOffset + blockAddress - m_nFlashBaseSent;
+        return m_bAbsoluteTiAddresses ? m_job.imageOffset + blockAddress - m_job.flashBase
+                                      : m_job.imageOffset + blockAddress;
+    default: return m_job.imageOffset + blockAddress - m_job.flashBase;
     }
 }
 
-void CProgramOperation::AskChecksum(int nextSubState)
+void CProgramOperation::AskChecksum(Step next)
 {
     CommMessage request;
     request.SetCommand(CommandCode::GetChecksum);
     request.SetParam32(0, m_nTargetOffset);
     request.SetParam32(2, quint32(m_nBlockLength));
-    m_form.State().SetSubState(nextSubState);
-    m_form.SendHeader(request);
+    m_step = next;
+    m_host.SendHeader(request);
 }
 
-void CProgramOperation::SendWrite(const quint8 *bytes, int count, int nextSubState)
+void CProgramOperation::SendWrite(const quint8 *bytes, int count, Step next)
 {
     CommMessage request;
     request.SetCommand(CommandCode::WriteFlash);
     request.SetParam32(0, m_nTargetOffset);
     request.SetParam(2, quint32(count));
-    request.SetData(bytes, count);
-    m_form.State().SetSubState(nextSubState);
-    m_form.SendMessage(request);
+    request.SetData(bytes, count, m_host.Facts().maxDataBytes);
+    m_step = next;
+    m_host.SendMessage(request);
 }
 
-void CProgramOperation::CompareChecksum(int nextSubState)
+bool CProgramOperation::ChecksumMatches()
 {
     CommMessage answer;
-    m_form.ReceiveHeader(answer);
-    if (answer.Param(0) != m_checksum.Value()) {
-        StopWithFailure(QString::asprintf(
-            "Checksum Error: host checksum = %x, flash checksum = %x, address = %x, bytes = %x\r\n",
-            unsigned(m_checksum.Value()), unsigned(answer.Param(0)), m_nTargetOffset, unsigned(m_nBlockLength)));
-        return;
-    }
-    m_form.State().SetSubState(nextSubState);
-    if (nextSubState == Step::ProgramFinished)
-        Finish();
-    else
-        m_form.SelfNotify();
+    if (!m_host.ReceiveHeader(answer))
+        return false;
+    if (answer.Param(0) == m_checksum.Value())
+        return true;
+    StopWithFailure(CFailure::Logged(QString::asprintf(
+        "Checksum Error: host checksum = %x, flash checksum = %x, address = %x, bytes = %x\r\n",
+        unsigned(m_checksum.Value()), unsigned(answer.Param(0)), m_nTargetOffset, unsigned(m_nBlockLength))));
+    return false;
 }
 
 void CProgramOperation::EndOfImage()
 {
-    const CCorvaneDoc &doc = m_form.Doc();
-    if (!doc.m_bWriteBootAddr || doc.m_nSubfamily != kSubfamily54x) {
-        m_form.State().SetSubState(Step::ProgramFinished);
-        m_form.SelfNotify();
+    if (!m_job.writeBootAddress || m_job.subfamily != kSubfamily54x) {
+        Finish();
         return;
     }
-    const quint8 bootBytes[2] = {quint8(doc.m_nFlashBase >> 8), quint8(doc.m_nFlashBase)};
+    const quint8 bootBytes[2] = {quint8(m_job.flashBase >> 8), quint8(m_job.flashBase)};
     m_nBlockLength = 2;
     m_checksum.Reset(0);
     m_checksum.Add(bootBytes, 2);
-    m_nTargetOffset = kBootAddress - doc.m_nFlashBase;
-    SendWrite(bootBytes, 2, Step::ProgramAskBootChecksum);
+    m_nTargetOffset = kBootAddress - m_job.flashBase;
+    SendWrite(bootBytes, 2, Step::AskBootChecksum);
 }
 
 void CProgramOperation::AskBootChecksum()
 {
-    if (!m_form.Doc().m_bVerifyWrite) {
-        m_form.State().SetSubState(Step::ProgramFinished);
-        m_form.SelfNotify();
+    if (!m_job.verify) {
+        Finish();
         return;
     }
-    AskChecksum(Step::ProgramCompareBootChecksum);
+    AskChecksum(Step::CompareBootChecksum);
 }
 
 void CProgramOperation::Finish()
 {
-    CloseImage();
-    const quint32 elapsed = CTickClock::Elapsed(m_nStartTick, theTickClock().Now());
+    const quint32 elapsed = CTickClock::Elapsed(m_nStartTick, m_host.Now());
     const QString done = QString::asprintf("Corvane of %d bytes is complete.\r\nTime: %d mSec.\r\n", m_nBytesDone,
                                            int(elapsed));
-    theStatusText().SetStatusText(done);
-    theLog.Add(done);
-    m_form.HideAbortButton();
-    m_form.StopTimer(CFormModel::kProgramTimerId);
-    m_form.Controls().SetVisible(ControlId::Step3DoneIcon, true);
-    if (theApp().IsInteractive()) {
-        m_form.State().SetSubState(Step::ProgramCleanUp);
-    } else {
-        m_form.Controls().SetVisible(ControlId::ProgressBar, false);
-        m_form.Controls().SetVisible(ControlId::EraseIcon, false);
-        m_form.State().Pop();
-    }
-    m_form.SelfNotify();
+    CleanUp();
+    m_host.Report(CProgressEvent::Status(Kind(), done));
+    m_host.Record(done);
+    m_host.Succeed();
 }
 
 void CProgramOperation::CleanUp()
 {
-    CloseImage();
-    m_form.HideAbortButton();
-    m_form.StopTimer(CFormModel::kProgramTimerId);
-    m_form.State().SetIdle();
-    m_form.Controls().SetVisible(ControlId::ProgressBar, false);
-    m_form.Controls().SetVisible(ControlId::EraseIcon, false);
-}
-
-void CProgramOperation::StopWithFailure(const QString &text)
-{
-    CloseImage();
-    m_form.ReportContinuingFailure(text);
-    m_form.State().SetSubState(Step::ProgramCleanUp);
-    m_form.SelfNotify();
-}
-
-void CProgramOperation::CloseImage()
-{
     m_reader.reset();
     m_file.close();
+    m_host.SetAbortable(false);
+    m_host.StopTicks();
+    m_host.Report(CProgressEvent::Hidden(Kind()));
+}
+
+void CProgramOperation::StopWithFailure(const CFailure &failure)
+{
+    CleanUp();
+    m_host.Fail(failure);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FlashOperation.h"
+#include "ProgramJob.h"
 #include "wire/CommChecksum.h"
 
 #include <QFile>
@@ -7,45 +9,50 @@
 #include <memory>
 #include <vector>
 
-class CFormModel;
+struct CFailure;
 class CHexImageReader;
 
 // Programs one image file into the flash block by block, checks every block's
 // bounds, verifies it by checksum when asked, and writes the boot address of
 // 54x targets at the end.
-class CProgramOperation {
+class CProgramOperation : public CFlashOperation {
 public:
-    explicit CProgramOperation(CFormModel &form);
-    ~CProgramOperation();
+    enum class Step { SendBase, SendSize, OpenImage, NextBlock, AskChecksum, CompareChecksum, EndOfImage,
+                      AskBootChecksum, CompareBootChecksum };
 
-    void Start();
-    void Step();
-    // One tick of the abort timer; runs the clean-up when cancelled and then returns true.
-    bool OnTick();
+    explicit CProgramOperation(COperationHost &host);
+    ~CProgramOperation() override;
+
+    void SetJob(const CProgramJob &job) { m_job = job; }
+    FlashOperationKind Kind() const override { return FlashOperationKind::Program; }
+    Step CurrentStep() const { return m_step; }
+    void Start() override;
+    void OnHalt() override;
+    // An abort ends the operation here.
+    void OnTick() override;
 
 private:
     void SendFlashBase();
     void SendFlashSize();
     void OpenImage();
     void WriteNextBlock();
-    void AskChecksum(int nextSubState);
-    void SendWrite(const quint8 *bytes, int count, int nextSubState);
-    void CompareChecksum(int nextSubState);
+    void AskChecksum(Step next);
+    void SendWrite(const quint8 *bytes, int count, Step next);
+    // The target's checksum of the block just written equals the host's; otherwise the operation fails.
+    bool ChecksumMatches();
     void EndOfImage();
     void AskBootChecksum();
     void Finish();
     void CleanUp();
-    void CloseImage();
-    void StopWithFailure(const QString &text);
+    void StopWithFailure(const CFailure &failure);
     quint32 TargetOffset(quint32 blockAddress) const;
 
-    CFormModel &m_form;
+    CProgramJob m_job;
+    Step m_step = Step::SendBase;
     QFile m_file;
     qint64 m_nFileLength = 0;
     std::unique_ptr<CHexImageReader> m_reader;
     std::vector<quint8> m_block;
-    quint32 m_nFlashBaseSent = 0;
-    quint32 m_nImageOffset = 0;
     quint32 m_nTargetOffset = 0;
     quint32 m_nStartTick = 0;
     bool m_bAbsoluteTiAddresses = false;

@@ -1,10 +1,8 @@
 #include "SaveFlashDataOperation.h"
 
-#include "form/FormModel.h"
-#include "base/StatusText.h"
-#include "wire/CommMessage.h"
-#include "config/ControlIds.h"
+#include "OperationHost.h"
 #include "debugger/TargetLink.h"
+#include "wire/CommMessage.h"
 
 #include <cstdio>
 
@@ -12,49 +10,46 @@ namespace {
 constexpr int kBytesPerLine = 16;
 } // namespace
 
-CSaveFlashDataOperation::CSaveFlashDataOperation(CFormModel &form)
-    : m_form(form)
+CSaveFlashDataOperation::CSaveFlashDataOperation(COperationHost &host)
+    : CFlashOperation(host)
 {
 }
 
-void CSaveFlashDataOperation::Start(quint32 start, quint32 length)
+void CSaveFlashDataOperation::SetRange(quint32 start, quint32 length)
 {
-    if (m_form.Link().AddressingUnit() == 1)
-        start &= ~quint32(1);
-    length += length & 1;
-    m_nCurrentOffset = start;
-    m_nBytesRemaining = length;
-    m_nBytesTotal = length;
-    m_form.SetProgressBytes(0);
-    m_form.State().Push();
+    m_nStart = start;
+    m_nLength = length;
+}
+
+void CSaveFlashDataOperation::Start()
+{
+    m_nCurrentOffset = m_host.Link().AddressingUnit() == 1 ? m_nStart & ~quint32(1) : m_nStart;
+    m_nBytesRemaining = m_nLength + (m_nLength & 1);
     m_file.setFileName(QString::fromLatin1(kFileName));
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_form.State().Set(Op::SaveFlashData, Step::SaveClose);
         Fail(QStringLiteral("Cannot create FlashData.txt.\r\n"));
         return;
     }
-    theStatusText().SetStatusText(QStringLiteral("Saving Flash Data"));
-    m_form.Controls().SetProgressRange(0, 100);
-    m_form.Controls().SetProgressPosition(0);
-    m_form.Controls().SetVisible(ControlId::ProgressBar, true);
-    m_form.State().Set(Op::SaveFlashData, Step::SaveReadPiece);
-    m_form.SelfNotify();
+    m_host.Report(CProgressEvent::Status(Kind(), QStringLiteral("Saving Flash Data")));
+    m_host.Report(CProgressEvent::Shown(Kind(), 0, 100, 0));
+    m_step = Step::ReadPiece;
+    m_host.Continue();
 }
 
-void CSaveFlashDataOperation::Step()
+void CSaveFlashDataOperation::OnHalt()
 {
-    switch (m_form.State().SubState()) {
-    case Step::SaveReadPiece: ReadPiece(); break;
-    case Step::SaveWritePiece: WritePiece(); break;
-    default: Close(); break;
+    switch (m_step) {
+    case Step::ReadPiece: ReadPiece(); break;
+    case Step::WritePiece: WritePiece(); break;
+    case Step::Close: Close(); break;
     }
 }
 
 void CSaveFlashDataOperation::ReadPiece()
 {
     if (m_nBytesRemaining == 0) {
-        m_form.State().SetSubState(Step::SaveClose);
-        m_form.SelfNotify();
+        m_step = Step::Close;
+        m_host.Continue();
         return;
     }
     m_nPieceLength = qint32(qMin<quint32>(m_nBytesRemaining, kPieceBytes));
@@ -63,19 +58,20 @@ void CSaveFlashDataOperation::ReadPiece()
     request.SetCommand(CommandCode::ReadFlash);
     request.SetParam32(0, m_nCurrentOffset);
     request.SetParam(2, quint32(m_nPieceLength));
-    m_form.State().SetSubState(Step::SaveWritePiece);
-    m_form.SendHeader(request);
+    m_step = Step::WritePiece;
+    m_host.SendHeader(request);
 }
 
 void CSaveFlashDataOperation::WritePiece()
 {
     CommMessage answer;
-    m_form.ReceiveMessage(answer);
+    if (!m_host.ReceiveMessage(answer))
+        return;
     if (!answer.IsAnswerTo(CommandCode::ReadFlash)) {
         Fail(QString::asprintf("Cannot deal with unexpected response: %x\r\n", unsigned(answer.Command())));
         return;
     }
-    const quint32 unitsPerLine = quint32(kBytesPerLine / m_form.Link().AddressingUnit());
+    const quint32 unitsPerLine = quint32(kBytesPerLine / m_host.Link().AddressingUnit());
     QByteArray text;
     char field[16];
     for (int row = 0; row < m_nPieceLength; row += kBytesPerLine) {
@@ -89,11 +85,11 @@ void CSaveFlashDataOperation::WritePiece()
         Fail(QStringLiteral("Cannot write FlashData.txt.\r\n"));
         return;
     }
-    const qint64 done = qint64(m_nBytesTotal) - m_nBytesRemaining;
-    m_form.SetProgressBytes(done);
-    m_form.Controls().SetProgressPosition(int(done * 100 / m_nBytesTotal));
-    m_form.State().SetSubState(Step::SaveReadPiece);
-    m_form.SelfNotify();
+    const quint32 total = m_nLength + (m_nLength & 1);
+    const qint64 done = qint64(total) - m_nBytesRemaining;
+    m_host.Report(CProgressEvent::Shown(Kind(), done * 100 / total, 100, done));
+    m_step = Step::ReadPiece;
+    m_host.Continue();
 }
 
 void CSaveFlashDataOperation::Close()
@@ -103,14 +99,13 @@ void CSaveFlashDataOperation::Close()
         return;
     }
     m_file.close();
-    m_form.Controls().SetVisible(ControlId::ProgressBar, false);
-    m_form.State().Pop();
-    m_form.SelfNotify();
+    m_host.Report(CProgressEvent::Hidden(Kind()));
+    m_host.Succeed();
 }
 
 void CSaveFlashDataOperation::Fail(const QString &text)
 {
     m_file.close();
-    m_form.Controls().SetVisible(ControlId::ProgressBar, false);
-    m_form.FailOperation(text);
+    m_host.Report(CProgressEvent::Hidden(Kind()));
+    m_host.Fail(CFailure::Logged(text));
 }

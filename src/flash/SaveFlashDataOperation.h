@@ -1,20 +1,23 @@
 #pragma once
 
+#include "FlashOperation.h"
+
 #include <QFile>
 
-class CFormModel;
-
 // Dumps a flash range to "FlashData.txt" as lines of sixteen hexadecimal bytes.
-class CSaveFlashDataOperation {
+class CSaveFlashDataOperation : public CFlashOperation {
 public:
+    enum class Step { ReadPiece, WritePiece, Close };
     static constexpr int kPieceBytes = 256;
     static constexpr const char *kFileName = "FlashData.txt";
 
-    explicit CSaveFlashDataOperation(CFormModel &form);
+    CSaveFlashDataOperation(COperationHost &host);
 
     // `start` in target address units, `length` in bytes.
-    void Start(quint32 start, quint32 length);
-    void Step();
+    void SetRange(quint32 start, quint32 length);
+    FlashOperationKind Kind() const override { return FlashOperationKind::SaveFlashData; }
+    void Start() override;
+    void OnHalt() override;
 
 private:
     void ReadPiece();
@@ -22,10 +25,11 @@ private:
     void Close();
     void Fail(const QString &text);
 
-    CFormModel &m_form;
+    Step m_step = Step::ReadPiece;
     QFile m_file;
+    quint32 m_nStart = 0;
+    quint32 m_nLength = 0;
     quint32 m_nCurrentOffset = 0;
     quint32 m_nBytesRemaining = 0;
-    quint32 m_nBytesTotal = 0;
     qint32 m_nPieceLength = 0;
 };

@@ -1,32 +1,34 @@
 #pragma once
 
+#include "FlashOperation.h"
+
 #include <QFile>
 #include <QString>
 
 #include <vector>
 
-class CFormModel;
-
 // Hands the bytes of any file to the target component, chunk by chunk.
-class CSendUserFileOperation {
+class CSendUserFileOperation : public CFlashOperation {
 public:
-    explicit CSendUserFileOperation(CFormModel &form);
+    enum class Step { SendFirstChunk, SendNextChunk };
+
+    explicit CSendUserFileOperation(COperationHost &host);
 
     void SetPath(const QString &path) { m_strPath = path; }
-    void Step();
+    FlashOperationKind Kind() const override { return FlashOperationKind::SendUserFile; }
+    void Start() override;
+    void OnHalt() override;
 
 private:
     void OpenAndSendFirst();
     void SendNextOrFinish();
-    // Reads the next chunk; -1 on a read error.
+    // Reads the next chunk; -1 after a read error has ended the operation.
     qint64 ReadChunk();
-    void SendChunk(qint64 count);
+    bool SendChunk(qint64 count);
     void Finish();
-    void ReturnToCaller();
-    void CloseFile();
 
-    CFormModel &m_form;
     QString m_strPath;
+    Step m_step = Step::SendFirstChunk;
     QFile m_file;
     qint64 m_nFileLength = 0;
     std::vector<quint8> m_chunk;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-class CTargetLink;
+class CFlashSession;
 
 // The form's side of the flash memory view: the window is made by the desktop
 // program; the form creates it once, tells it whether editing is allowed and shows it.
@@ -16,5 +16,5 @@ public:
     virtual void ShowView(const QString &title) = 0;
 };
 
-// Makes the flash memory view over a link for a flash of `flashSizeBytes`, starting at page offset 0.
-using FlashViewFactory = std::function<std::unique_ptr<CFlashViewHost>(CTargetLink &link, quint32 flashSizeBytes)>;
+// Makes the flash memory view over a flash session for a flash of `flashSizeBytes`, starting at page offset 0.
+using FlashViewFactory = std::function<std::unique_ptr<CFlashViewHost>(CFlashSession &session, quint32 flashSizeBytes)>;

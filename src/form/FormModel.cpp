@@ -1,76 +1,48 @@
 #include "FormModel.h"
 
-#include "flash/CommandLineSequence.h"
-#include "flash/EraseOperation.h"
-#include "flash/Handshake.h"
-#include "flash/ProgramOperation.h"
-#include "flash/SaveFlashDataOperation.h"
-#include "flash/SendUserFileOperation.h"
-#include "app/CorvaneApp.h"
+#include "base/CloseRequest.h"
 #include "base/FailureReporter.h"
-#include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "base/ScopedStatusText.h"
 #include "base/StatusText.h"
+#include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
 #include "config/NumberParsing.h"
-#include "wire/CommMessage.h"
-#include "config/ControlIds.h"
-#include "wire/FlashBaseWire.h"
-#include "wire/MaxDataBytes.h"
 #include "debugger/AutomationError.h"
 #include "debugger/ConnectionList.h"
 #include "debugger/DebuggerApplication.h"
 #include "debugger/TargetLink.h"
+#include "flash/ViewFlashJob.h"
 
 namespace {
 const char kDisconnected[] = "Disconnected";
-
-std::unique_ptr<QTimer> MakeTimer(int periodMs)
-{
-    auto timer = std::make_unique<QTimer>();
-    timer->setInterval(periodMs);
-    return timer;
-}
 } // namespace
 
 CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
     : m_doc(doc)
-    , m_eraseTimer(MakeTimer(periods.eraseProgressMs))
-    , m_programTimer(MakeTimer(periods.programAbortMs))
-    , m_autoDownloadTimer(MakeTimer(periods.autoDownloadMs))
-    , m_handshake(std::make_unique<CHandshake>(*this))
-    , m_erase(std::make_unique<CEraseOperation>(*this))
-    , m_program(std::make_unique<CProgramOperation>(*this))
-    , m_sendUserFile(std::make_unique<CSendUserFileOperation>(*this))
-    , m_saveFlashData(std::make_unique<CSaveFlashDataOperation>(*this))
-    , m_commandLine(std::make_unique<CCommandLineSequence>(*this))
+    , m_session(std::make_unique<CTargetLink>(), {periods.eraseProgressMs, periods.programAbortMs})
 {
-    connect(m_eraseTimer.get(), &QTimer::timeout, this, [this] { OnTimer(kEraseTimerId); });
-    connect(m_programTimer.get(), &QTimer::timeout, this, [this] { OnTimer(kProgramTimerId); });
-    connect(m_autoDownloadTimer.get(), &QTimer::timeout, this, [this] { OnTimer(kAutoDownloadTimerId); });
-    m_answerTimer.setSingleShot(true);
-    connect(&m_answerTimer, &QTimer::timeout, this, &CFormModel::OnAnswerTimeout);
+    m_autoDownloadTimer.setInterval(periods.autoDownloadMs);
+    connect(&m_autoDownloadTimer, &QTimer::timeout, this, [this] {
+        Guarded([this] { OnAutoDownloadTick(); });
+        Refresh();
+    });
+    connect(&m_session, &CFlashSession::Progress, this, &CFormModel::OnProgress);
+    connect(&m_session, &CFlashSession::OperationEnded, this, &CFormModel::OnOperationEnded);
+    connect(&m_session, &CFlashSession::AbortableChanged, this,
+            [this](bool abortable) { m_controls.SetVisible(ControlId::AbortButton, abortable); });
+    connect(&m_session, &CFlashSession::Halted, this, &CFormModel::Refresh);
 }
 
-CFormModel::~CFormModel()
-{
-    if (CTargetLink *link = m_doc.GetTargetLink())
-        link->ForgetNotifyWindow(this);
-}
-
-CTargetLink &CFormModel::Link()
-{
-    return *m_doc.GetTargetLink();
-}
+CFormModel::~CFormModel() = default;
 
 FormFacts CFormModel::Facts() const
 {
-    const CTargetLink &link = *m_doc.GetTargetLink();
+    const CTargetLink &link = m_session.Link();
     FormFacts facts;
     facts.connected = link.IsCreated();
     facts.downloaded = link.IsLoaded();
-    facts.idle = m_state.IsIdle();
+    facts.idle = m_session.IsIdle() || IsFlashViewRequest(m_session.Running());
     facts.addressingUnit = link.AddressingUnit();
     facts.family = quint32(m_doc.m_nFamily);
     facts.subfamily = quint32(m_doc.m_nSubfamily);
@@ -86,8 +58,19 @@ void CFormModel::Refresh()
 bool CFormModel::IsCommandEnabled(int command) const
 {
     if (command == CommandId::ShowCodeComposer)
-        return m_doc.GetTargetLink()->Application() != nullptr;
+        return m_session.Link().Application() != nullptr;
     return CFormRefresh::IsCommandEnabled(command, m_controls, Facts());
+}
+
+bool CFormModel::IsTimerActive(int timerId) const
+{
+    return timerId == kAutoDownloadTimerId ? m_autoDownloadTimer.isActive() : m_session.IsTimerActive(timerId);
+}
+
+void CFormModel::Guarded(const std::function<void()> &command)
+{
+    // The error is reported where it is caught; an unattended run then ends.
+    RunAtEventLoopBoundary(command, [](const CAutomationError &) { theReporter().Report(CFailure::Logged(QString())); });
 }
 
 // ---- edits, check boxes and the connection list ----
@@ -145,17 +128,19 @@ void CFormModel::OnConnectButton()
         if (link.IsCreated()) {
             link.Release();
             m_controls.SetSelection(m_nDisconnectedIndex);
-        } else {
-            const quint32 itemData = m_controls.SelectedConnection().itemData;
-            if (CConnectionList::IsHardwareConnection(itemData)) {
-                qint32 family = 0;
-                qint32 subfamily = 0;
-                link.Create(CConnectionList::BoardIndexOf(itemData), CConnectionList::ProcessorIndexOf(itemData),
-                            family, subfamily);
-                m_doc.m_nFamily = link.Family();
-                m_doc.m_nSubfamily = link.Subfamily();
-            }
+            return;
         }
+        const quint32 itemData = m_controls.SelectedConnection().itemData;
+        if (!CConnectionList::IsHardwareConnection(itemData))
+            return;
+        qint32 family = 0;
+        qint32 subfamily = 0;
+        const CResult created = link.Create(CConnectionList::BoardIndexOf(itemData),
+                                            CConnectionList::ProcessorIndexOf(itemData), family, subfamily);
+        if (!created)
+            theReporter().Report(created.Failure());
+        m_doc.m_nFamily = link.Family();
+        m_doc.m_nSubfamily = link.Subfamily();
     });
     Refresh();
 }
@@ -214,7 +199,10 @@ void CFormModel::FillControlsFromDocument()
 void CFormModel::ExamineConnections()
 {
     CConnectionList list;
-    Guarded([this, &list] { list.Examine(Link()); });
+    Guarded([this, &list] {
+        if (const CResult examined = list.Examine(Link()); !examined)
+            theReporter().Report(examined.Failure());
+    });
     m_controls.SetConnections(list);
     m_nDisconnectedIndex = list.DisconnectedIndex();
 }
@@ -228,9 +216,9 @@ void CFormModel::ConnectDocumentConnection()
         const int index = m_controls.Connections().FindExactText(m_doc.m_strConnection);
         if (index < 0) {
             ReportLogged(QStringLiteral("The connection type listed in the Configuration Document: %1\r\nis not "
-                                         "available.   Starting Corvane without connection to hardware.\r\n\r\n"
-                                         "Choose a connection and continue.")
-                              .arg(m_doc.m_strConnection));
+                                        "available.   Starting Corvane without connection to hardware.\r\n\r\n"
+                                        "Choose a connection and continue.")
+                             .arg(m_doc.m_strConnection));
             m_controls.SetSelection(m_nDisconnectedIndex);
         } else {
             m_controls.SetSelection(index);
@@ -245,33 +233,35 @@ bool CFormModel::StartAutomaticDownload()
 {
     if (Link().IsCreated()) {
         m_nAutoDownloadAttempts = 0;
-        m_autoDownloadTimer->start();
+        m_autoDownloadTimer.start();
         return true;
     }
-    if (theApp().IsInteractive())
+    if (!m_commandLineJob)
         return true;
-    ReportLogged(QStringLiteral("Code Composer Studio is not Available\r\n"));
-    RequestClose();
+    theReporter().Report(CFailure::Logged(QStringLiteral("Code Composer Studio is not Available\r\n")));
     return false;
 }
 
 // An unattended run without a target component to download would wait for ever.
 bool CFormModel::UnattendedRunCanGoOn()
 {
-    if (theApp().IsInteractive())
+    if (!m_commandLineJob)
         return true;
-    ReportLogged(QStringLiteral("No CVTC Program File is named in the Configuration Document.\r\n"));
-    RequestClose();
+    theReporter().Report(
+        CFailure::Logged(QStringLiteral("No CVTC Program File is named in the Configuration Document.\r\n")));
     return false;
 }
 
 // ---- downloading the target component ----
 
-bool CFormModel::LoadCvtc(const QString &path)
+bool CFormModel::LoadCvtc(const QString &path, CFailure &failure)
 {
-    bool loaded = false;
+    // A debugger failure has been reported where it was caught.
+    CResult loaded = CFailure::Logged(QString());
     Guarded([&] { loaded = Link().LoadTargetComponent(path, kCvtcLoadTimeoutMs); });
-    return loaded;
+    if (!loaded)
+        failure = loaded.Failure();
+    return bool(loaded);
 }
 
 void CFormModel::OnDownloadCommand()
@@ -286,309 +276,194 @@ void CFormModel::OnDownloadCommand()
         theStatusText().SetStatusText(QString());
         return;
     }
-    if (LoadCvtc(path)) {
-        m_strDownloadedCvtc = path;
+    CFailure failure;
+    if (LoadCvtc(path, failure))
         StartHandshake();
-    } else {
-        ReportLogged(QStringLiteral("Cannot load CVTC Program\r\n"));
-    }
+    else
+        theReporter().Report(
+            CFailure::Logged(QStringLiteral("Cannot load CVTC Program\r\n"), CFailure::Then::RunGoesOn).CausedBy(failure));
     Refresh();
     theStatusText().SetStatusText(QString());
 }
 
 void CFormModel::StartHandshake()
 {
-    Guarded([this] { m_handshake->Start(); });
+    CScopedStatusText status(QStringLiteral("Requesting initial info from CVTC"));
+    m_session.StartHandshake(m_doc.m_nSubfamily);
 }
 
 void CFormModel::OnAutoDownloadTick()
 {
-    m_autoDownloadTimer->stop();
+    m_autoDownloadTimer.stop();
     if (Link().IsLoaded() || m_nAutoDownloadAttempts >= 1)
         return;
     ++m_nAutoDownloadAttempts;
-    if (LoadCvtc(m_doc.m_strCvtcFile)) {
-        m_strDownloadedCvtc = m_doc.m_strCvtcFile;
+    CFailure failure;
+    if (LoadCvtc(m_doc.m_strCvtcFile, failure))
         StartHandshake();
-    } else {
-        ReportLogged(QStringLiteral(
-            "Either I cannot load CVTC, or the CVTC is not compatible with this version of Corvane.\r\nVerify that "
-            "the CVTC file is compatible with target and this version of Corvane.\r\n"));
-        RequestClose();
-    }
-    Refresh();
+    else
+        theReporter().Report(
+            CFailure::Logged(QStringLiteral("Either I cannot load CVTC, or the CVTC is not compatible with this "
+                                            "version of Corvane.\r\nVerify that the CVTC file is compatible with "
+                                            "target and this version of Corvane.\r\n"),
+                             CFailure::Then::ProgramEnds)
+                .CausedBy(failure));
 }
 
 void CFormModel::DownloadAgainAfterAbort()
 {
-    if (LoadCvtc(m_controls.Text(ControlId::CvtcFileEdit)))
+    CFailure failure;
+    if (LoadCvtc(m_controls.Text(ControlId::CvtcFileEdit), failure))
         StartHandshake();
-    Refresh();
+    else
+        theReporter().Report(failure);
 }
 
 // ---- starting operations ----
 
-void CFormModel::ClearLogUnlessVerbose()
+CProgramJob CFormModel::ProgramJob() const
 {
-    if (!theApp().IsVerbose())
-        theLog.Clear();
-}
-
-void CFormModel::Register()
-{
-    Link().SetNotifyWindow(this);
+    CProgramJob job;
+    job.imagePath = m_controls.Text(ControlId::BurnFileEdit);
+    job.hexCommandFile = m_controls.Text(ControlId::HexCmdEdit);
+    job.flashBase = ParseUnsigned(m_controls.Text(ControlId::FlashBaseEdit));
+    job.flashSize = ParseUnsigned(m_controls.Text(ControlId::FlashSizeEdit));
+    job.imageOffset = ParseUnsigned(m_controls.Text(ControlId::ImageOffsetEdit));
+    job.verify = m_doc.m_bVerifyWrite != 0;
+    job.writeBootAddress = m_doc.m_bWriteBootAddr != 0;
+    job.subfamily = m_doc.m_nSubfamily;
+    job.addressingUnit = m_session.Link().AddressingUnit();
+    job.reverseByteOrder = m_session.Link().ReverseByteOrder();
+    return job;
 }
 
 void CFormModel::StartErase()
 {
-    Guarded([this] { m_erase->Start(); });
+    Refresh();
+    m_controls.SetVisible(ControlId::Step3DoneIcon, false);
+    m_session.StartErase();
+    Refresh();
 }
 
 void CFormModel::StartProgramming()
 {
-    Guarded([this] { m_program->Start(); });
+    Refresh();
+    m_session.StartProgram(ProgramJob());
+    Refresh();
 }
 
 void CFormModel::StartSendUserFile(const QString &path)
 {
     theStatusText().SetStatusText(QStringLiteral("Sending User File"));
-    Register();
-    m_state.Set(Op::SendUserFile, Step::SendFirstChunk);
-    m_sendUserFile->SetPath(path);
-    SelfNotify();
+    m_session.StartSendUserFile(path);
 }
 
 void CFormModel::StartViewFlash()
 {
-    ClearLogUnlessVerbose();
-    Register();
-    m_state.Set(Op::OpenMemoryView, Step::ViewSendBase);
-    SelfNotify();
+    CViewFlashJob job;
+    job.flashBase = ParseUnsigned(m_controls.Text(ControlId::FlashBaseEdit));
+    job.flashSize = ParseUnsigned(m_controls.Text(ControlId::FlashSizeEdit));
+    job.subfamily = m_doc.m_nSubfamily;
+    job.askEditSupport = !m_flashView;
+    m_session.StartViewFlash(job);
 }
-
-void CFormModel::StepMemoryView()
-{
-    CommMessage request;
-    switch (m_state.SubState()) {
-    case Step::ViewSendBase:
-        m_nViewFlashBase = ParseUnsigned(m_controls.Text(ControlId::FlashBaseEdit));
-        request.SetCommand(CommandCode::SetFlashBase);
-        request.SetParam32(0, FlashBaseToWire(m_nViewFlashBase, m_doc.m_nSubfamily, m_nProtocolId));
-        m_state.SetSubState(Step::ViewSendSize);
-        SendHeader(request);
-        break;
-    case Step::ViewSendSize:
-        m_nViewFlashSize = ParseUnsigned(m_controls.Text(ControlId::FlashSizeEdit));
-        request.SetCommand(CommandCode::SetFlashSize);
-        request.SetParam32(0, m_nViewFlashSize);
-        m_state.SetSubState(Step::ViewCreateDialog);
-        SendHeader(request);
-        break;
-    case Step::ViewCreateDialog:
-        if (m_flashView) {
-            m_state.SetSubState(Step::ViewShowDialog);
-            SelfNotify();
-            break;
-        }
-        if (m_flashViewFactory)
-            m_flashView = m_flashViewFactory(Link(), m_doc.m_nFlashSize);
-        request.SetCommand(CommandCode::QueryEditSupport);
-        m_state.SetSubState(Step::ViewReadEditSupport);
-        SendHeader(request);
-        break;
-    case Step::ViewReadEditSupport:
-        ReceiveHeader(request);
-        m_state.SetIdle();
-        if (m_flashView) {
-            m_flashView->SetEditSupport(request.Param(0) != 0);
-            m_flashView->ShowView(m_doc.GetTitle() + QLatin1String(" Flash Memory"));
-        }
-        break;
-    default:
-        m_state.SetIdle();
-        if (m_flashView)
-            m_flashView->ShowView(m_doc.GetTitle() + QLatin1String(" Flash Memory"));
-        break;
-    }
-}
-
-// ---- the state machine ----
-
-void CFormModel::OnCommMessage()
-{
-    m_answerTimer.stop();
-    Dispatch();
-    Refresh();
-}
-
-void CFormModel::OnCommFailure(const CAutomationError &)
-{
-    EndOperation();
-    if (!theApp().IsInteractive())
-        RequestClose();
-    Refresh();
-}
-
-void CFormModel::EndOperation()
-{
-    m_answerTimer.stop();
-    HideAbortButton();
-    StopTimer(kEraseTimerId);
-    StopTimer(kProgramTimerId);
-    m_state.SetIdle();
-}
-
-void CFormModel::Dispatch()
-{
-    switch (m_state.State()) {
-    case Op::Handshake: m_handshake->Step(); break;
-    case Op::Erase: m_erase->Step(); break;
-    case Op::Program: m_program->Step(); break;
-    case Op::SendUserFile: m_sendUserFile->Step(); break;
-    case Op::OpenMemoryView: StepMemoryView(); break;
-    case Op::CommandLineRun: m_commandLine->Step(); break;
-    case Op::SaveFlashData: m_saveFlashData->Step(); break;
-    default: break;
-    }
-}
-
-void CFormModel::FailOperation(const QString &text)
-{
-    ReportContinuingFailure(text);
-    EndOperation();
-}
-
-void CFormModel::ReportContinuingFailure(const QString &text)
-{
-    ReportLogged(text);
-    if (!theApp().IsInteractive())
-        RequestClose();
-}
-
-void CFormModel::RequestClose()
-{
-    m_answerTimer.stop();
-    theApp().RequestMainWindowClose();
-}
-
-void CFormModel::SendHeader(const CommMessage &message, int extraWaitSeconds)
-{
-    ArmAnswerTimeout(extraWaitSeconds);
-    Link().SendHeader(message);
-}
-
-void CFormModel::SendMessage(const CommMessage &message)
-{
-    ArmAnswerTimeout(0);
-    Link().SendMessage(message);
-}
-
-void CFormModel::ResumeTarget()
-{
-    ArmAnswerTimeout(0);
-    Link().Resume();
-}
-
-void CFormModel::ReceiveHeader(CommMessage &message)
-{
-    Link().ReceiveHeader(message);
-}
-
-void CFormModel::ReceiveMessage(CommMessage &message)
-{
-    Link().ReceiveMessage(message);
-}
-
-void CFormModel::ArmAnswerTimeout(int extraWaitSeconds)
-{
-    if (m_nAnswerTimeoutSeconds > 0)
-        m_answerTimer.start((m_nAnswerTimeoutSeconds + extraWaitSeconds) * 1000);
-}
-
-void CFormModel::OnAnswerTimeout()
-{
-    FailOperation(QString::asprintf("Target did not answer within %d seconds.\r\n", m_nAnswerTimeoutSeconds));
-}
-
-void CFormModel::SetMaxDataWords(quint16 words)
-{
-    ::SetMaxDataWords(words);
-    m_nMaxDataWords = words;
-    m_nMaxDataBytes = MaxDataBytes();
-}
-
-void CFormModel::SetProgressBytes(qint64 bytes)
-{
-    m_nProgressBytes = bytes;
-}
-
-// ---- abort, timers ----
 
 void CFormModel::OnAbort()
 {
     theStatusText().SetStatusText(QStringLiteral("Canceled"));
-    m_bCancel = true;
+    m_session.RequestAbort();
 }
 
-void CFormModel::ShowAbortButton()
-{
-    m_bCancel = false;
-    m_controls.SetVisible(ControlId::AbortButton, true);
-}
+// ---- what the session reports ----
 
-void CFormModel::HideAbortButton()
+void CFormModel::OnProgress(const CProgressEvent &event)
 {
-    m_controls.SetVisible(ControlId::AbortButton, false);
-}
-
-QTimer *CFormModel::TimerFor(int timerId) const
-{
-    switch (timerId) {
-    case kEraseTimerId: return m_eraseTimer.get();
-    case kProgramTimerId: return m_programTimer.get();
-    case kAutoDownloadTimerId: return m_autoDownloadTimer.get();
-    default: return nullptr;
+    if (event.status)
+        theStatusText().SetStatusText(*event.status);
+    const bool withEraseIcon =
+        event.operation == FlashOperationKind::Erase || event.operation == FlashOperationKind::Program;
+    switch (event.bar) {
+    case CProgressEvent::Bar::Shown:
+        if (m_controls.ProgressHigh() != event.total || m_controls.ProgressLow() != 0)
+            m_controls.SetProgressRange(0, int(event.total));
+        m_controls.SetProgressPosition(int(event.done));
+        m_controls.SetVisible(ControlId::ProgressBar, true);
+        if (withEraseIcon)
+            m_controls.SetVisible(ControlId::EraseIcon, true);
+        break;
+    case CProgressEvent::Bar::Hidden:
+        m_controls.SetVisible(ControlId::ProgressBar, false);
+        m_controls.SetVisible(ControlId::EraseIcon, false);
+        break;
+    case CProgressEvent::Bar::Unchanged: break;
     }
 }
 
-void CFormModel::StartTimer(int timerId)
+void CFormModel::OnOperationEnded(FlashOperationKind operation, OperationOutcome outcome)
 {
-    if (QTimer *timer = TimerFor(timerId))
-        timer->start();
-}
-
-void CFormModel::StopTimer(int timerId)
-{
-    if (QTimer *timer = TimerFor(timerId))
-        timer->stop();
-}
-
-bool CFormModel::IsTimerActive(int timerId) const
-{
-    const QTimer *timer = TimerFor(timerId);
-    return timer && timer->isActive();
-}
-
-void CFormModel::Guarded(const std::function<void()> &step)
-{
-    RunAtEventLoopBoundary(step, [this](const CAutomationError &error) { OnCommFailure(error); });
-}
-
-void CFormModel::OnTimer(int timerId)
-{
-    Guarded([this, timerId] {
-            switch (timerId) {
-            case kEraseTimerId:
-                if (m_erase->OnTick())
-                    DownloadAgainAfterAbort();
-                break;
-            case kProgramTimerId:
-                if (m_program->OnTick())
-                    DownloadAgainAfterAbort();
-                break;
-            case kAutoDownloadTimerId: OnAutoDownloadTick(); break;
-            default: break;
-            }
-        });
+    switch (operation) {
+    case FlashOperationKind::Handshake:
+        if (outcome == OperationOutcome::Succeeded)
+            OnHandshakeDone();
+        break;
+    case FlashOperationKind::Erase:
+    case FlashOperationKind::Program:
+        if (outcome == OperationOutcome::Aborted)
+            Guarded([this] { DownloadAgainAfterAbort(); });
+        else if (outcome == OperationOutcome::Succeeded && operation == FlashOperationKind::Program)
+            m_controls.SetVisible(ControlId::Step3DoneIcon, true);
+        break;
+    case FlashOperationKind::ViewFlash:
+        if (outcome == OperationOutcome::Succeeded)
+            ShowFlashView();
+        break;
+    case FlashOperationKind::CommandLineRun: RequestMainWindowClose(); break;
+    default: break;
+    }
     Refresh();
+}
+
+void CFormModel::OnHandshakeDone()
+{
+    const CComponentFacts &facts = m_session.Facts();
+    m_controls.SetText(ControlId::CvtcVersionEdit, facts.versionText);
+    Reconcile(ControlId::FlashBaseEdit, facts.flashBase,
+              "Document's Flash Base Address disagrees withTarget's Base Address.\nWould you like me to change "
+              "Document\nfrom %lX to %lX to match the Hardware?");
+    Reconcile(ControlId::FlashSizeEdit, facts.flashSize,
+              "Document's Flash Memory Size disagrees withTarget's Memory Size.\nWould you like me to change "
+              "Document\nfrom %lX to %lX to match the Hardware?");
+    if (m_commandLineJob) {
+        CCommandLineJob job = *m_commandLineJob;
+        job.program = ProgramJob();
+        m_session.StartCommandLineRun(job);
+        return;
+    }
+    m_controls.SetVisible(ControlId::Step2DoneIcon, true);
+    m_controls.SetText(ControlId::CvtcStatusEdit, QStringLiteral("(Connected)"));
+}
+
+void CFormModel::Reconcile(int fieldId, quint32 targetValue, const char *question)
+{
+    const QString text = m_controls.Text(fieldId);
+    if (!text.isEmpty()) {
+        const quint32 documentValue = ParseUnsigned(text);
+        if (documentValue == targetValue)
+            return;
+        const QString asked = QString::asprintf(question, static_cast<unsigned long>(documentValue),
+                                                static_cast<unsigned long>(targetValue));
+        if (!thePrompter().AskYesNo(asked, true))
+            return;
+    }
+    SetEditText(fieldId, QString::asprintf("0x%X", targetValue));
+}
+
+void CFormModel::ShowFlashView()
+{
+    if (!m_flashView && m_flashViewFactory) {
+        m_flashView = m_flashViewFactory(m_session, m_doc.m_nFlashSize);
+        m_flashView->SetEditSupport(m_session.Facts().editSupport);
+    }
+    if (m_flashView)
+        m_flashView->ShowView(m_doc.GetTitle() + QLatin1String(" Flash Memory"));
 }

@@ -91,8 +91,8 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
     , m_model(std::make_unique<CFormModel>(doc, periods))
 {
     m_ui->setupUi(this);
-    m_model->SetFlashViewFactory([](CTargetLink &link, quint32 flashSizeBytes) -> std::unique_ptr<CFlashViewHost> {
-        return std::make_unique<CFlashMemoryDlg>(link, flashSizeBytes);
+    m_model->SetFlashViewFactory([](CFlashSession &session, quint32 flashSizeBytes) -> std::unique_ptr<CFlashViewHost> {
+        return std::make_unique<CFlashMemoryDlg>(session, flashSizeBytes);
     });
     BindControls();
     connect(&m_model->Controls(), &CFormControls::Changed, this, [this](int id) {
@@ -245,7 +245,7 @@ void CCorvaneView::Browse(int buttonId)
 
 void CCorvaneView::Handle(const std::function<void()> &handler)
 {
-    RunAtEventLoopBoundary(handler, [this](const CAutomationError &error) { m_model->OnCommFailure(error); });
+    RunAtEventLoopBoundary(handler, [this](const CAutomationError &error) { m_model->Session().OnCommFailure(error); });
 }
 
 // ---- the debugger window ----
@@ -258,8 +258,7 @@ void CCorvaneView::ShowCodeComposer()
 
 bool CCorvaneView::IsCodeComposerVisible() const
 {
-    const CTargetLink *link = m_doc.GetTargetLink();
-    IDebuggerApplication *application = link ? link->Application() : nullptr;
+    IDebuggerApplication *application = m_model->Link().Application();
     return application && application->IsVisible();
 }
 
@@ -292,7 +291,7 @@ void CCorvaneView::OnInitialUpdate()
 
 void CCorvaneView::OnUpdate()
 {
-    m_model->StopTimer(CFormModel::kEraseTimerId);
+    m_model->Session().StopTimer(CFlashSession::kEraseTimerId);
 }
 
 QString CCorvaneView::SummaryText() const

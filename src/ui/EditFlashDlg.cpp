@@ -4,21 +4,19 @@
 #include "HelpWindow.h"
 #include "base/Prompter.h"
 #include "config/NumberParsing.h"
-#include "wire/CommMessage.h"
 #include "form/FlashPage.h"
-#include "debugger/AutomationError.h"
-#include "debugger/TargetLink.h"
+#include "flash/FlashSession.h"
 #include "ui_EditFlashDlg.h"
 
 #include <QEvent>
 #include <QShortcut>
 
-CEditFlashDlg::CEditFlashDlg(CFlashMemoryDlg &view, CTargetLink &link, int byteOffset)
+CEditFlashDlg::CEditFlashDlg(CFlashMemoryDlg &view, CFlashSession &session, int byteOffset)
     : QDialog(&view)
     , m_ui(std::make_unique<Ui::EditFlashDlg>())
     , m_view(view)
     , m_page(view.Page())
-    , m_link(link)
+    , m_session(session)
     , m_nByteOffset(byteOffset)
     , m_nUnitBytes(view.Page().UnitBytes())
 {
@@ -35,10 +33,7 @@ CEditFlashDlg::CEditFlashDlg(CFlashMemoryDlg &view, CTargetLink &link, int byteO
     ShowTexts();
 }
 
-CEditFlashDlg::~CEditFlashDlg()
-{
-    m_link.ForgetNotifyWindow(this);
-}
+CEditFlashDlg::~CEditFlashDlg() = default;
 
 quint32 CEditFlashDlg::UnitValue() const
 {
@@ -90,38 +85,21 @@ CEditFlashDlg::WriteResult CEditFlashDlg::WriteValue()
         return WriteResult::Refused;
     }
     m_page.SetUnitValue(m_nByteOffset, m_nUnitBytes, value);
-    CommMessage request;
-    request.SetCommand(CommandCode::WriteFlash);
-    request.SetParam32(0, m_page.PageStart());
-    request.SetParam(2, CFlashPage::kPageBytes);
-    request.SetData(reinterpret_cast<const quint8 *>(m_page.Bytes().constData()), CFlashPage::kPageBytes);
-    const bool sent = RunAtEventLoopBoundary([&] {
-        m_link.SetNotifyWindow(this);
-        m_bWriting = true;
-        m_link.SendMessage(request);
-    }, [this](const CAutomationError &error) { OnCommFailure(error); });
+    m_bWriting = true;
+    if (!m_session.WriteLocation(m_page.PageStart(), m_page.Bytes(), [this](bool written) { OnWritten(written); }))
+        m_bWriting = false;
     m_view.Redraw();
     ShowDataText();
-    return sent ? WriteResult::Sent : WriteResult::Refused;
+    return m_bWriting ? WriteResult::Sent : WriteResult::Refused;
 }
 
-void CEditFlashDlg::OnCommMessage()
+void CEditFlashDlg::OnWritten(bool written)
 {
-    if (!m_bWriting)
-        return;
     m_bWriting = false;
-    CommMessage answer;
-    m_link.ReceiveMessage(answer);
-    if (!answer.IsAnswerTo(CommandCode::WriteFlash))
-        CFlashMemoryDlg::ReportUnexpectedResponse(answer.Command());
+    if (!written)
+        m_bCloseAfterWrite = false;
     else if (m_bCloseAfterWrite)
         done(kDoneResult);
-}
-
-void CEditFlashDlg::OnCommFailure(const CAutomationError &)
-{
-    m_bWriting = false;
-    m_bCloseAfterWrite = false;
 }
 
 void CEditFlashDlg::OnDone()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DialogControlIds.h"
-#include "debugger/CommMessageReceiver.h"
 
 #include <QDialog>
 
@@ -9,7 +8,7 @@
 
 class CFlashMemoryDlg;
 class CFlashPage;
-class CTargetLink;
+class CFlashSession;
 
 namespace Ui {
 class EditFlashDlg;
@@ -17,23 +16,17 @@ class EditFlashDlg;
 
 // Changes one unit (the flash view's display width) of the page the flash view
 // shows: the value goes into the view's page data and the whole page is written
-// back with WriteFlash. Modal; while a write is outstanding it receives the
-// halt notification, and after Done it closes on the write's answer.
-class CEditFlashDlg : public QDialog, public ICommMessageReceiver {
+// back with WriteFlash through the flash session. Modal; after Done it closes
+// on the write's answer.
+class CEditFlashDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kDoneResult = DialogControlId::EditDone;
     static constexpr const char *kHelpTopic = "EditMemory.htm";
 
     // Edits the unit at `byteOffset` of `view`'s page.
-    CEditFlashDlg(CFlashMemoryDlg &view, CTargetLink &link, int byteOffset);
+    CEditFlashDlg(CFlashMemoryDlg &view, CFlashSession &session, int byteOffset);
     ~CEditFlashDlg() override;
-
-    void OnCommMessage() override;
-    void OnCommFailure(const CAutomationError &error) override;
-
-    int ByteOffset() const { return m_nByteOffset; }
-    bool IsWriting() const { return m_bWriting; }
 
     void OnDone();
     // The up-down control moved by `delta` units.
@@ -54,12 +47,13 @@ private:
     bool CheckAddress();
     bool DataChanged() const;
     WriteResult WriteValue();
+    void OnWritten(bool written);
     quint32 UnitValue() const;
 
     std::unique_ptr<Ui::EditFlashDlg> m_ui;
     CFlashMemoryDlg &m_view;
     CFlashPage &m_page;
-    CTargetLink &m_link;
+    CFlashSession &m_session;
     int m_nByteOffset;
     const int m_nUnitBytes;
     bool m_bWriting = false;

@@ -5,12 +5,10 @@
 #include "FileDialogs.h"
 #include "HelpWindow.h"
 #include "MemoryOffsetDlg.h"
-#include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "config/NumberParsing.h"
-#include "wire/CommMessage.h"
-#include "debugger/AutomationError.h"
 #include "debugger/TargetLink.h"
+#include "flash/FlashSession.h"
 #include "ui_FlashMemoryDlg.h"
 #include "DialogControlIds.h"
 
@@ -44,10 +42,10 @@ int GridWidth(const QFontMetrics &metrics)
 }
 } // namespace
 
-CFlashMemoryDlg::CFlashMemoryDlg(CTargetLink &link, quint32 flashSizeBytes)
+CFlashMemoryDlg::CFlashMemoryDlg(CFlashSession &session, quint32 flashSizeBytes)
     : m_ui(std::make_unique<Ui::FlashMemoryDlg>())
-    , m_link(link)
-    , m_page(link.AddressingUnit(), flashSizeBytes)
+    , m_session(session)
+    , m_page(session.Link().AddressingUnit(), flashSizeBytes)
 {
     m_ui->setupUi(this);
     setModal(false);
@@ -86,21 +84,13 @@ CFlashMemoryDlg::CFlashMemoryDlg(CTargetLink &link, quint32 flashSizeBytes)
             [this](int row, int column) { OnGridDoubleClick(CFlashPage::ItemAt(row, column)); });
 }
 
-CFlashMemoryDlg::~CFlashMemoryDlg()
-{
-    m_link.ForgetNotifyWindow(this);
-}
+CFlashMemoryDlg::~CFlashMemoryDlg() = default;
 
 QFont CFlashMemoryDlg::EditFont()
 {
     QFont font(QStringLiteral("Courier New"), 9);
     font.setStyleHint(QFont::TypeWriter);
     return font;
-}
-
-void CFlashMemoryDlg::ReportUnexpectedResponse(quint16 command)
-{
-    theLog.AddAndShow(QString::asprintf("Cannot deal with unexpected response: %x\r\n", command));
 }
 
 QWidget *CFlashMemoryDlg::Control(int id) const
@@ -149,85 +139,32 @@ void CFlashMemoryDlg::resizeEvent(QResizeEvent *event)
     FitItems();
 }
 
-void CFlashMemoryDlg::Handle(const std::function<void()> &handler)
-{
-    RunAtEventLoopBoundary(handler, [this](const CAutomationError &error) { OnCommFailure(error); });
-}
-
-// ---- reading a page ----
+// ---- reading a page: the row addresses translated, then the page's bytes ----
 
 void CFlashMemoryDlg::StartRead()
 {
     m_page.Invalidate();
     m_bReading = true;
-    m_nReadStep = SendRowOffsets;
-    Handle([this] {
-        m_link.SetNotifyWindow(this);
-        SendTranslateAddresses();
+    EnableDuringRead(true);
+    m_session.TranslateAddresses(m_page.RowOffsets(), [this](std::optional<QList<quint32>> rowAddresses) {
+        if (rowAddresses)
+            ReadPage(*rowAddresses);
+        else
+            m_bReading = false;
     });
 }
 
-void CFlashMemoryDlg::SendTranslateAddresses()
+void CFlashMemoryDlg::ReadPage(const QList<quint32> &rowAddresses)
 {
-    EnableDuringRead(true);
-    CommMessage request;
-    request.SetCommand(CommandCode::TranslateAddresses);
-    request.SetParam(0, CFlashPage::kRows);
-    request.SetAddressList(m_page.RowOffsets());
-    m_nReadStep = AwaitTranslation;
-    m_link.SendMessage(request);
-}
-
-void CFlashMemoryDlg::OnCommMessage()
-{
-    if (!m_bReading)
-        return;
-    if (m_nReadStep == AwaitTranslation)
-        OnTranslation();
-    else if (m_nReadStep == AwaitPage)
-        OnPage();
-}
-
-void CFlashMemoryDlg::OnCommFailure(const CAutomationError &)
-{
-    m_bReading = false;
-}
-
-void CFlashMemoryDlg::OnTranslation()
-{
-    CommMessage answer;
-    m_link.ReceiveMessage(answer);
-    if (!IsAnswerTo(answer, int(CommandCode::TranslateAddresses)))
-        return;
-    m_rowAddresses = answer.AddressList(CFlashPage::kRows);
-    CommMessage request;
-    request.SetCommand(CommandCode::ReadFlash);
-    request.SetParam32(0, m_page.PageStart());
-    request.SetParam(2, CFlashPage::kPageBytes);
-    m_nReadStep = AwaitPage;
-    m_link.SendHeader(request);
-}
-
-void CFlashMemoryDlg::OnPage()
-{
-    CommMessage answer;
-    m_link.ReceiveMessage(answer);
-    if (!IsAnswerTo(answer, int(CommandCode::ReadFlash)))
-        return;
-    m_page.Fill(answer.Data(), m_rowAddresses);
-    Redraw();
-    m_bReading = false;
-    m_bReloadWhenShown = false;
-    EnableDuringRead(false);
-}
-
-bool CFlashMemoryDlg::IsAnswerTo(const CommMessage &answer, int expected)
-{
-    if (answer.Command() == expected)
-        return true;
-    m_bReading = false;
-    ReportUnexpectedResponse(answer.Command());
-    return false;
+    m_session.ReadPage(m_page.PageStart(), CFlashPage::kPageBytes, [this, rowAddresses](std::optional<QByteArray> bytes) {
+        m_bReading = false;
+        if (!bytes)
+            return;
+        m_page.Fill(reinterpret_cast<const quint8 *>(bytes->constData()), rowAddresses);
+        Redraw();
+        m_bReloadWhenShown = false;
+        EnableDuringRead(false);
+    });
 }
 
 void CFlashMemoryDlg::EnableDuringRead(bool reading)
@@ -342,7 +279,7 @@ void CFlashMemoryDlg::OnGridDoubleClick(int item)
     if (byteOffset < 0)
         return;
     {
-        CEditFlashDlg editor(*this, m_link, byteOffset);
+        CEditFlashDlg editor(*this, m_session, byteOffset);
         editor.exec();
     }
     StartRead();

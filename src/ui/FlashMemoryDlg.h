@@ -2,7 +2,6 @@
 
 #include "form/FlashPage.h"
 #include "form/FlashViewHost.h"
-#include "debugger/CommMessageReceiver.h"
 
 #include <QDialog>
 #include <QFont>
@@ -10,7 +9,7 @@
 
 #include <memory>
 
-class CommMessage;
+class CFlashSession;
 class QListWidget;
 class QTableWidget;
 
@@ -23,24 +22,20 @@ class FlashMemoryDlg;
 // list and a grid of 8-, 16- or 32-bit units; paged, moved to an offset, saved
 // as text, and edited a unit at a time. The form makes it once, modeless and
 // without parent, and shows it again afterwards; it reads its page whenever it
-// is shown after being hidden. While it reads it receives the halt notification.
-class CFlashMemoryDlg : public QDialog, public CFlashViewHost, public ICommMessageReceiver {
+// is shown after being hidden. The flash session does the reading and writing.
+class CFlashMemoryDlg : public QDialog, public CFlashViewHost {
     Q_OBJECT
 public:
     static constexpr const char *kHelpTopic = "MemoryDialog.htm";
 
-    CFlashMemoryDlg(CTargetLink &link, quint32 flashSizeBytes);
+    CFlashMemoryDlg(CFlashSession &session, quint32 flashSizeBytes);
     ~CFlashMemoryDlg() override;
 
     void SetEditSupport(bool allowed) override { m_bEditAllowed = allowed; }
     void ShowView(const QString &title) override;
-    void OnCommMessage() override;
-    void OnCommFailure(const CAutomationError &error) override;
 
     // "Courier New" at 9 points, for the lists here and the edits of the editor.
     static QFont EditFont();
-    // "Cannot deal with unexpected response: %x", added to the log and shown.
-    static void ReportUnexpectedResponse(quint16 command);
 
     CFlashPage &Page() { return m_page; }
     bool IsReading() const { return m_bReading; }
@@ -67,26 +62,14 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // Steps of a read: send the row offsets, then ask for the page, then take it.
-    enum ReadStep { SendRowOffsets = 2, AwaitTranslation = 3, AwaitPage = 4 };
-
-    void SendTranslateAddresses();
-    void OnTranslation();
-    void OnPage();
-    // False, after reporting, when the answer is not one to `expected`.
-    bool IsAnswerTo(const CommMessage &answer, int expected);
-    void EndRead();
+    void ReadPage(const QList<quint32> &rowAddresses);
     void EnableDuringRead(bool reading);
     void FitItems();
-    // Runs a handler entered from the event loop; a debugger failure ends the read.
-    void Handle(const std::function<void()> &handler);
 
     std::unique_ptr<Ui::FlashMemoryDlg> m_ui;
-    CTargetLink &m_link;
+    CFlashSession &m_session;
     CFlashPage m_page;
     bool m_bEditAllowed = false;
     bool m_bReading = false;
     bool m_bReloadWhenShown = true;
-    ReadStep m_nReadStep = SendRowOffsets;
-    QList<quint32> m_rowAddresses;  // of the page being read
 };

@@ -457,12 +457,11 @@ bool CMainFrame::CloseDocument()
     return true;
 }
 
-// The form goes first: it unregisters from the document's target link.
+// The form goes first: its flash session holds the connection.
 void CMainFrame::DestroyDocument()
 {
     m_child = nullptr;
     ReplaceClient(nullptr);
-    m_doc->OnCloseDocument();
     m_doc.reset();
 }
 

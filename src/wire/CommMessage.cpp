@@ -1,6 +1,5 @@
 #include "CommMessage.h"
 
-#include "MaxDataBytes.h"
 #include "WordSplit.h"
 
 #include <algorithm>
@@ -61,9 +60,9 @@ quint32 CommMessage::Param32(int firstIndex) const
     return JoinWords(Param(firstIndex), Param(firstIndex + 1));
 }
 
-void CommMessage::SetData(const quint8 *source, qsizetype count)
+void CommMessage::SetData(const quint8 *source, qsizetype count, quint16 limit)
 {
-    const int length = int(std::clamp<qsizetype>(count, 0, MaxDataBytes()));
+    const int length = int(std::clamp<qsizetype>(count, 0, qMin<int>(limit, kDataCapacity)));
     if (length > 0)
         std::memcpy(Data(), source, size_t(length));
     m_dataLength = quint16(length);

@@ -11,9 +11,9 @@
 //   request.SetCommand(CommandCode::WriteFlash);
 //   request.SetParam32(0, offset);             // words 0 (high) and 1 (low)
 //   request.SetParam(2, byteCount);            // or SetParams({a, b, c})
-//   request.SetData(bytes, count);             // at most MaxDataBytes() bytes kept
+//   request.SetData(bytes, count, limit);      // at most `limit` bytes kept
 //   transport writes request.Bytes(), request.SendLength() bytes (or kHeaderBytes)
-//   transport reads the answer into answer.Bytes(): kHeaderBytes or kHeaderBytes + MaxDataBytes()
+//   transport reads the answer into answer.Bytes(): kHeaderBytes or kHeaderBytes + the data bytes a message carries
 //   answer.IsAnswerTo(CommandCode::WriteFlash); answer.Param(0); answer.Param32(0); answer.Data()
 //
 // Target side (reading requests, building answers):
@@ -59,8 +59,9 @@ public:
     void SetParam32(int firstIndex, quint32 value);
     quint32 Param32(int firstIndex) const;
 
-    // Stores min(count, MaxDataBytes()) bytes as the data and sets the data length to that.
-    void SetData(const quint8 *source, qsizetype count);
+    // Stores min(count, limit) bytes as the data and sets the data length to
+    // that; `limit` is the data bytes the target component takes in one message.
+    void SetData(const quint8 *source, qsizetype count, quint16 limit);
     // Data byte `index`; 0 outside the data area.
     quint8 DataByte(int index) const;
     quint8 *Data() { return m_bytes.data() + kHeaderBytes; }

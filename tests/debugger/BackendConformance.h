@@ -19,7 +19,6 @@
 
 #include "base/MessageLog.h"
 #include "wire/CommMessage.h"
-#include "wire/MaxDataBytes.h"
 #include "support/RecordingPrompter.h"
 #include "debugger/Subfamily.h"
 #include "debugger/TargetLink.h"
@@ -51,12 +50,6 @@ class BackendConformance : public testing::Test {
 protected:
     static constexpr quint16 kBufferBytes = 1024;
 
-    BackendConformance()
-        : m_previousMaxDataWords(quint16(MaxDataBytes() / 2))
-    {
-        SetMaxDataWords(kBufferBytes / 2);
-    }
-    ~BackendConformance() override { SetMaxDataWords(m_previousMaxDataWords); }
 
     // Connects, loads the component and lets it run to its first halt.
     std::unique_ptr<CTargetLink> Started(const BackendTarget &target, const QStringList &settings = {})
@@ -67,6 +60,7 @@ protected:
                                                     + settings);
         EXPECT_TRUE(link->LoadTargetComponent(component));
         EXPECT_TRUE(link->IsLoaded());
+        link->SetMaxDataBytes(kBufferBytes);
         link->SetNotifyWindow(&receiver);
         Exchange([&] { link->Resume(); });
         return link;
@@ -89,7 +83,7 @@ protected:
         CommMessage request;
         request.SetCommand(code);
         request.SetParams(params);
-        request.SetData(reinterpret_cast<const quint8 *>(data.constData()), data.size());
+        request.SetData(reinterpret_cast<const quint8 *>(data.constData()), data.size(), kBufferBytes);
         return request;
     }
 
@@ -106,7 +100,6 @@ protected:
     ScopedRecordingPrompter prompter;
 
 private:
-    quint16 m_previousMaxDataWords;
 };
 
 TYPED_TEST_SUITE_P(BackendConformance);

@@ -1,6 +1,7 @@
 #include "MockDebugger.h"
 #include "support/TargetTestSupport.h"
 
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "debugger/ConnectionList.h"
@@ -36,7 +37,8 @@ struct Examined {
         ON_CALL(*setup, BoardList()).WillByDefault(Return(answer));
         ON_CALL(*factory, CreateSetup()).WillByDefault(Return(setupAvailable ? setup : nullptr));
         theLog.Clear();
-        list.Examine(link);
+        if (const CResult examined = list.Examine(link); !examined)
+            theReporter().Report(examined.Failure());
         log = QString::fromUtf8(theLog.Buffer());
     }
 
@@ -145,17 +147,17 @@ TEST(ConnectionList, AMalformedSetupFileNamesItsLineAndConnectsNothing)
     theLog.Clear();
     CTargetLink link;
     CConnectionList list;
-    list.Examine(link);
+    EXPECT_FALSE(list.Examine(link));
     EXPECT_TRUE(list.Entries().isEmpty());
     const QString expected = scratch.Path(QStringLiteral("setup.ini")) + QStringLiteral(", line 4: unknown sub-family");
     EXPECT_TRUE(QString::fromUtf8(theLog.Buffer()).contains(expected));
     qint32 family = 0;
     qint32 subfamily = 0;
     theLog.Clear();
-    EXPECT_FALSE(link.Create(0, 0, family, subfamily));
-    const QString log = QString::fromUtf8(theLog.Buffer());
-    EXPECT_TRUE(log.contains(expected));
-    EXPECT_TRUE(log.endsWith(QStringLiteral("Failed to create Code Composer instance\r\n")));
+    const CResult created = link.Create(0, 0, family, subfamily);
+    ASSERT_FALSE(created);
+    EXPECT_EQ(created.Failure().text, QStringLiteral("Failed to create Code Composer instance\r\n"));
+    EXPECT_TRUE(QString::fromUtf8(theLog.Buffer()).contains(expected));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "base/SignalExit.h"
 #include "wire/CommMessage.h"
-#include "wire/MaxDataBytes.h"
 #include "debugger/TargetLink.h"
 #include "debugger/sim/SimFlash.h"
 #include "debugger/sim/SimStateFolder.h"
@@ -31,11 +30,10 @@ std::unique_ptr<CTargetLink> Programmed(const SimScratch &scratch, CountingRecei
         return nullptr;
     link->SetNotifyWindow(&receiver);
     link->Resume();
-    SetMaxDataWords(128);
     CommMessage request;
     request.SetCommand(CommandCode::WriteFlash);
     request.SetParams({0, 0, quint32(kData.size())});
-    request.SetData(reinterpret_cast<const quint8 *>(kData.constData()), kData.size());
+    request.SetData(reinterpret_cast<const quint8 *>(kData.constData()), kData.size(), 256);
     ProcessEventsUntil([&] { return receiver.messages == 1; });
     link->SendMessage(request);
     ProcessEventsUntil([&] { return receiver.messages == 2; });

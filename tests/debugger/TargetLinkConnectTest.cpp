@@ -1,6 +1,7 @@
 #include "MockDebugger.h"
 #include "support/TargetTestSupport.h"
 
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "debugger/DspUserSynk.h"
@@ -25,7 +26,10 @@ struct Attempt {
         , family(family)
         , subfamily(subfamily)
     {
-        created = link.Create(0, 0, this->family, this->subfamily);
+        const CResult result = link.Create(0, 0, this->family, this->subfamily);
+        created = bool(result);
+        if (!result)
+            theReporter().Report(result.Failure());
         log = LogText();
     }
 
@@ -139,8 +143,9 @@ TEST(TargetLinkCreate, FailedAdviseLeavesAHalfOpenConnection)
     EXPECT_TRUE(attempt.log.endsWith(
         QStringLiteral("CCS created OK.\r\nCannot connect sink object - advise failed.\r\nCannot Create Sink Object\r\n")));
     // Without a sink there is nothing to load into.
-    EXPECT_FALSE(attempt.link.LoadTargetComponent(QStringLiteral(CORVANE_SOURCE_DIR "/CMakeLists.txt")));
-    EXPECT_TRUE(LogText().endsWith(QStringLiteral("CCS was not created yet!\r\n")));
+    const CResult loaded = attempt.link.LoadTargetComponent(QStringLiteral(CORVANE_SOURCE_DIR "/CMakeLists.txt"));
+    ASSERT_FALSE(loaded);
+    EXPECT_EQ(loaded.Failure().text, QStringLiteral("CCS was not created yet!\r\n"));
 }
 
 TEST(TargetLinkRelease, HaltsUnadvisesAndKeepsTheBreakpoint)
@@ -152,13 +157,13 @@ TEST(TargetLinkRelease, HaltsUnadvisesAndKeepsTheBreakpoint)
     EXPECT_CALL(*debugger.dspUser, Halt());
     EXPECT_CALL(*debugger.dspUser, Unadvise(7));
     EXPECT_CALL(*debugger.dspUser, RemoveBreakpoint(_)).Times(0);
-    EXPECT_TRUE(attempt.link.Release());
+    attempt.link.Release();
     EXPECT_FALSE(attempt.link.IsCreated());
     EXPECT_EQ(attempt.link.Application(), nullptr);
     testing::Mock::VerifyAndClearExpectations(debugger.dspUser.get());
     // A second release has nothing left to do.
     EXPECT_CALL(*debugger.dspUser, Halt()).Times(0);
-    EXPECT_TRUE(attempt.link.Release());
+    attempt.link.Release();
 }
 
 TEST(TargetLinkDestructor, UnadvisesAndRemovesTheBreakpointOfALoadedComponent)

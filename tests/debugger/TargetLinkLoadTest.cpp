@@ -1,10 +1,10 @@
 #include "MockDebugger.h"
 #include "support/TargetTestSupport.h"
 
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "wire/CommMessage.h"
-#include "wire/MaxDataBytes.h"
 #include "debugger/AutomationError.h"
 #include "debugger/DspUserEvents.h"
 #include "debugger/TargetLink.h"
@@ -53,9 +53,11 @@ protected:
 
     bool Load(quint32 timeoutMs = 10000)
     {
-        const bool loaded = link.LoadTargetComponent(kComponent, timeoutMs);
+        const CResult loaded = link.LoadTargetComponent(kComponent, timeoutMs);
+        if (!loaded)
+            theReporter().Report(loaded.Failure());
         log = QString::fromUtf8(theLog.Buffer());
-        return loaded;
+        return bool(loaded);
     }
 
     static constexpr quint32 kClockStart = 1000;
@@ -200,11 +202,10 @@ namespace {
 TEST_F(LoadTest, TheTransportMovesTheHeaderOrTheDataInUse)
 {
     ASSERT_TRUE(Load());
-    const quint16 previousWords = quint16(MaxDataBytes() / 2);
-    SetMaxDataWords(128);
+    link.SetMaxDataBytes(256);
     CommMessage message;
     message.SetCommand(CommandCode::SendUserData);
-    message.SetData(reinterpret_cast<const quint8 *>("12345"), 5);
+    message.SetData(reinterpret_cast<const quint8 *>("12345"), 5, 256);
 
     EXPECT_CALL(*debugger.dspUser, Run()).Times(2);
     link.SendMessage(message);
@@ -219,16 +220,17 @@ TEST_F(LoadTest, TheTransportMovesTheHeaderOrTheDataInUse)
     EXPECT_EQ(debugger.blocks.back()->count, 32 + 256);
     link.ReceiveHeader(answer);
     EXPECT_EQ(debugger.blocks.back()->count, 32);
-    SetMaxDataWords(previousWords);
 }
 
-TEST_F(LoadTest, ASendWhoseWriteFailedStillResumes)
+// A target resumed over a half-written request would act on garbage.
+TEST_F(LoadTest, ASendWhoseWriteFailedReturnsTheFailureAndDoesNotResume)
 {
     ASSERT_TRUE(Load());
     ON_CALL(*debugger.dspUser, WriteBlock(_)).WillByDefault(Return(false));
-    EXPECT_CALL(*debugger.dspUser, Run());
-    link.SendHeader(CommMessage());
-    EXPECT_EQ(prompter->messages, QStringList {QStringLiteral("Failed to write")});
+    EXPECT_CALL(*debugger.dspUser, Run()).Times(0);
+    const CResult sent = link.SendHeader(CommMessage());
+    ASSERT_FALSE(sent);
+    EXPECT_EQ(sent.Failure().text, QStringLiteral("Failed to write"));
 }
 
 TEST_F(LoadTest, TheTransportNeedsALoadedComponent)

@@ -146,17 +146,19 @@ struct FailureCase {
 
 class MemoryFailureTest : public testing::TestWithParam<FailureCase> {};
 
-TEST_P(MemoryFailureTest, ShowsItsMessageAndLeavesTheBufferAlone)
+TEST_P(MemoryFailureTest, ReturnsItsMessageAndLeavesTheBufferAlone)
 {
     const FailureCase &c = GetParam();
     ConnectedLink connected(0x64, false);
     c.breakIt(connected.debugger);
     ScopedRecordingPrompter prompter;
     std::vector<quint8> buffer(8, 0xAB);
-    const bool done = c.write ? connected.link.WriteMemory(1, 0, buffer, 8)
-                              : connected.link.ReadMemory(1, 0, buffer, 8);
-    EXPECT_FALSE(done);
-    EXPECT_EQ(prompter->messages, QStringList {c.message});
+    const CResult done = c.write ? connected.link.WriteMemory(1, 0, buffer, 8)
+                                 : connected.link.ReadMemory(1, 0, buffer, 8);
+    ASSERT_FALSE(done);
+    EXPECT_EQ(done.Failure().text, c.message);
+    EXPECT_EQ(done.Failure().shown, CFailure::Shown::InMessageBox);
+    EXPECT_TRUE(prompter->messages.isEmpty()) << "nothing is shown where the failure happens";
     EXPECT_EQ(buffer, std::vector<quint8>(8, 0xAB));
 }
 

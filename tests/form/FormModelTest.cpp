@@ -3,7 +3,7 @@
 #include "base/MessageLog.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
-#include "flash/CommState.h"
+#include "flash/ProgramOperation.h"
 #include "form/FormModel.h"
 #include "support/RecordingPrompter.h"
 #include "support/TargetTestSupport.h"
@@ -39,7 +39,7 @@ protected:
         m_doc.m_nFlashSize = size;
         m_doc.SetModifiedFlag(false);
         m_form = std::make_unique<CFormModel>(m_doc, FormTimerPeriods{1, 1, 1});
-        m_form->SetFlashViewFactory([this](CTargetLink &, quint32 size) {
+        m_form->SetFlashViewFactory([this](CFlashSession &, quint32 size) {
             m_viewEvents << QStringLiteral("create %1").arg(size);
             return std::make_unique<FakeFlashView>(m_viewEvents);
         });
@@ -47,7 +47,7 @@ protected:
     }
     bool WaitUntilIdleAndLoaded()
     {
-        return ProcessEventsUntil([this] { return m_form->State().IsIdle() && m_doc.GetTargetLink()->IsLoaded()
+        return ProcessEventsUntil([this] { return m_form->Session().IsIdle() && m_form->Link().IsLoaded()
                                                   && !m_form->Controls().Text(ControlId::FlashSizeEdit).isEmpty(); });
     }
     QString Text(int id) const { return m_form->Controls().Text(id); }
@@ -55,7 +55,7 @@ protected:
     std::string Shown()
     {
         return (m_prompter->messages + m_prompter->logsShown).join(u'|').toStdString() + " log: "
-            + theLog.Buffer().toStdString() + QStringLiteral(" state %1/%2").arg(m_form->State().State()).arg(m_form->State().SubState()).toStdString();
+            + theLog.Buffer().toStdString() + QStringLiteral(" idle %1").arg(m_form->Session().IsIdle()).toStdString();
     }
 
     SimScratch m_scratch;
@@ -78,7 +78,7 @@ TEST_F(FormModelTest, ConnectsDownloadsAndHandshakes)
     EXPECT_EQ(Text(ControlId::ProcessorEdit), QStringLiteral("64x"));
     EXPECT_EQ(Text(ControlId::DownloadButton), QStringLiteral("Re-&download CVTC"));
     EXPECT_TRUE(m_form->Controls().IsEnabled(ControlId::ProgramButton));
-    EXPECT_EQ(m_form->MaxBytes(), 4096);
+    EXPECT_EQ(m_form->Session().Facts().maxDataBytes, 4096);
     EXPECT_FALSE(m_doc.IsModified()) << "the first display keeps the document unmodified";
 }
 
@@ -86,7 +86,7 @@ TEST_F(FormModelTest, DisagreeingValuesAreAskedAbout)
 {
     m_prompter->answers = {true, false};
     Open({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x4000")}, true, 0x1000, 0x2000);
-    ASSERT_TRUE(ProcessEventsUntil([this] { return m_prompter->questions.size() == 2 && m_form->State().IsIdle(); }));
+    ASSERT_TRUE(ProcessEventsUntil([this] { return m_prompter->questions.size() == 2 && m_form->Session().IsIdle(); }));
     EXPECT_EQ(m_prompter->questions[0],
               QStringLiteral("Document's Flash Base Address disagrees withTarget's Base Address.\nWould you like me to "
                              "change Document\nfrom 1000 to 8000 to match the Hardware?"));
@@ -131,7 +131,7 @@ TEST_F(FormModelTest, EraseProgressCyclesAndAbortDownloadsAgain)
     ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
     EXPECT_FALSE(m_form->Controls().IsVisible(ControlId::AbortButton));
     EXPECT_FALSE(m_form->Controls().IsVisible(ControlId::ProgressBar));
-    EXPECT_FALSE(m_form->IsTimerActive(CFormModel::kEraseTimerId));
+    EXPECT_FALSE(m_form->Session().IsTimerActive(CFlashSession::kEraseTimerId));
     EXPECT_FALSE(m_form->Controls().Text(ControlId::CvtcVersionEdit).isEmpty()) << "the handshake ran again";
 }
 
@@ -142,7 +142,7 @@ TEST_F(FormModelTest, AbortDuringProgrammingCleansUpAndDownloadsAgain)
     ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
     m_form->SetEditText(ControlId::BurnFileEdit, m_scratch.WriteFile(QStringLiteral("a.hex"), image));
     m_form->StartProgramming();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return m_form->State().SubState() == Step::ProgramAskChecksum; }));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_form->Session().Program().CurrentStep() == CProgramOperation::Step::AskChecksum; }));
     EXPECT_TRUE(m_form->Controls().IsVisible(ControlId::ProgressBar));
     EXPECT_TRUE(m_form->Controls().IsVisible(ControlId::AbortButton));
 
@@ -151,7 +151,7 @@ TEST_F(FormModelTest, AbortDuringProgrammingCleansUpAndDownloadsAgain)
     ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
     EXPECT_FALSE(m_form->Controls().IsVisible(ControlId::AbortButton));
     EXPECT_FALSE(m_form->Controls().IsVisible(ControlId::ProgressBar));
-    EXPECT_FALSE(m_form->IsTimerActive(CFormModel::kProgramTimerId));
+    EXPECT_FALSE(m_form->Session().IsTimerActive(CFlashSession::kProgramTimerId));
     EXPECT_FALSE(theLog.Buffer().contains("is complete."));
 }
 
@@ -161,7 +161,7 @@ TEST_F(FormModelTest, ViewFlashCreatesTheViewOnceAndShowsItAgain)
     ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
     m_form->StartViewFlash();
     ASSERT_TRUE(ProcessEventsUntil([&] { return m_viewEvents.size() == 3; }));
-    EXPECT_TRUE(m_form->State().IsIdle());
+    EXPECT_TRUE(m_form->Session().IsIdle());
     m_form->StartViewFlash();
     ASSERT_TRUE(ProcessEventsUntil([&] { return m_viewEvents.size() == 4; }));
     const QString show = QStringLiteral("show ") + m_doc.GetTitle() + QStringLiteral(" Flash Memory");
@@ -173,8 +173,8 @@ TEST_F(FormModelTest, HaltWhileIdleOnlyRefreshes)
     Open({});
     ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
     m_form->Controls().SetText(ControlId::ConnectionStatusEdit, QStringLiteral("stale"));
-    m_form->OnCommMessage();
-    EXPECT_TRUE(m_form->State().IsIdle());
+    m_form->Session().OnCommMessage();
+    EXPECT_TRUE(m_form->Session().IsIdle());
     EXPECT_EQ(Text(ControlId::ConnectionStatusEdit), QStringLiteral("(Connected)"));
 }
 
@@ -189,20 +189,6 @@ TEST_F(FormModelTest, EditsGoToTheDocument)
     m_form->SetEditText(ControlId::FlashBaseEdit, QStringLiteral("10H"));
     EXPECT_EQ(m_doc.m_nFlashBase, 0x10u);
     EXPECT_TRUE(m_doc.IsModified());
-}
-
-TEST(CommStateTest, StackResumesPairsAndEmptyPopIsIdle)
-{
-    CommState state;
-    state.Set(Op::CommandLineRun, Step::RunNextFile);
-    state.Push();
-    state.Set(Op::Program, Step::ProgramFinished);
-    state.Pop();
-    EXPECT_EQ(state.State(), Op::CommandLineRun);
-    EXPECT_EQ(state.SubState(), Step::RunNextFile);
-    state.Pop();
-    EXPECT_TRUE(state.IsIdle());
-    EXPECT_EQ(state.Depth(), 0);
 }
 
 } // namespace

@@ -103,7 +103,6 @@ QString GuiTest::WriteDocument(const std::function<void(CCorvaneDoc &)> &edit, c
         edit(document);
     const QString path = scratch.Path(name);
     EXPECT_TRUE(document.OnSaveDocument(path));
-    document.OnCloseDocument();
     return path;
 }
 

@@ -1,6 +1,6 @@
 #include "wire/CommMessage.h"
 #include "wire/FlashBaseWire.h"
-#include "wire/MaxDataBytes.h"
+#include "wire/MessageDataSize.h"
 #include "form/PageRowOffsets.h"
 
 #include <gtest/gtest.h>
@@ -10,19 +10,6 @@
 
 namespace {
 
-// Sets MaxDataBytes for one test and restores the previous value.
-class ScopedMaxDataBytes {
-public:
-    explicit ScopedMaxDataBytes(quint16 bytes)
-        : m_previousWords(quint16(MaxDataBytes() / 2))
-    {
-        SetMaxDataWords(quint16(bytes / 2));
-    }
-    ~ScopedMaxDataBytes() { SetMaxDataWords(m_previousWords); }
-
-private:
-    quint16 m_previousWords;
-};
 
 std::vector<quint8> Header(const CommMessage &message)
 {
@@ -78,20 +65,19 @@ TEST(CommMessage, ParametersTruncateAndRoundTrip)
     EXPECT_EQ(message.Param32(14), 0xBEEF0000u);
 }
 
-TEST(CommMessage, SetDataCutsToMaxDataBytes)
+TEST(CommMessage, SetDataCutsToTheLimit)
 {
-    const ScopedMaxDataBytes size(256);
     std::vector<quint8> bytes(300);
     std::iota(bytes.begin(), bytes.end(), quint8(1));
     CommMessage message;
-    message.SetData(bytes.data(), qsizetype(bytes.size()));
+    message.SetData(bytes.data(), qsizetype(bytes.size()), 256);
     EXPECT_EQ(message.DataLength(), 256);
     EXPECT_EQ(message.SendLength(), 288);
     EXPECT_EQ(message.DataByte(0), 1);
     EXPECT_EQ(message.DataByte(255), quint8(256));
     EXPECT_EQ(message.DataByte(256), 0);
 
-    message.SetData(bytes.data(), -5);
+    message.SetData(bytes.data(), -5, 256);
     EXPECT_EQ(message.DataLength(), 0);
 }
 
@@ -109,12 +95,11 @@ TEST(CommMessage, TargetSideDataIsBoundedByTheDataArea)
 TEST(CommMessage, RawBlockCarriesHeaderAndData)
 {
     // What a target component reads from the buffer is what the host wrote.
-    const ScopedMaxDataBytes size(64);
     CommMessage request;
     request.SetCommand(CommandCode::SendUserData);
     request.SetParam(0, 3);
     const quint8 payload[] = {0xAA, 0xBB, 0xCC};
-    request.SetData(payload, 3);
+    request.SetData(payload, 3, 64);
 
     CommMessage received;
     std::copy(request.Bytes(), request.Bytes() + request.SendLength(), received.Bytes());
@@ -149,10 +134,9 @@ TEST(CommMessage, PageRowOffsetsFollowTheAddressUnit)
     EXPECT_EQ(words[15], 0x1078u);
 }
 
-TEST(MaxDataBytes, KeptInWordsAndBoundedByTheDataArea)
+TEST(MessageDataSize, EvenAndBoundedByTheDataArea)
 {
-    const ScopedMaxDataBytes restore(0);
-    EXPECT_EQ(MaxDataBytes(), 0);
+    EXPECT_EQ(DataBytesOfWords(0), 0);
     struct Case {
         quint32 bufferSize;
         quint16 usable;
@@ -161,13 +145,10 @@ TEST(MaxDataBytes, KeptInWordsAndBoundedByTheDataArea)
     for (const Case &c : cases) {
         const quint16 usable = UsableBufferSize(c.bufferSize);
         EXPECT_EQ(usable, c.usable) << c.bufferSize;
-        SetMaxDataWords(usable >> 1);
-        EXPECT_EQ(MaxDataBytes(), c.usable) << c.bufferSize;
+        EXPECT_EQ(DataBytesOfWords(usable >> 1), c.usable) << c.bufferSize;
     }
-    SetMaxDataWords(0xFFFF);
-    EXPECT_EQ(MaxDataBytes(), CommMessage::kDataCapacity);
-    SetMaxDataWords(384);
-    EXPECT_EQ(MaxDataBytes(), 768);
+    EXPECT_EQ(DataBytesOfWords(0xFFFF), CommMessage::kDataCapacity);
+    EXPECT_EQ(DataBytesOfWords(384), 768);
 }
 
 TEST(FlashBaseWire, WordAddressedOnlyFor55xProtocol4)

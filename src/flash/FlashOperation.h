@@ -1,0 +1,32 @@
+#pragma once
+
+#include "FlashOperationKind.h"
+
+class COperationHost;
+
+// One operation of the flash session: a chain of steps, one per halt of the
+// target. It takes its typed job before it starts, reads no form and no
+// program-wide object, and ends through its host with success or a failure.
+class CFlashOperation {
+public:
+    explicit CFlashOperation(COperationHost &host)
+        : m_host(host)
+    {
+    }
+    virtual ~CFlashOperation() = default;
+    CFlashOperation(const CFlashOperation &) = delete;
+    CFlashOperation &operator=(const CFlashOperation &) = delete;
+
+    virtual FlashOperationKind Kind() const = 0;
+    // The first step.
+    virtual void Start() = 0;
+    // The target answered the last request, or the operation asked to continue.
+    virtual void OnHalt() = 0;
+    // A tick of the operation's timer.
+    virtual void OnTick() {}
+    // A child started with RunChild succeeded.
+    virtual void OnChildSucceeded() {}
+
+protected:
+    COperationHost &m_host;
+};

@@ -1,5 +1,7 @@
 #include "FormModel.h"
 
+#include "FormProgressDisplay.h"
+
 #include "base/CloseRequest.h"
 #include "base/FailureReporter.h"
 #include "base/Prompter.h"
@@ -27,7 +29,8 @@ CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
         Guarded([this] { OnAutoDownloadTick(); });
         Refresh();
     });
-    connect(&m_session, &CFlashSession::Progress, this, &CFormModel::OnProgress);
+    connect(&m_session, &CFlashSession::Progress, this,
+            [this](const CProgressEvent &event) { CFormProgressDisplay::Show(event, m_controls); });
     connect(&m_session, &CFlashSession::OperationEnded, this, &CFormModel::OnOperationEnded);
     connect(&m_session, &CFlashSession::AbortableChanged, this,
             [this](bool abortable) { m_controls.SetVisible(ControlId::AbortButton, abortable); });
@@ -375,29 +378,6 @@ void CFormModel::OnAbort()
 }
 
 // ---- what the session reports ----
-
-void CFormModel::OnProgress(const CProgressEvent &event)
-{
-    if (event.status)
-        theStatusText().SetStatusText(*event.status);
-    const bool withEraseIcon =
-        event.operation == FlashOperationKind::Erase || event.operation == FlashOperationKind::Program;
-    switch (event.bar) {
-    case CProgressEvent::Bar::Shown:
-        if (m_controls.ProgressHigh() != event.total || m_controls.ProgressLow() != 0)
-            m_controls.SetProgressRange(0, int(event.total));
-        m_controls.SetProgressPosition(int(event.done));
-        m_controls.SetVisible(ControlId::ProgressBar, true);
-        if (withEraseIcon)
-            m_controls.SetVisible(ControlId::EraseIcon, true);
-        break;
-    case CProgressEvent::Bar::Hidden:
-        m_controls.SetVisible(ControlId::ProgressBar, false);
-        m_controls.SetVisible(ControlId::EraseIcon, false);
-        break;
-    case CProgressEvent::Bar::Unchanged: break;
-    }
-}
 
 void CFormModel::OnOperationEnded(FlashOperationKind operation, OperationOutcome outcome)
 {

@@ -16,7 +16,6 @@
 
 class CCorvaneDoc;
 class CTargetLink;
-struct CProgressEvent;
 
 // Periods of the form's timers in milliseconds; tests shorten them.
 struct FormTimerPeriods {
@@ -90,7 +89,6 @@ private:
     // Downloads the target component; false with `failure` set when that failed.
     bool LoadCvtc(const QString &path, CFailure &failure);
     void StartHandshake();
-    void OnProgress(const CProgressEvent &event);
     void OnOperationEnded(FlashOperationKind operation, OperationOutcome outcome);
     void OnHandshakeDone();
     // Asks whether to take the target's value when the field holds another one.

@@ -1,7 +1,6 @@
 // libFuzzer target for CHexImageReader: the first input byte chooses the
 // target (unit size, word size, byte order) and the buffer capacity, the rest
 // is the image file in any of the formats.
-#include "base/Prompter.h"
 #include "image/HexImageReader.h"
 
 #include <QBuffer>
@@ -9,24 +8,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
-
-namespace {
-
-// Messages are expected here; they are not what is being tested.
-class SilentPrompter : public CPrompter {
-public:
-    void ShowMessage(const QString &) override {}
-    void ShowLog(const QString &, const QString &) override {}
-    bool AskYesNo(const QString &, bool unattendedAnswer) override { return unattendedAnswer; }
-};
-
-} // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    InstallPrompter(std::make_unique<SilentPrompter>());
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -50,8 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (qsizetype call = 0; call < maxCalls; ++call) {
         quint32 address = 0;
         const int result = reader.ReadBlock(address, buffer.data(), capacity);
-        if (result < 0)
+        if (result < 0) {
+            // An error text comes only with a failure.
+            if (!reader.HasFailed() && !reader.ErrorText().isEmpty())
+                std::abort();
             return 0;
+        }
         if (result > capacity)
             std::abort();
     }

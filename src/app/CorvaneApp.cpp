@@ -71,8 +71,10 @@ int CCorvaneApp::GenerateDummyHex() const
                                                  "    Creates DummyHex.hex"));
         return ExitUsage;
     }
-    if (!WriteDummyHex(QStringLiteral("DummyHex.hex"), ParseUnsigned(m_values[0]), ParseUnsigned(m_values[1]),
-                       ParseUnsigned(m_values[2]))) {
+    const QString error = WriteDummyHex(QStringLiteral("DummyHex.hex"), ParseUnsigned(m_values[0]),
+                                        ParseUnsigned(m_values[1]), ParseUnsigned(m_values[2]));
+    if (!error.isEmpty()) {
+        thePrompter().ShowMessage(error);
         thePrompter().ShowMessage(QStringLiteral("Failed to make DummyHex.hex."));
         return ExitFailure;
     }

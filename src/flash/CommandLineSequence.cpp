@@ -4,6 +4,7 @@
 #include "SaveFlashDataOperation.h"
 #include "SendUserFileOperation.h"
 #include "app/CorvaneApp.h"
+#include "base/FailureReporter.h"
 #include "base/StatusText.h"
 #include "config/CorvaneDoc.h"
 #include "image/HexConversionRun.h"
@@ -80,7 +81,9 @@ void CCommandLineSequence::NextFile()
         m_form.StartProgramming();
         break;
     case FileKind::ConversionCommands:
-        if (HexConversionRun(fileName, m_form.Doc().m_nSubfamily))
+        if (const std::optional<CFailure> failure = HexConversionRun(fileName, m_form.Doc().m_nSubfamily))
+            theReporter().Report(*failure);
+        else
             m_form.SelfNotify();
         break;
     case FileKind::UserFile:

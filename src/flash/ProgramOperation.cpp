@@ -2,6 +2,7 @@
 
 #include "form/FormModel.h"
 #include "app/CorvaneApp.h"
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "base/StatusText.h"
@@ -33,8 +34,10 @@ void CProgramOperation::Start()
     m_form.Refresh();
     theStatusText().SetStatusText(QStringLiteral("Programming Flash Memory"));
     const QString commandFile = m_form.Controls().Text(ControlId::HexCmdEdit);
-    if (!commandFile.isEmpty() && !HexConversionRun(commandFile, m_form.Doc().m_nSubfamily))
+    if (const std::optional<CFailure> failure = HexConversionRun(commandFile, m_form.Doc().m_nSubfamily)) {
+        theReporter().Report(*failure);
         return;
+    }
     if (!theApp().IsInteractive())
         m_form.State().Push();
     m_form.Register();
@@ -114,6 +117,7 @@ void CProgramOperation::OpenImage()
     m_reader = std::make_unique<CHexImageReader>(m_file, m_form.Doc().m_nSubfamily, link.AddressingUnit(),
                                                  link.ReverseByteOrder());
     if (m_reader->GetFormat() == HexUnknown) {
+        ReportMessage(m_reader->ErrorText());
         CloseImage();
         m_form.FailOperation(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"));
         return;
@@ -151,6 +155,7 @@ void CProgramOperation::WriteNextBlock()
 
     if (m_nBlockLength <= 0) {
         if (m_reader->HasFailed()) {
+            ReportMessage(m_reader->ErrorText());
             StopWithFailure(QStringLiteral("Programming stopped at an error in the image file.\r\n"));
             return;
         }

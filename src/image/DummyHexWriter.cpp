@@ -1,7 +1,5 @@
 #include "DummyHexWriter.h"
 
-#include "base/Prompter.h"
-
 #include <QFile>
 
 #include <cstdio>
@@ -41,26 +39,17 @@ bool WriteRecords(QFile &file, quint32 address, quint32 remaining, quint32 mau)
 
 } // namespace
 
-bool WriteDummyHex(const QString &fileName, quint32 startAddress, quint32 dataLength, quint32 mau)
+QString WriteDummyHex(const QString &fileName, quint32 startAddress, quint32 dataLength, quint32 mau)
 {
     const QString cannotCreate = QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate.");
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        thePrompter().ShowMessage(cannotCreate);
-        return false;
-    }
-    if (mau < 1 || mau > 4) {
-        thePrompter().ShowMessage(QStringLiteral("MAU Factor is incorrect.\r\nApplication will terminate."));
-        return false;
-    }
-    if (mau == 2 && dataLength % 2 != 0) {
-        thePrompter().ShowMessage(
-            QStringLiteral("MAU Factor disagrees with odd byte count.\r\nApplication will terminate."));
-        return false;
-    }
-    if (!WriteRecords(file, startAddress, dataLength, mau)) {
-        thePrompter().ShowMessage(cannotCreate);
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return cannotCreate;
+    if (mau < 1 || mau > 4)
+        return QStringLiteral("MAU Factor is incorrect.\r\nApplication will terminate.");
+    if (mau == 2 && dataLength % 2 != 0)
+        return QStringLiteral("MAU Factor disagrees with odd byte count.\r\nApplication will terminate.");
+    if (!WriteRecords(file, startAddress, dataLength, mau))
+        return cannotCreate;
+    return QString();
 }

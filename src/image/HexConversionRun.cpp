@@ -1,8 +1,5 @@
 #include "HexConversionRun.h"
 
-#include "app/CorvaneApp.h"
-#include "base/FailureReporter.h"
-
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -50,15 +47,13 @@ QString HexConversionUtility(int subfamily)
     }
 }
 
-bool HexConversionRun(const QString &commandFile, int subfamily)
+std::optional<CFailure> HexConversionRun(const QString &commandFile, int subfamily)
 {
     if (commandFile.isEmpty())
-        return false;
+        return std::nullopt;
     const int status = RunUtility(HexConversionUtility(subfamily), commandFile);
     if (status == 0)
-        return true;
-    ReportLogged(QString::asprintf("Hex Conversion Command Execution Error: %d\r\n", status));
-    if (!theApp().IsInteractive())
-        theApp().RequestMainWindowClose();
-    return false;
+        return std::nullopt;
+    return CFailure::Logged(QString::asprintf("Hex Conversion Command Execution Error: %d\r\n", status),
+                            CFailure::Then::UnattendedRunEnds);
 }

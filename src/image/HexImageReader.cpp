@@ -1,6 +1,5 @@
 #include "HexImageReader.h"
 
-#include "base/Prompter.h"
 #include "CcsDataSource.h"
 #include "SRecordSource.h"
 #include "TiHexSource.h"
@@ -35,8 +34,10 @@ void CHexImageReader::DetectCcsData(int subfamily, int bytesPerUnit, bool bigEnd
     if (m_input.Get() != '1')
         return;
     auto source = std::make_unique<CCcsDataSource>(m_input, bytesPerUnit, subfamily, bigEndian);
-    if (!source->ReadHeader())
+    if (!source->ReadHeader()) {
+        m_strError = source->ErrorText();
         return;
+    }
     m_source = std::move(source);
     m_format = HexCcsData;
 }
@@ -57,7 +58,8 @@ int CHexImageReader::ReadBlock(quint32 &address, quint8 *buffer, int capacity)
         return m_source->ReadBlock(address, buffer, capacity);
     if (!m_bUnknownFormatRead) {
         m_bUnknownFormatRead = true;
-        thePrompter().ShowMessage(QStringLiteral("*** Error *** Unknown Hex File Format."));
+        if (m_strError.isEmpty())
+            m_strError = QStringLiteral("*** Error *** Unknown Hex File Format.");
     }
     return -1;
 }
@@ -65,4 +67,9 @@ int CHexImageReader::ReadBlock(quint32 &address, quint8 *buffer, int capacity)
 bool CHexImageReader::HasFailed() const
 {
     return m_source ? m_source->HasFailed() : m_bUnknownFormatRead;
+}
+
+QString CHexImageReader::ErrorText() const
+{
+    return m_source ? m_source->ErrorText() : m_strError;
 }

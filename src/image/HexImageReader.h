@@ -12,7 +12,8 @@ class CImageBlockSource;
 // Reads a hex image file block by block: TI ASCII hex, Motorola S1/S2/S3
 // records or Code Composer saved data, detected from the first bytes. Each
 // block is a run of consecutive image bytes and the target address (in address
-// units) of its first byte. Format errors are shown through the prompter.
+// units) of its first byte. Format errors end the image and are kept as text
+// for the caller to show.
 class CHexImageReader {
 public:
     // `file` is open for reading at its start and stays the caller's. Words of
@@ -29,6 +30,10 @@ public:
     int ReadBlock(quint32 &address, quint8 *buffer, int capacity);
     // A format or read error ended the image early.
     bool HasFailed() const;
+    // The text of the first format or read error, empty when none. A Code
+    // Composer header that cannot be read gives its text at detection already;
+    // an unknown format gives its text when reading.
+    QString ErrorText() const;
     // File position of the reading, for progress.
     qint64 Position() const { return m_input.Position(); }
 
@@ -41,4 +46,5 @@ private:
     std::unique_ptr<CImageBlockSource> m_source;
     HexFormat m_format = HexUnknown;
     bool m_bUnknownFormatRead = false;
+    QString m_strError;
 };

@@ -1,7 +1,5 @@
 #include "ImageBlockSource.h"
 
-#include "base/Prompter.h"
-
 #include <algorithm>
 
 CImageBlockSource::CImageBlockSource(CBufferedInput &input, int bytesPerUnit)
@@ -30,7 +28,7 @@ void CImageBlockSource::Fail(const QString &message)
     if (m_bFailed)
         return;
     m_bFailed = true;
-    thePrompter().ShowMessage(message);
+    m_strError = message;
 }
 
 void CImageBlockSource::FailInvalidDigit()

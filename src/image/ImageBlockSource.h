@@ -5,8 +5,8 @@
 #include <QString>
 
 // Reads the image blocks of one file format. Keeps the rules every format
-// shares: a failure is shown once and ends the image, and blocks advance the
-// current address in target address units.
+// shares: the first failure ends the image and its text is kept, and blocks
+// advance the current address in target address units.
 class CImageBlockSource {
 public:
     CImageBlockSource(CBufferedInput &input, int bytesPerUnit);
@@ -18,13 +18,15 @@ public:
     // should call again, -1 at the end of the image or after a failure.
     int ReadBlock(quint32 &address, quint8 *buffer, int capacity);
     bool HasFailed() const { return m_bFailed; }
+    // The first failure's text; empty when none was given.
+    const QString &ErrorText() const { return m_strError; }
 
 protected:
     // The smallest capacity with which a block can hold anything.
     virtual int MinimumCapacity() const { return m_nBytesPerUnit; }
     // The format's own reading; `capacity` is at least MinimumCapacity().
     virtual int ReadNext(quint32 &address, quint8 *buffer, int capacity) = 0;
-    // Shows `message` and ends the image after the block being gathered.
+    // Keeps `message` unless a failure came first, and ends the image after the block being gathered.
     void Fail(const QString &message);
     // Fails for a character where a hexadecimal digit must stand.
     void FailInvalidDigit();
@@ -37,4 +39,5 @@ protected:
 
 private:
     bool m_bFailed = false;
+    QString m_strError;
 };

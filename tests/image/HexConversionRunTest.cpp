@@ -1,6 +1,7 @@
 #include "image/HexConversionRun.h"
 
 #include "app/CorvaneApp.h"
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "support/ScopedAppSettings.h"
@@ -64,7 +65,7 @@ protected:
 
 TEST_F(HexConversionRunTest, RunsTheSubfamilyUtilityWithTheCommandFile)
 {
-    EXPECT_TRUE(HexConversionRun(QStringLiteral("flash.cmd"), 0x55));
+    EXPECT_FALSE(HexConversionRun(QStringLiteral("flash.cmd"), 0x55).has_value());
     const QStringList invocation = Invocation();
     ASSERT_EQ(invocation.size(), 3);
     EXPECT_TRUE(invocation[0].endsWith(QLatin1String("/hex55")));
@@ -76,7 +77,7 @@ TEST_F(HexConversionRunTest, RunsTheSubfamilyUtilityWithTheCommandFile)
 TEST_F(HexConversionRunTest, PathWithBlanksAndShellCharactersArrivesUnchanged)
 {
     const QString path = QStringLiteral("my dir/a b;touch pwned$(touch pwned2)|`id`&.cmd");
-    EXPECT_TRUE(HexConversionRun(path, 0x64));
+    EXPECT_FALSE(HexConversionRun(path, 0x64).has_value());
     const QStringList invocation = Invocation();
     ASSERT_EQ(invocation.size(), 3);
     EXPECT_EQ(invocation[1], QStringLiteral("1"));
@@ -85,7 +86,7 @@ TEST_F(HexConversionRunTest, PathWithBlanksAndShellCharactersArrivesUnchanged)
     EXPECT_FALSE(QFile::exists(m_work.filePath(QStringLiteral("pwned2"))));
 }
 
-TEST_F(HexConversionRunTest, FailuresAreReportedWithTheirNumber)
+TEST_F(HexConversionRunTest, FailuresAreReturnedWithTheirNumber)
 {
     struct Case {
         int subfamily;
@@ -101,11 +102,13 @@ TEST_F(HexConversionRunTest, FailuresAreReportedWithTheirNumber)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.subfamily);
         qputenv("FAKE_HEX_STATUS", c.status);
-        theLog.Clear();
-        m_prompter->logsShown.clear();
-        EXPECT_FALSE(HexConversionRun(QStringLiteral("flash.cmd"), c.subfamily));
-        EXPECT_TRUE(theLog.Buffer().contains(c.message)) << theLog.Buffer().constData();
-        EXPECT_EQ(m_prompter->logsShown.size(), 1);
+        const std::optional<CFailure> failure = HexConversionRun(QStringLiteral("flash.cmd"), c.subfamily);
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->text, QString::fromLatin1(c.message));
+        EXPECT_EQ(failure->shown, CFailure::Shown::InLog);
+        EXPECT_EQ(failure->then, CFailure::Then::UnattendedRunEnds);
+        EXPECT_TRUE(theLog.Buffer().isEmpty());
+        EXPECT_TRUE(m_prompter->logsShown.isEmpty());
     }
 }
 
@@ -114,16 +117,18 @@ TEST_F(HexConversionRunTest, UnattendedFailureIsLoggedAndClosesTheRun)
     ScopedAppSettings settings(QStringLiteral("board.cdd -c"));
     qputenv("FAKE_HEX_STATUS", "3");
 
-    EXPECT_FALSE(HexConversionRun(QStringLiteral("flash.cmd"), 0x55));
+    const std::optional<CFailure> failure = HexConversionRun(QStringLiteral("flash.cmd"), 0x55);
+    ASSERT_TRUE(failure.has_value());
+    theReporter().Report(*failure);
     EXPECT_TRUE(theLog.Buffer().contains("Hex Conversion Command Execution Error: 3\r\n"));
     EXPECT_TRUE(m_prompter->logsShown.isEmpty());
     EXPECT_TRUE(theApp().RunFailed());
     EXPECT_EQ(settings.closeRequests, 1);
 }
 
-TEST_F(HexConversionRunTest, EmptyCommandFileRunsNothingSilently)
+TEST_F(HexConversionRunTest, EmptyCommandFileRunsNothingAndIsNoFailure)
 {
-    EXPECT_FALSE(HexConversionRun(QString(), 0x55));
+    EXPECT_FALSE(HexConversionRun(QString(), 0x55).has_value());
     EXPECT_TRUE(Invocation().isEmpty());
     EXPECT_TRUE(theLog.Buffer().isEmpty());
     EXPECT_TRUE(m_prompter->logsShown.isEmpty());

@@ -35,7 +35,7 @@ struct ReaderCase {
     ReaderSetup setup;
     HexFormat format;
     QList<ImageBlock> blocks;
-    QStringList messages;
+    QString error;
     bool failed;
 };
 
@@ -46,13 +46,13 @@ void PrintTo(const ReaderCase &c, std::ostream *os)
 
 class HexImageReaderCases : public ::testing::TestWithParam<ReaderCase> {};
 
-TEST_P(HexImageReaderCases, DeliversBlocksAndMessages)
+TEST_P(HexImageReaderCases, DeliversBlocksAndErrors)
 {
     const ReaderCase &c = GetParam();
     const ImageReading reading = ReadImage(c.text, c.setup);
     EXPECT_EQ(reading.format, c.format);
     EXPECT_EQ(reading.blocks, c.blocks);
-    EXPECT_EQ(reading.messages.join(u'|').toStdString(), c.messages.join(u'|').toStdString());
+    EXPECT_EQ(reading.error.toStdString(), c.error.toStdString());
     EXPECT_EQ(reading.failed, c.failed);
     EXPECT_FALSE(reading.endless);
 }
@@ -183,7 +183,7 @@ const ReaderCase kCcsCases[] = {
      {{0, Bytes({0x34, 0x12, 0x78, 0x56})}}, {}, false},
     {"UnixLineEnds", "1651 1 0 0 1\n0x00000102\n", CcsSetup(256, 1, false), HexCcsData, {{0, Bytes({2, 1, 0, 0})}}, {}, false},
     {"FormatTwo", "1651 2 8000 0 4\r\n0x12345678\r\n", CcsSetup(256, 0x64, false), HexUnknown, {},
-     {kNotHexCcs, QStringLiteral("*** Error *** Unknown Hex File Format.")}, true},
+     kNotHexCcs, true},
     {"HeaderWithoutLineEnd", "1651 1 8000 0 4", CcsSetup(256, 0x64, false), HexUnknown, {},
      {QStringLiteral("*** Error *** Unknown Hex File Format.")}, true},
     {"WrongMark", "1652 1 8000 0 4\r\n0x1\r\n", CcsSetup(256, 0x64, false), HexUnknown, {},
@@ -208,6 +208,24 @@ TEST(HexImageReader, CapacityBelowOneUnitFailsInsteadOfLooping)
     EXPECT_TRUE(reading.blocks.isEmpty());
     EXPECT_TRUE(reading.failed);
     EXPECT_EQ(reading.zeroResults, 0);
+}
+
+// A header that fails is told before reading starts; an unknown format only when it is read.
+TEST(HexImageReader, ErrorTextBeforeReading)
+{
+    const struct {
+        QByteArray text;
+        QString error;
+    } cases[] = {
+        {"1651 2 8000 0 4\r\n0x12345678\r\n", kNotHexCcs},
+        {"1652 1 8000 0 4\r\n0x1\r\n", QString()},
+        {kHeader + SRecord('9', 0), QString()},
+        {TiText("$B100,01\x03"), QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(ReadImage(c.text, CcsSetup(256, 0x64, false)).detectionError.toStdString(), c.error.toStdString());
+    }
 }
 
 } // namespace

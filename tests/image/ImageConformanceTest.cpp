@@ -146,7 +146,7 @@ TEST_P(ImageConformance, EveryByteAtItsAddress)
         EXPECT_EQ(reading.format, c.format);
         EXPECT_FALSE(reading.failed);
         EXPECT_FALSE(reading.endless);
-        EXPECT_TRUE(reading.messages.isEmpty()) << reading.messages.join(u'|').toStdString();
+        EXPECT_TRUE(reading.error.isEmpty()) << reading.error.toStdString();
         // Both fills agree with the reader only if the reader covers exactly srec_cat's bytes.
         EXPECT_EQ(LayOut(reading.blocks, c.bytesPerUnit, low, high, '\x00'), expectedZero);
         EXPECT_EQ(LayOut(reading.blocks, c.bytesPerUnit, low, high, '\xFF'), expectedOnes);

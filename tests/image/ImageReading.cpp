@@ -1,7 +1,6 @@
 #include "ImageReading.h"
 
 #include "image/HexImageReader.h"
-#include "support/RecordingPrompter.h"
 
 #include <QBitArray>
 #include <QBuffer>
@@ -14,13 +13,13 @@
 ImageReading ReadImage(const QByteArray &content, const ReaderSetup &setup)
 {
     constexpr int kMaxCalls = 1 << 22;
-    ScopedRecordingPrompter prompter;
     QByteArray data = content;
     QBuffer device(&data);
     device.open(QIODevice::ReadOnly);
     CHexImageReader reader(device, setup.subfamily, setup.bytesPerUnit, setup.bigEndian);
     ImageReading reading;
     reading.format = reader.GetFormat();
+    reading.detectionError = reader.ErrorText();
     std::vector<quint8> buffer(size_t(setup.capacity) + 16, 0xA5);
     reading.endless = true;
     for (int call = 0; call < kMaxCalls; ++call) {
@@ -39,7 +38,7 @@ ImageReading ReadImage(const QByteArray &content, const ReaderSetup &setup)
     }
     EXPECT_EQ(buffer[size_t(setup.capacity)], 0xA5) << "reader wrote past its capacity";
     reading.failed = reader.HasFailed();
-    reading.messages = prompter->messages;
+    reading.error = reader.ErrorText();
     return reading;
 }
 

@@ -22,7 +22,8 @@ struct ImageReading {
     int zeroResults = 0;       // calls that returned 0
     bool failed = false;       // HasFailed() at the end
     bool endless = false;      // the reader never reached -1
-    QStringList messages;      // shown through the prompter
+    QString detectionError;    // ErrorText() before the first block was read
+    QString error;             // ErrorText() at the end
 };
 
 struct ReaderSetup {

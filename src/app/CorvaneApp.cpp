@@ -5,6 +5,7 @@
 #include "base/Prompter.h"
 #include "Version.h"
 #include "base/CloseRequest.h"
+#include "config/CorvaneDoc.h"
 #include "config/NumberParsing.h"
 #include "image/DummyHexWriter.h"
 
@@ -35,8 +36,7 @@ CCorvaneApp::StartMode CCorvaneApp::ApplyCommandLine(const CCorvaneCommandLineIn
     m_nShellCommand = info.m_nShellCommand;
     if (info.m_bTextConfig) {
         m_nShellCommand = ShellCommand::FileNew;
-        m_bTextConfig = true;
-        m_strTextConfigPath = info.m_strFileName;
+        m_textConfigPath = info.m_strFileName;
     } else if (m_nShellCommand == ShellCommand::FileNew) {
         m_nShellCommand = ShellCommand::FileNothing;
     }
@@ -79,6 +79,16 @@ int CCorvaneApp::GenerateDummyHex() const
         return ExitFailure;
     }
     return ExitSuccess;
+}
+
+bool CCorvaneApp::OpenStartDocument(CCorvaneDoc &document) const
+{
+    switch (m_nShellCommand) {
+    case ShellCommand::FileNew: return document.OnNewDocument(m_textConfigPath);
+    case ShellCommand::FileOpen: return document.OnOpenDocument(m_strDocumentPath);
+    case ShellCommand::FileNothing: break;
+    }
+    return false;
 }
 
 void CCorvaneApp::SetCloseRequestHandler(std::function<void()> handler)

@@ -6,6 +6,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+
+class CCorvaneDoc;
 
 // The application object: the settings taken from the command line, read-only
 // once start-up has applied them, and the state of an unattended run.
@@ -23,14 +26,19 @@ public:
     StartMode ApplyCommandLine(const CCorvaneCommandLineInfo &info);
     // The "-g" run: writes "DummyHex.hex" from the three values; returns the exit status.
     int GenerateDummyHex() const;
+    // Opens the start's document in `document`: a new one with "-t", else the
+    // one named on the command line. False when there is none or it cannot be opened.
+    bool OpenStartDocument(CCorvaneDoc &document) const;
 
     bool IsInteractive() const { return m_bInteractive; }
     bool EraseRequested() const { return m_bEraseRequested; }
     bool SaveFlashRequested() const { return m_bSaveFlashRequested; }
     quint32 SaveFlashStart() const { return m_nSaveFlashStart; }
     quint32 SaveFlashLength() const { return m_nSaveFlashLength; }
-    bool UseTextConfig() const { return m_bTextConfig; }
-    QString TextConfigPath() const { return m_strTextConfigPath; }
+    bool UseTextConfig() const { return m_textConfigPath.has_value(); }
+    QString TextConfigPath() const { return m_textConfigPath.value_or(QString()); }
+    // The text configuration every new document reads: set with "-t", even when no file was named.
+    const std::optional<QString> &TextConfig() const { return m_textConfigPath; }
     bool IsVerbose() const { return m_bVerbose; }
     QString FurtherFile(int index) const { return m_furtherFiles.value(index); }
     int FurtherFileCount() const { return m_nFurtherFileCount; }
@@ -65,8 +73,7 @@ private:
     bool m_bSaveFlashRequested = false;
     quint32 m_nSaveFlashStart = 0;
     quint32 m_nSaveFlashLength = 0;
-    bool m_bTextConfig = false;
-    QString m_strTextConfigPath;
+    std::optional<QString> m_textConfigPath;
     bool m_bVerbose = false;
     QStringList m_values;
     QStringList m_furtherFiles;

@@ -401,7 +401,7 @@ bool CMainFrame::NewDocument()
     if (!CloseDocument())
         return false;
     auto doc = std::make_unique<CCorvaneDoc>();
-    if (!doc->OnNewDocument(theApp().TextConfig()))
+    if (!doc->OnNewDocument(theApp().Options().textConfigPath))
         return false;
     ShowDocument(std::move(doc));
     return true;

@@ -12,7 +12,7 @@
 int CCommandLineRun::Exec()
 {
     CCorvaneDoc document;
-    if (!document.OpenStartDocument()) {
+    if (!theApp().OpenStartDocument(document)) {
         theApp().MarkRunFailed();
         return ExitFailure;
     }

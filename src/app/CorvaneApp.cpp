@@ -5,6 +5,7 @@
 #include "base/Prompter.h"
 #include "Version.h"
 #include "base/CloseRequest.h"
+#include "config/CorvaneDoc.h"
 #include "config/NumberParsing.h"
 #include "image/DummyHexWriter.h"
 
@@ -16,69 +17,93 @@ CCorvaneApp &theApp()
     return app;
 }
 
-CCorvaneApp::StartMode CCorvaneApp::ApplyCommandLine(const CCorvaneCommandLineInfo &info)
+namespace {
+
+using StartMode = CCorvaneApp::StartMode;
+
+StartMode ReadConfigConversion(const CCorvaneCommandLineInfo &info, CRunOptions &options)
 {
-    m_values = info.m_values;
-    m_nFurtherFileCount = int(info.m_values.size()) - 1;
-    m_bVerbose = info.m_bVerbose;
-    theLog.SetPath(info.m_bLogPath ? info.m_strLogPath : QString());
+    if (options.shellCommand == ShellCommand::FileNothing)
+        return StartMode::MissingDocument;
+    options.interactive = false;
+    options.printConfigRequested = info.m_bPrintConfig;
+    options.saveAsPath = info.m_strSaveAsPath;
+    return StartMode::ConfigConversion;
+}
+
+// Fills `options` as far as the start mode of `info` uses them and returns that mode.
+StartMode ReadCommandLine(const CCorvaneCommandLineInfo &info, CRunOptions &options)
+{
+    options.values = info.m_values;
+    options.verbose = info.m_bVerbose;
     if (info.m_bGenerate)
         return StartMode::GenerateDummyHex;
 
-    m_furtherFiles = info.m_values.mid(1);
     if (info.m_bSaveFlash) {
-        m_bSaveFlashRequested = true;
-        m_nSaveFlashStart = ParseUnsigned(info.m_strSaveFlashStart);
-        m_nSaveFlashLength = ParseUnsigned(info.m_strSaveFlashLength);
+        options.saveFlashRequested = true;
+        options.saveFlashStart = ParseUnsigned(info.m_strSaveFlashStart);
+        options.saveFlashLength = ParseUnsigned(info.m_strSaveFlashLength);
     }
-    m_strDocumentPath = info.m_strFileName;
-    m_nShellCommand = info.m_nShellCommand;
+    options.documentPath = info.m_strFileName;
+    options.shellCommand = info.m_nShellCommand;
     if (info.m_bTextConfig) {
-        m_nShellCommand = ShellCommand::FileNew;
-        m_bTextConfig = true;
-        m_strTextConfigPath = info.m_strFileName;
-    } else if (m_nShellCommand == ShellCommand::FileNew) {
-        m_nShellCommand = ShellCommand::FileNothing;
+        options.shellCommand = ShellCommand::FileNew;
+        options.textConfigPath = info.m_strFileName;
+    } else if (options.shellCommand == ShellCommand::FileNew) {
+        options.shellCommand = ShellCommand::FileNothing;
     }
     if (info.m_bPrintConfig || info.m_bSaveAs)
-        return ApplyConfigConversion(info);
+        return ReadConfigConversion(info, options);
     if (!info.m_bBatch)
         return StartMode::Interactive;
-    if (m_nShellCommand == ShellCommand::FileNothing)
+    if (options.shellCommand == ShellCommand::FileNothing)
         return StartMode::MissingDocument;
-    m_bInteractive = false;
-    m_bEraseRequested = info.m_bErase;
-    m_nAnswerTimeoutSeconds = int(qMin<quint32>(ParseUnsigned(info.m_strTimeout), kMaxAnswerTimeoutSeconds));
+    options.interactive = false;
+    options.eraseRequested = info.m_bErase;
+    options.answerTimeoutSeconds =
+        int(qMin<quint32>(ParseUnsigned(info.m_strTimeout), CCorvaneApp::kMaxAnswerTimeoutSeconds));
     return StartMode::CommandLineRun;
 }
 
-CCorvaneApp::StartMode CCorvaneApp::ApplyConfigConversion(const CCorvaneCommandLineInfo &info)
+} // namespace
+
+CCorvaneApp::StartMode CCorvaneApp::ApplyCommandLine(const CCorvaneCommandLineInfo &info)
 {
-    if (m_nShellCommand == ShellCommand::FileNothing)
-        return StartMode::MissingDocument;
-    m_bInteractive = false;
-    m_bPrintConfigRequested = info.m_bPrintConfig;
-    m_strSaveAsPath = info.m_strSaveAsPath;
-    return StartMode::ConfigConversion;
+    theLog.SetPath(info.m_bLogPath ? info.m_strLogPath : QString());
+    CRunOptions options;
+    const StartMode mode = ReadCommandLine(info, options);
+    m_options = std::move(options);
+    return mode;
 }
 
 int CCorvaneApp::GenerateDummyHex() const
 {
-    if (m_values.size() != 3) {
+    const QStringList &values = m_options.values;
+    if (values.size() != 3) {
         thePrompter().ShowMessage(QStringLiteral("Usage: Corvane -g addr datalength MAU\r\n"
                                                  "Corvane -g 0x8000 32768 2\r\n"
                                                  "Corvane -g 0x90000000 0x100 1\r\n"
                                                  "    Creates DummyHex.hex"));
         return ExitUsage;
     }
-    const QString error = WriteDummyHex(QStringLiteral("DummyHex.hex"), ParseUnsigned(m_values[0]),
-                                        ParseUnsigned(m_values[1]), ParseUnsigned(m_values[2]));
+    const QString error = WriteDummyHex(QStringLiteral("DummyHex.hex"), ParseUnsigned(values[0]),
+                                        ParseUnsigned(values[1]), ParseUnsigned(values[2]));
     if (!error.isEmpty()) {
         thePrompter().ShowMessage(error);
         thePrompter().ShowMessage(QStringLiteral("Failed to make DummyHex.hex."));
         return ExitFailure;
     }
     return ExitSuccess;
+}
+
+bool CCorvaneApp::OpenStartDocument(CCorvaneDoc &document) const
+{
+    switch (m_options.shellCommand) {
+    case ShellCommand::FileNew: return document.OnNewDocument(m_options.textConfigPath);
+    case ShellCommand::FileOpen: return document.OnOpenDocument(m_options.documentPath);
+    case ShellCommand::FileNothing: break;
+    }
+    return false;
 }
 
 void CCorvaneApp::SetCloseRequestHandler(std::function<void()> handler)

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "CommandLineInfo.h"
+#include "RunOptions.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
-// The application object: the settings taken from the command line, read-only
-// once start-up has applied them, and the state of an unattended run.
+class CCorvaneDoc;
+
+// The application object: the options of the run, fixed once start-up has
+// read them from the command line, and the outcome of an unattended run.
 class CCorvaneApp {
 public:
     enum class StartMode {
@@ -19,29 +21,33 @@ public:
         ConfigConversion,  // --print-config or --save-as: the document printed or saved, no target
     };
 
-    // Start-up: takes the settings from a parsed command line and decides the mode.
+    // Start-up: takes the options from a parsed command line and decides the mode.
     StartMode ApplyCommandLine(const CCorvaneCommandLineInfo &info);
+    const CRunOptions &Options() const { return m_options; }
     // The "-g" run: writes "DummyHex.hex" from the three values; returns the exit status.
     int GenerateDummyHex() const;
+    // Opens the start's document in `document`: a new one with "-t", else the
+    // one named on the command line. False when there is none or it cannot be opened.
+    bool OpenStartDocument(CCorvaneDoc &document) const;
 
-    bool IsInteractive() const { return m_bInteractive; }
-    bool EraseRequested() const { return m_bEraseRequested; }
-    bool SaveFlashRequested() const { return m_bSaveFlashRequested; }
-    quint32 SaveFlashStart() const { return m_nSaveFlashStart; }
-    quint32 SaveFlashLength() const { return m_nSaveFlashLength; }
-    bool UseTextConfig() const { return m_bTextConfig; }
-    QString TextConfigPath() const { return m_strTextConfigPath; }
-    bool IsVerbose() const { return m_bVerbose; }
-    QString FurtherFile(int index) const { return m_furtherFiles.value(index); }
-    int FurtherFileCount() const { return m_nFurtherFileCount; }
+    bool IsInteractive() const { return m_options.interactive; }
+    bool EraseRequested() const { return m_options.eraseRequested; }
+    bool SaveFlashRequested() const { return m_options.saveFlashRequested; }
+    quint32 SaveFlashStart() const { return m_options.saveFlashStart; }
+    quint32 SaveFlashLength() const { return m_options.saveFlashLength; }
+    bool UseTextConfig() const { return m_options.textConfigPath.has_value(); }
+    QString TextConfigPath() const { return m_options.textConfigPath.value_or(QString()); }
+    bool IsVerbose() const { return m_options.verbose; }
+    QString FurtherFile(int index) const { return m_options.FurtherFile(index); }
+    int FurtherFileCount() const { return m_options.FurtherFileCount(); }
     // The document the start opens ("-t": the text configuration), and how.
-    QString DocumentPath() const { return m_strDocumentPath; }
-    CCorvaneCommandLineInfo::ShellCommand ShellCommand() const { return m_nShellCommand; }
-    int ValueCount() const { return int(m_values.size()); }
-    bool PrintConfigRequested() const { return m_bPrintConfigRequested; }
-    QString SaveAsPath() const { return m_strSaveAsPath; }
+    QString DocumentPath() const { return m_options.documentPath; }
+    CCorvaneCommandLineInfo::ShellCommand ShellCommand() const { return m_options.shellCommand; }
+    int ValueCount() const { return int(m_options.values.size()); }
+    bool PrintConfigRequested() const { return m_options.printConfigRequested; }
+    QString SaveAsPath() const { return m_options.saveAsPath; }
     // Seconds a command-line run waits for each answer of the target; 0 waits forever.
-    int AnswerTimeoutSeconds() const { return m_nAnswerTimeoutSeconds; }
+    int AnswerTimeoutSeconds() const { return m_options.answerTimeoutSeconds; }
     static constexpr quint32 kMaxAnswerTimeoutSeconds = 24 * 3600;
 
     // Unattended runs: a failure anywhere makes the exit status 1.
@@ -58,24 +64,7 @@ public:
     static QString UsageText();
 
 private:
-    StartMode ApplyConfigConversion(const CCorvaneCommandLineInfo &info);
-
-    bool m_bInteractive = true;
-    bool m_bEraseRequested = false;
-    bool m_bSaveFlashRequested = false;
-    quint32 m_nSaveFlashStart = 0;
-    quint32 m_nSaveFlashLength = 0;
-    bool m_bTextConfig = false;
-    QString m_strTextConfigPath;
-    bool m_bVerbose = false;
-    QStringList m_values;
-    QStringList m_furtherFiles;
-    int m_nFurtherFileCount = -1;
-    QString m_strDocumentPath;
-    CCorvaneCommandLineInfo::ShellCommand m_nShellCommand = CCorvaneCommandLineInfo::ShellCommand::FileNew;
-    bool m_bPrintConfigRequested = false;
-    QString m_strSaveAsPath;
-    int m_nAnswerTimeoutSeconds = 0;
+    CRunOptions m_options;
     bool m_bRunFailed = false;
     bool m_bRunCompleted = false;
 };

@@ -110,7 +110,7 @@ int CLauncher::RunConfigConversion(int argc, char **argv)
         ? QString()
         : QDir::cleanPath(QFileInfo(theApp().SaveAsPath()).absoluteFilePath());
     CCorvaneDoc document;
-    if (!document.OpenStartDocument() || theApp().RunFailed())
+    if (!theApp().OpenStartDocument(document) || theApp().RunFailed())
         return ExitFailure;
     if (!saveAsPath.isEmpty() && !document.OnSaveDocument(saveAsPath))
         return ExitFailure;

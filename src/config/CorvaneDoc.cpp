@@ -4,7 +4,6 @@
 #include "ControlIds.h"
 #include "ContentsCodec.h"
 #include "TextConfig.h"
-#include "app/CorvaneApp.h"
 #include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
@@ -73,13 +72,13 @@ CCorvaneDoc::CCorvaneDoc() = default;
 
 CCorvaneDoc::~CCorvaneDoc() = default;
 
-bool CCorvaneDoc::OnNewDocument()
+bool CCorvaneDoc::OnNewDocument(const std::optional<QString> &textConfigPath)
 {
     // A new document starts an empty log, which must keep the text configuration's messages.
     theLog.Clear();
     static_cast<CDocumentFields &>(*this) = NewDocument();
-    if (theApp().UseTextConfig())
-        CTextConfig::LoadTextConfig(*this, theApp().TextConfigPath());
+    if (textConfigPath)
+        CTextConfig::LoadTextConfig(*this, *textConfigPath);
     m_wStoredSchema = m_wSchema;
     m_strPathName.clear();
     m_strTitle = QStringLiteral("CVConfig%1").arg(++UntitledCount());
@@ -117,9 +116,10 @@ bool CCorvaneDoc::LoadContents(const QString &path)
         return false;
     case CodecStatus::LaterSchema:
         // The document stays open with the constructor's values while the program closes.
-        ReportMessage(QStringLiteral("The document was created by a later version of this application.\r\n"
-                                   "This application will terminate."));
-        theApp().RequestMainWindowClose();
+        theReporter().Report(
+            CFailure::Message(QStringLiteral("The document was created by a later version of this application.\r\n"
+                                             "This application will terminate."),
+                              CFailure::Then::ProgramEnds));
         break;
     case CodecStatus::Loaded:
         if (decoded.storedSchema < kCurrentSchema)
@@ -152,7 +152,7 @@ bool CCorvaneDoc::OnSaveDocument(const QString &path)
 
 bool CCorvaneDoc::SaveModified(const SavePathChooser &chooseSavePath)
 {
-    if (!IsModified() || !theApp().IsInteractive())
+    if (!IsModified())
         return true;
     if (!thePrompter().AskYesNo(QStringLiteral("Save changes to %1?").arg(GetTitle()), false))
         return true;
@@ -160,16 +160,6 @@ bool CCorvaneDoc::SaveModified(const SavePathChooser &chooseSavePath)
     if (path.isEmpty() && chooseSavePath)
         path = chooseSavePath();
     return !path.isEmpty() && OnSaveDocument(path);
-}
-
-bool CCorvaneDoc::OpenStartDocument()
-{
-    switch (theApp().ShellCommand()) {
-    case CCorvaneCommandLineInfo::ShellCommand::FileNew: return OnNewDocument();
-    case CCorvaneCommandLineInfo::ShellCommand::FileOpen: return OnOpenDocument(theApp().DocumentPath());
-    case CCorvaneCommandLineInfo::ShellCommand::FileNothing: break;
-    }
-    return false;
 }
 
 void CCorvaneDoc::SetHexCmdFile(const QString &path)

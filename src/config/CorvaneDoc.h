@@ -6,9 +6,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The configuration document: one target and flash set-up kept in a .cdd file.
-// Its operations need no windows: questions and messages go through the prompter.
+// Its operations need no windows: questions and messages go through the
+// prompter, failures to the reporter.
 class CCorvaneDoc : public CDocumentFields {
 public:
     // Asks where to save a document that has no file yet; empty means cancelled.
@@ -21,15 +23,14 @@ public:
     CCorvaneDoc(const CCorvaneDoc &) = delete;
     CCorvaneDoc &operator=(const CCorvaneDoc &) = delete;
 
-    // A new document: from the text configuration with "-t", else the new-document values.
-    bool OnNewDocument();
+    // A new document: the new-document values, then those of the text
+    // configuration at `textConfigPath` when one is given.
+    bool OnNewDocument(const std::optional<QString> &textConfigPath = std::nullopt);
     bool OnOpenDocument(const QString &path);
     bool OnSaveDocument(const QString &path);
-    // Before closing: offers to save unsaved changes (never in unattended runs).
-    // False when the document must stay open.
+    // Before closing: offers to save unsaved changes (the prompter of an
+    // unattended run answers No). False when the document must stay open.
     bool SaveModified(const SavePathChooser &chooseSavePath = {});
-    // The start's document: a new one with "-t", else the one named on the command line.
-    bool OpenStartDocument();
 
     QString GetHexCmdFile() const { return m_strHexCmdFile; }
     qint32 GetSubfamily() const { return m_nSubfamily; }

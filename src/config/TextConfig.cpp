@@ -2,7 +2,6 @@
 
 #include "ControlIds.h"
 #include "NumberParsing.h"
-#include "app/CorvaneApp.h"
 #include "base/FailureReporter.h"
 
 #include <QFile>
@@ -98,9 +97,7 @@ bool CTextConfig::LoadTextConfig(CDocumentFields &fields, const QString &path)
     QFile file(path);
     // Only regular files: a device such as /dev/zero would never end.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        ReportMessage(kCannotOpen);
-        if (!theApp().IsInteractive())
-            theApp().RequestMainWindowClose();
+        theReporter().Report(CFailure::Message(kCannotOpen, CFailure::Then::UnattendedRunEnds));
         return false;
     }
     return LoadTextConfig(fields, file);

@@ -17,8 +17,9 @@ public:
         MissingValue,  // a key without a value on its line
     };
 
-    // Fills `fields` from the file; the messages of its errors are shown and
-    // fail an unattended run. Returns true when the file was read without error.
+    // Fills `fields` from the file; its errors are reported, and a file that
+    // cannot be opened ends an unattended run. Returns true when the file was
+    // read without error.
     static bool LoadTextConfig(CDocumentFields &fields, const QString &path);
     static bool LoadTextConfig(CDocumentFields &fields, QIODevice &file);
     // Reads the next key line. The value has no leading or trailing blanks and tabs.

@@ -8,6 +8,7 @@
 #include "FramePlacement.h"
 #include "HelpWindow.h"
 #include "StatusBarText.h"
+#include "app/CorvaneApp.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
 
@@ -400,7 +401,7 @@ bool CMainFrame::NewDocument()
     if (!CloseDocument())
         return false;
     auto doc = std::make_unique<CCorvaneDoc>();
-    if (!doc->OnNewDocument())
+    if (!doc->OnNewDocument(theApp().Options().textConfigPath))
         return false;
     ShowDocument(std::move(doc));
     return true;

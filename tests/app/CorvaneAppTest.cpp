@@ -1,6 +1,7 @@
 #include "app/CorvaneApp.h"
 #include "app/ExitStatus.h"
 #include "base/MessageLog.h"
+#include "config/CorvaneDoc.h"
 #include "support/RecordingPrompter.h"
 
 #include <QDir>
@@ -94,6 +95,33 @@ TEST(CorvaneApp, ConfigurationOptionsRunUnattended)
     EXPECT_EQ(Start(QStringLiteral("b.cdd -c --print-config"))->mode, StartMode::ConfigConversion);
     EXPECT_EQ(Start(QStringLiteral("--print-config"))->mode, StartMode::MissingDocument);
     EXPECT_EQ(Start(QStringLiteral("-v --save-as x.cdd"))->mode, StartMode::MissingDocument);
+}
+
+// "-t" makes the start read a text configuration even when no file was named.
+TEST(CorvaneApp, StartDocumentFollowsTheShellCommand)
+{
+    const struct {
+        const char *line;
+        bool opened;
+        const char *message;  // how the one message shown starts; none when null
+    } cases[] = {
+        {"-t -c", true, "*** Text CDD File Error *** Cannot open CDD TEXT File."},
+        {"missing.cdd -c", false, "Cannot read the document "},
+        {"-v", false, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        ScopedRecordingPrompter prompter;
+        CCorvaneDoc document;
+        EXPECT_EQ(Start(QString::fromLatin1(c.line))->app.OpenStartDocument(document), c.opened);
+        if (c.message == nullptr) {
+            EXPECT_TRUE(prompter->messages.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(prompter->messages.size(), 1);
+        EXPECT_TRUE(prompter->messages[0].startsWith(QString::fromLatin1(c.message)))
+            << prompter->messages[0].toStdString();
+    }
 }
 
 class GenerateRun : public ::testing::Test {

@@ -2,6 +2,7 @@
 #include "config/CompoundFile.h"
 #include "config/ContentsCodec.h"
 #include "config/CorvaneDoc.h"
+#include "base/ConsolePrompter.h"
 #include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
 #include "support/ScopedAppSettings.h"
@@ -308,7 +309,9 @@ TEST_F(CorvaneDoc, SaveModifiedAsksOnlyInteractiveRuns)
     document.SetBurnFile(QStringLiteral("x"));
     {
         ScopedAppSettings unattended(QStringLiteral("ask.cdd -c"));
+        std::unique_ptr<CPrompter> recording = InstallPrompter(std::make_unique<CConsolePrompter>());
         EXPECT_TRUE(document.SaveModified());
+        InstallPrompter(std::move(recording));
     }
     EXPECT_TRUE(m_prompter->questions.isEmpty());
     CCorvaneDoc reread;
@@ -330,7 +333,7 @@ TEST_F(CorvaneDoc, StartDocumentFromTextConfiguration)
     const QString text = WriteFile(QStringLiteral("cfg.txt"), "1019 a.hex\n1064 Simulator 54x (CPU)\n");
     ScopedAppSettings settings(text + QStringLiteral(" -t -c"));
     CCorvaneDoc document;
-    ASSERT_TRUE(document.OpenStartDocument());
+    ASSERT_TRUE(theApp().OpenStartDocument(document));
     EXPECT_EQ(document.m_strBurnFile, QStringLiteral("a.hex"));
     EXPECT_EQ(document.m_strConnection, QStringLiteral("Simulator 54x (CPU)"));
     EXPECT_EQ(document.m_bVerifyWrite, 1);

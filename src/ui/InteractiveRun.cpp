@@ -8,6 +8,7 @@
 #include "base/MessageLog.h"
 #include "base/SignalExit.h"
 #include "app/SingleInstance.h"
+#include "debugger/sim/SimMonitor.h"
 
 #include <QApplication>
 
@@ -92,6 +93,8 @@ int CInteractiveRun::Exec(int &argc, char **argv)
         theLog.Add(CSignalExit::LogText(signalNumber));
         QCoreApplication::exit(ExitFailure);
     });
+    // The simulator window lists the exchanges.
+    theSimMonitor().SetRecordingExchanges(true);
     std::unique_ptr<CPrompter> consolePrompter = InstallPrompter(std::make_unique<CMessageBoxPrompter>());
     const int status = RunMainWindow(instance, signalled);
     InstallPrompter(std::move(consolePrompter));

@@ -1,4 +1,5 @@
 #include "base/MessageLog.h"
+#include "debugger/sim/SimMonitor.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    // As in the desktop program, whose simulator window lists the exchanges.
+    theSimMonitor().SetRecordingExchanges(true);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     theLog.Clear();

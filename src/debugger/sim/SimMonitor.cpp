@@ -1,6 +1,5 @@
 #include "SimMonitor.h"
 
-#include "app/CorvaneApp.h"
 #include "wire/CommMessage.h"
 #include "wire/CommandName.h"
 
@@ -46,8 +45,7 @@ void CSimMonitor::OnLoaded(const void *processor, const QString &path)
 
 void CSimMonitor::OnExchanged(const void *processor, const CommMessage &request, const CommMessage &answer)
 {
-    // Only the desktop program has a simulator window to show the records.
-    if (processor != m_pProcessor || !theApp().IsInteractive())
+    if (processor != m_pProcessor || !m_bRecording)
         return;
     const SimExchangeRecord record {CommandName(request.Command()), ParameterText(request),
                                     CommandName(answer.Command()) + u' ' + ParameterText(answer)};

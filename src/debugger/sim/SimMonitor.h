@@ -26,8 +26,10 @@ public:
     QString ProcessorText() const { return m_strProcessor; }
     // The loaded component file; empty before a load.
     QString ComponentPath() const { return m_strComponent; }
-    // The newest kMaxRecords exchanges, oldest first.
+    // The newest kMaxRecords exchanges, oldest first; kept only while recording is on.
     const QList<SimExchangeRecord> &Records() const { return m_records; }
+    // Off until a program with a simulator window turns it on.
+    void SetRecordingExchanges(bool record) { m_bRecording = record; }
 
     // Reports of the simulated processors; `processor` tells them apart.
     void OnConnected(const void *processor, const QString &board, const QString &name, const QString &subfamily);
@@ -46,6 +48,7 @@ signals:
 
 private:
     const void *m_pProcessor = nullptr;
+    bool m_bRecording = false;
     QString m_strProcessor;
     QString m_strComponent;
     QList<SimExchangeRecord> m_records;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "debugger/TargetLink.h"
+#include "flash/FlashOperation.h"
+#include "flash/OperationHost.h"
+#include "wire/CommMessage.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+
+#include <optional>
+
+// Runs one operation without a target: keeps the requests it sends, answers
+// them from a byte-addressed flash of its own, and records how it ended.
+class FakeOperationHost : public COperationHost {
+public:
+    FakeOperationHost();
+
+    // Starts `operation` and answers its requests until it ends or stops asking.
+    void Run(CFlashOperation &operation);
+
+    QList<CommMessage> requests;
+    QMap<quint32, quint8> flash;   // by byte position: target offset times the addressing unit
+    int addressingUnit = 1;
+    bool refuseWrites = false;     // every send fails as a refused memory write would
+    std::optional<quint32> stuckByte;  // this byte position reads back 0
+    bool abortRequested = false;
+    int answeredRequests = 1 << 30;  // the target stops answering after this many requests
+
+    std::optional<CFailure> failure;
+    bool succeeded = false;
+    bool abandoned = false;
+    bool abortable = false;
+    QStringList records;
+    CComponentFacts facts;
+
+    // COperationHost
+    const CTargetLink &Link() const override { return m_link; }
+    const CComponentFacts &Facts() const override { return facts; }
+    CComponentFacts &FactsToUpdate() override { return facts; }
+    bool SendHeader(const CommMessage &request, int extraWaitSeconds) override;
+    bool SendMessage(const CommMessage &request) override;
+    bool ResumeTarget() override { return true; }
+    bool ReceiveHeader(CommMessage &answer) override;
+    bool ReceiveMessage(CommMessage &answer) override { return ReceiveHeader(answer); }
+    void Continue() override { m_operation->OnHalt(); }
+    void Report(const CProgressEvent &) override {}
+    void Record(const QString &text) override { records.append(text); }
+    quint32 Now() const override { return 0; }
+    void SetAbortable(bool value) override { abortable = value; }
+    bool IsAbortRequested() const override { return abortRequested; }
+    void StartTicks() override {}
+    void StopTicks() override {}
+    void RunChild(CFlashOperation &) override {}
+    void Succeed() override { succeeded = true; }
+    void Fail(const CFailure &value) override { failure = value; }
+    void Abandon() override { abandoned = true; }
+
+private:
+    bool Send(const CommMessage &request);
+    CommMessage Answer(const CommMessage &request);
+    bool Ended() const { return succeeded || failure || abandoned; }
+
+    CTargetLink m_link;
+    CFlashOperation *m_operation = nullptr;
+    bool m_bAnswerPending = false;
+};

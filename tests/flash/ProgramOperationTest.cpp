@@ -1,0 +1,224 @@
+// The program operation without a target: where blocks land, the bounds
+// rule, verification, the 54x boot address, and every way it can fail.
+#include "FakeOperationHost.h"
+#include "flash/ProgramOperation.h"
+#include "support/TargetTestSupport.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One S1 record at `address` holding `data`.
+QByteArray S1(quint16 address, const QByteArray &data)
+{
+    QByteArray body;
+    body.append(char(data.size() + 3)).append(char(address >> 8)).append(char(address)).append(data);
+    quint8 sum = 0;
+    for (char byte : body)
+        sum += quint8(byte);
+    return "S1" + body.toHex().toUpper() + QByteArray(1, char(~sum)).toHex().toUpper() + "\r\n";
+}
+
+QByteArray Image(const QByteArray &records)
+{
+    return "S00600004844521B\r\n" + records + "S9030000FC\r\n";
+}
+
+QByteArray Bytes(int count, int first = 1)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.append(char(first + i));
+    return bytes;
+}
+
+// A write the operation sent: target offset and byte count.
+using Write = std::pair<quint32, int>;
+
+struct ProgramCase {
+    const char *name;
+    QByteArray image;
+    quint32 flashBase;
+    quint32 flashSize;
+    quint32 imageOffset;
+    int addressingUnit;
+    QList<Write> writes;
+    QString failure;  // the start of the failure's text; empty when the run succeeds
+};
+
+class ProgramOperationTest : public testing::TestWithParam<ProgramCase> {
+protected:
+    CProgramJob Job(const QByteArray &image)
+    {
+        CProgramJob job;
+        job.imagePath = m_dir.filePath(QStringLiteral("image.hex"));
+        QFile file(job.imagePath);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(image);
+        job.flashBase = 0x8000;
+        job.flashSize = 0x1000;
+        job.subfamily = 0x64;
+        return job;
+    }
+    QList<Write> Writes() const
+    {
+        QList<Write> writes;
+        for (const CommMessage &request : host.requests) {
+            if (request.IsAnswerTo(CommandCode::WriteFlash))
+                writes.append({request.Param32(0), request.Param(2)});
+        }
+        return writes;
+    }
+    void Run(const CProgramJob &job)
+    {
+        m_operation.SetJob(job);
+        host.addressingUnit = job.addressingUnit;
+        host.Run(m_operation);
+    }
+
+    QTemporaryDir m_dir;
+    FakeOperationHost host;
+    CProgramOperation m_operation {host};
+};
+
+TEST_P(ProgramOperationTest, BlocksLandAtTheirOffsetsWithinTheFlash)
+{
+    const ProgramCase &c = GetParam();
+    CProgramJob job = Job(c.image);
+    job.flashBase = c.flashBase;
+    job.flashSize = c.flashSize;
+    job.imageOffset = c.imageOffset;
+    job.addressingUnit = c.addressingUnit;
+    Run(job);
+    EXPECT_EQ(Writes(), c.writes);
+    if (c.failure.isEmpty()) {
+        EXPECT_TRUE(host.succeeded);
+        EXPECT_FALSE(host.failure);
+    } else {
+        ASSERT_TRUE(host.failure);
+        EXPECT_TRUE(host.failure->text.startsWith(c.failure)) << host.failure->text.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Placing, ProgramOperationTest,
+    testing::Values(
+        ProgramCase {"AtTheFlashBase", Image(S1(0x8000, Bytes(16))), 0x8000, 0x1000, 0, 1, {{0, 16}}, {}},
+        ProgramCase {"MovedByTheImageOffset", Image(S1(0x8000, Bytes(16))), 0x8000, 0x1000, 0x20, 1, {{0x20, 16}}, {}},
+        ProgramCase {"SplitAtTheMessageSize", Image(S1(0x8000, Bytes(50)) + S1(0x8032, Bytes(50, 51))), 0x8000,
+                     0x1000, 0, 1, {{0, 64}, {64, 36}}, {}},
+        ProgramCase {"EndingAtTheFlashEnd", Image(S1(0x8FF0, Bytes(16))), 0x8000, 0x1000, 0, 1, {{0xFF0, 16}}, {}},
+        ProgramCase {"PastTheFlashEnd", Image(S1(0x8FF8, Bytes(16))), 0x8000, 0x1000, 0, 1, {},
+                     QStringLiteral("WRITE ERROR: Attempting to write locations\r\n 0xff8 to 0x1008\r\n")},
+        ProgramCase {"BelowTheFlashBase", Image(S1(0x7FF0, Bytes(16))), 0x8000, 0x1000, 0, 1, {},
+                     QStringLiteral("WRITE ERROR: Attempting to write locations\r\n 0xfffffff0 to 0x0\r\n")},
+        ProgramCase {"WordTargetCountsUnits", Image(S1(0x8010, Bytes(8))), 0x8000, 0x100, 0, 2, {{0x10, 8}}, {}},
+        ProgramCase {"BadDigitStopsTheImage", Image(S1(0x8000, Bytes(16)).replace(10, 1, "G")), 0x8000, 0x1000, 0,
+                     1, {}, QStringLiteral("Programming stopped at an error in the image file.\r\n")}),
+    [](const testing::TestParamInfo<ProgramCase> &info) { return std::string(info.param.name); });
+
+TEST_F(ProgramOperationTest, AnImageErrorIsReportedBeforeTheStopAsItsCause)
+{
+    Run(Job(Image(S1(0x8000, Bytes(16)).replace(10, 1, "G"))));
+    ASSERT_TRUE(host.failure && host.failure->cause);
+    EXPECT_EQ(host.failure->cause->shown, CFailure::Shown::InMessageBox);
+    EXPECT_TRUE(host.failure->cause->text.startsWith(QStringLiteral("Hex File Error")));
+    EXPECT_FALSE(host.abortable) << "the abort button goes with the failure";
+}
+
+TEST_F(ProgramOperationTest, VerificationComparesEveryBlockAndNamesTheOneThatDiffers)
+{
+    CProgramJob job = Job(Image(S1(0x8000, Bytes(16)) + S1(0x8040, Bytes(16))));
+    job.verify = true;
+    host.stuckByte = 0x45;
+    Run(job);
+    ASSERT_TRUE(host.failure);
+    EXPECT_TRUE(host.failure->text.contains(QStringLiteral("address = 40, bytes = 10"))) << host.failure->text.toStdString();
+    EXPECT_EQ(Writes(), (QList<Write> {{0, 16}, {0x40, 16}}));
+}
+
+TEST_F(ProgramOperationTest, AVerifiedRunRecordsItsByteCount)
+{
+    CProgramJob job = Job(Image(S1(0x8000, Bytes(16))));
+    job.verify = true;
+    Run(job);
+    EXPECT_TRUE(host.succeeded);
+    ASSERT_EQ(host.records.size(), 1);
+    EXPECT_TRUE(host.records[0].startsWith(QStringLiteral("Corvane of 16 bytes is complete.\r\n")));
+}
+
+TEST_F(ProgramOperationTest, The54xBootAddressFollowsTheImageOnlyWhenAsked)
+{
+    for (const bool writeBoot : {false, true}) {
+        SCOPED_TRACE(writeBoot);
+        FakeOperationHost fresh;
+        CProgramOperation operation(fresh);
+        CProgramJob job = Job(Image(S1(0x8000, Bytes(4))));
+        job.subfamily = 0x54;
+        job.addressingUnit = 2;
+        job.flashSize = 0x8000;
+        job.writeBootAddress = writeBoot;
+        operation.SetJob(job);
+        fresh.addressingUnit = 2;
+        fresh.Run(operation);
+        EXPECT_TRUE(fresh.succeeded);
+        const CommMessage &last = fresh.requests.last();
+        ASSERT_TRUE(last.IsAnswerTo(CommandCode::WriteFlash));
+        EXPECT_EQ(last.Param32(0), writeBoot ? 0xFFFFu - 0x8000u : 0u);
+        if (writeBoot)
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(last.Data()), 2), QByteArray("\x80\x00", 2));
+    }
+}
+
+TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
+{
+    struct Case {
+        const char *name;
+        std::function<void(CProgramJob &, FakeOperationHost &)> breakIt;
+        QString text;
+        CFailure::Shown shown;
+    };
+    const Case cases[] = {
+        {"RefusedWrite", [](CProgramJob &, FakeOperationHost &h) { h.refuseWrites = true; },
+         QStringLiteral("Failed to write"), CFailure::Shown::InMessageBox},
+        {"NoImage", [](CProgramJob &j, FakeOperationHost &) { j.imagePath.clear(); },
+         QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash"),
+         CFailure::Shown::InMessageBox},
+        {"MissingImage", [](CProgramJob &j, FakeOperationHost &) { j.imagePath += QStringLiteral(".gone"); },
+         QStringLiteral("Cannot Open File for Burning.\r\n"), CFailure::Shown::InLog},
+        {"NotAnImage", [this](CProgramJob &j, FakeOperationHost &) { j = Job("plain text\r\n"); },
+         QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeOperationHost fresh;
+        CProgramOperation operation(fresh);
+        CProgramJob job = Job(Image(S1(0x8000, Bytes(16))));
+        c.breakIt(job, fresh);
+        operation.SetJob(job);
+        fresh.Run(operation);
+        ASSERT_TRUE(fresh.failure);
+        EXPECT_EQ(fresh.failure->text, c.text);
+        EXPECT_EQ(fresh.failure->shown, c.shown);
+        EXPECT_FALSE(fresh.succeeded);
+    }
+}
+
+TEST_F(ProgramOperationTest, AnAbortEndsTheOperationAtTheNextTick)
+{
+    host.answeredRequests = 2;  // base and size answered; the first write never is
+    Run(Job(Image(S1(0x8000, Bytes(16)))));
+    EXPECT_EQ(Writes(), (QList<Write> {{0, 16}}));
+    EXPECT_TRUE(host.abortable);
+    m_operation.OnTick();
+    EXPECT_FALSE(host.abandoned) << "without an abort a tick does nothing";
+    host.abortRequested = true;
+    m_operation.OnTick();
+    EXPECT_TRUE(host.abandoned);
+    EXPECT_FALSE(host.abortable);
+    EXPECT_FALSE(host.succeeded);
+}
+
+} // namespace

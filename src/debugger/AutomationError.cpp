@@ -8,7 +8,6 @@ CAutomationError::CAutomationError(qint32 status, const QString &call)
                              .arg(call)
                              .toStdString())
     , m_nStatus(status)
-    , m_strCall(call)
 {
 }
 

@@ -28,13 +28,11 @@ public:
     CAutomationError(qint32 status, const QString &call);
 
     qint32 Status() const { return m_nStatus; }
-    QString Call() const { return m_strCall; }
     // "Automation error 0x80004005 in IDspUser.ReadBlock."
     QString Text() const;
 
 private:
     qint32 m_nStatus;
-    QString m_strCall;
 };
 
 // Runs `step`, entered from the event loop. A CAutomationError it raises is

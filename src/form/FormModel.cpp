@@ -5,7 +5,6 @@
 #include "base/CloseRequest.h"
 #include "base/FailureReporter.h"
 #include "base/Prompter.h"
-#include "base/ScopedStatusText.h"
 #include "base/StatusText.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
@@ -23,12 +22,9 @@ const char kDisconnected[] = "Disconnected";
 CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
     : m_doc(doc)
     , m_session(std::make_unique<CTargetLink>(), {periods.eraseProgressMs, periods.programAbortMs})
+    , m_download(m_session, doc, periods.autoDownloadMs)
 {
-    m_autoDownloadTimer.setInterval(periods.autoDownloadMs);
-    connect(&m_autoDownloadTimer, &QTimer::timeout, this, [this] {
-        Guarded([this] { OnAutoDownloadTick(); });
-        Refresh();
-    });
+    connect(&m_download, &CComponentDownload::AutomaticDownloadDone, this, &CFormModel::Refresh);
     connect(&m_session, &CFlashSession::Progress, this,
             [this](const CProgressEvent &event) { CFormProgressDisplay::Show(event, m_controls); });
     connect(&m_session, &CFlashSession::OperationEnded, this, &CFormModel::OnOperationEnded);
@@ -67,7 +63,7 @@ bool CFormModel::IsCommandEnabled(int command) const
 
 bool CFormModel::IsTimerActive(int timerId) const
 {
-    return timerId == kAutoDownloadTimerId ? m_autoDownloadTimer.isActive() : m_session.IsTimerActive(timerId);
+    return timerId == CComponentDownload::kTimerId ? m_download.IsTimerActive() : m_session.IsTimerActive(timerId);
 }
 
 void CFormModel::Guarded(const std::function<void()> &command)
@@ -189,10 +185,8 @@ void CFormModel::FillControlsFromDocument()
 {
     SetEditText(ControlId::HexCmdEdit, m_doc.m_strHexCmdFile);
     if (m_doc.m_nFlashBase != 0 || m_doc.m_nFlashSize != 0) {
-        const quint32 base = m_doc.m_nFlashBase;
-        const quint32 size = m_doc.m_nFlashSize;
-        SetEditText(ControlId::FlashBaseEdit, QString::asprintf("0x%X", base));
-        SetEditText(ControlId::FlashSizeEdit, QString::asprintf("0x%X", size));
+        SetEditText(ControlId::FlashBaseEdit, QString::asprintf("0x%X", m_doc.m_nFlashBase));
+        SetEditText(ControlId::FlashSizeEdit, QString::asprintf("0x%X", m_doc.m_nFlashSize));
     }
     m_controls.SetChecked(ControlId::OverrideFlashCheck, m_doc.m_bOverrideFlash != 0);
     SetEditText(ControlId::BurnFileEdit, m_doc.m_strBurnFile);
@@ -235,8 +229,7 @@ void CFormModel::ConnectDocumentConnection()
 bool CFormModel::StartAutomaticDownload()
 {
     if (Link().IsCreated()) {
-        m_nAutoDownloadAttempts = 0;
-        m_autoDownloadTimer.start();
+        m_download.StartAutomatic();
         return true;
     }
     if (!m_commandLineJob)
@@ -257,16 +250,6 @@ bool CFormModel::UnattendedRunCanGoOn()
 
 // ---- downloading the target component ----
 
-bool CFormModel::LoadCvtc(const QString &path, CFailure &failure)
-{
-    // A debugger failure has been reported where it was caught.
-    CResult loaded = CFailure::Logged(QString());
-    Guarded([&] { loaded = Link().LoadTargetComponent(path, kCvtcLoadTimeoutMs); });
-    if (!loaded)
-        failure = loaded.Failure();
-    return bool(loaded);
-}
-
 void CFormModel::OnDownloadCommand()
 {
     Refresh();
@@ -279,47 +262,11 @@ void CFormModel::OnDownloadCommand()
         theStatusText().SetStatusText(QString());
         return;
     }
-    CFailure failure;
-    if (LoadCvtc(path, failure))
-        StartHandshake();
-    else
-        theReporter().Report(
-            CFailure::Logged(QStringLiteral("Cannot load CVTC Program\r\n"), CFailure::Then::RunGoesOn).CausedBy(failure));
+    if (const CResult loaded = m_download.DownloadNow(path); !loaded)
+        theReporter().Report(CFailure::Logged(QStringLiteral("Cannot load CVTC Program\r\n"), CFailure::Then::RunGoesOn)
+                                 .CausedBy(loaded.Failure()));
     Refresh();
     theStatusText().SetStatusText(QString());
-}
-
-void CFormModel::StartHandshake()
-{
-    CScopedStatusText status(QStringLiteral("Requesting initial info from CVTC"));
-    m_session.StartHandshake(m_doc.m_nSubfamily);
-}
-
-void CFormModel::OnAutoDownloadTick()
-{
-    m_autoDownloadTimer.stop();
-    if (Link().IsLoaded() || m_nAutoDownloadAttempts >= 1)
-        return;
-    ++m_nAutoDownloadAttempts;
-    CFailure failure;
-    if (LoadCvtc(m_doc.m_strCvtcFile, failure))
-        StartHandshake();
-    else
-        theReporter().Report(
-            CFailure::Logged(QStringLiteral("Either I cannot load CVTC, or the CVTC is not compatible with this "
-                                            "version of Corvane.\r\nVerify that the CVTC file is compatible with "
-                                            "target and this version of Corvane.\r\n"),
-                             CFailure::Then::ProgramEnds)
-                .CausedBy(failure));
-}
-
-void CFormModel::DownloadAgainAfterAbort()
-{
-    CFailure failure;
-    if (LoadCvtc(m_controls.Text(ControlId::CvtcFileEdit), failure))
-        StartHandshake();
-    else
-        theReporter().Report(failure);
 }
 
 // ---- starting operations ----
@@ -388,8 +335,10 @@ void CFormModel::OnOperationEnded(FlashOperationKind operation, OperationOutcome
         break;
     case FlashOperationKind::Erase:
     case FlashOperationKind::Program:
-        if (outcome == OperationOutcome::Aborted)
-            Guarded([this] { DownloadAgainAfterAbort(); });
+        if (outcome == OperationOutcome::Aborted) {
+            if (const CResult loaded = m_download.DownloadNow(m_controls.Text(ControlId::CvtcFileEdit)); !loaded)
+                theReporter().Report(loaded.Failure());
+        }
         else if (outcome == OperationOutcome::Succeeded && operation == FlashOperationKind::Program)
             m_controls.SetVisible(ControlId::Step3DoneIcon, true);
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComponentDownload.h"
 #include "FlashViewHost.h"
 #include "FormControls.h"
 #include "FormRefresh.h"
@@ -31,8 +32,7 @@ struct FormTimerPeriods {
 class CFormModel : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kAutoDownloadTimerId = 1004;
-    static constexpr quint32 kCvtcLoadTimeoutMs = 10000;
+    static constexpr int kAutoDownloadTimerId = CComponentDownload::kTimerId;
 
     explicit CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods = {});
     ~CFormModel() override;
@@ -84,11 +84,6 @@ private:
     bool UnattendedRunCanGoOn();
     // Runs a command entered from the event loop; a debugger failure is reported.
     void Guarded(const std::function<void()> &command);
-    void OnAutoDownloadTick();
-    void DownloadAgainAfterAbort();
-    // Downloads the target component; false with `failure` set when that failed.
-    bool LoadCvtc(const QString &path, CFailure &failure);
-    void StartHandshake();
     void OnOperationEnded(FlashOperationKind operation, OperationOutcome outcome);
     void OnHandshakeDone();
     // Asks whether to take the target's value when the field holds another one.
@@ -99,9 +94,8 @@ private:
     CFormControls m_controls;
     CFlashSession m_session;
     std::optional<CCommandLineJob> m_commandLineJob;
-    int m_nAutoDownloadAttempts = 0;
+    CComponentDownload m_download;
     int m_nDisconnectedIndex = -1;
-    QTimer m_autoDownloadTimer;
     FlashViewFactory m_flashViewFactory;
     std::unique_ptr<CFlashViewHost> m_flashView;
 };

@@ -57,12 +57,9 @@ bool CCcsDataSource::ReadHeader()
             return false;
         if (m_item.isEmpty())
             continue;
+        // The header's address and page do not place the data; only its format counts.
         if (index == 0)
             m_nHeaderFormat = ItemValue(m_item);
-        else if (index == 1)
-            m_nHeaderAddress = ItemValue("0x" + m_item);
-        else if (index == 2)
-            m_nHeaderPage = ItemValue(m_item);
         ++index;
     }
     if (m_nHeaderFormat == 1)

@@ -15,8 +15,6 @@ public:
     // not usable: a format other than hexadecimal (shown) or no line end (silent).
     bool ReadHeader();
     quint32 HeaderFormat() const { return m_nHeaderFormat; }
-    quint32 HeaderAddress() const { return m_nHeaderAddress; }
-    quint32 HeaderPage() const { return m_nHeaderPage; }
 
 protected:
     int MinimumCapacity() const override;
@@ -32,6 +30,4 @@ private:
     const bool m_bBigEndian;
     QByteArray m_item;
     quint32 m_nHeaderFormat = 0;
-    quint32 m_nHeaderAddress = 0;
-    quint32 m_nHeaderPage = 0;
 };

@@ -32,7 +32,6 @@ public:
     // unattended run answers No). False when the document must stay open.
     bool SaveModified(const SavePathChooser &chooseSavePath = {});
 
-    qint32 GetSubfamily() const { return m_nSubfamily; }
     void SetHexCmdFile(const QString &path);
     void SetOverrideFlash(qint32 value);
     void SetFlashBase(quint32 value);

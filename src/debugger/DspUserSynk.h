@@ -15,7 +15,7 @@ public:
     static constexpr quint32 kNoBreakpoint = 0xFFFFFFFF;
 
     void OnLoadFinished(const QString &error) override;
-    // A halt at BreakpointAddress calls the receiver's OnCommMessage; an
+    // A halt at the breakpoint address calls the receiver's OnCommMessage; an
     // automation error it raises is caught here, at the event-loop boundary.
     void OnHalted(const std::shared_ptr<IDspValue> &location) override;
 
@@ -24,7 +24,6 @@ public:
     // The reason the last finished load failed; empty when it succeeded.
     QString LoadError() const { return m_strLoadError; }
 
-    quint32 BreakpointAddress() const { return m_nBreakpointAddress; }
     void SetBreakpointAddress(quint32 address) { m_nBreakpointAddress = address; }
 
     ICommMessageReceiver *NotifyReceiver() const { return m_pNotifyReceiver; }

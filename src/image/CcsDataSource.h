@@ -14,7 +14,6 @@ public:
     // Reads the rest of the header line after "1651". False when the file is
     // not usable: a format other than hexadecimal (shown) or no line end (silent).
     bool ReadHeader();
-    quint32 HeaderFormat() const { return m_nHeaderFormat; }
 
 protected:
     int MinimumCapacity() const override;

@@ -146,12 +146,18 @@ void CFlashMemoryDlg::StartRead()
     m_page.Invalidate();
     m_bReading = true;
     EnableDuringRead(true);
-    m_session.TranslateAddresses(m_page.RowOffsets(), [this](std::optional<QList<quint32>> rowAddresses) {
-        if (rowAddresses)
-            ReadPage(*rowAddresses);
-        else
-            m_bReading = false;
-    });
+    const bool started =
+        m_session.TranslateAddresses(m_page.RowOffsets(), [this](std::optional<QList<quint32>> rowAddresses) {
+            if (rowAddresses)
+                ReadPage(*rowAddresses);
+            else
+                m_bReading = false;
+        });
+    // The session is busy with an operation of the form: the page can be read again later.
+    if (!started) {
+        m_bReading = false;
+        EnableDuringRead(false);
+    }
 }
 
 void CFlashMemoryDlg::ReadPage(const QList<quint32> &rowAddresses)

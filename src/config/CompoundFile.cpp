@@ -1,7 +1,8 @@
 #include "CompoundFile.h"
 
+#include "base/ReplacingFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
@@ -115,8 +116,5 @@ QString CCompoundFile::WriteStream(const QString &path, const char *streamName, 
     const gsf_off_t size = gsf_output_size(memory.get());
     const auto *bytes = reinterpret_cast<const char *>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory.get())));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes, size) != size || !file.commit())
-        return file.errorString();
-    return QString();
+    return CReplacingFile::WriteWhole(path, QByteArray(bytes, qsizetype(size)));
 }

@@ -22,7 +22,8 @@ public:
 
     static ReadResult ReadStream(const QString &path, const char *streamName);
     // Writes a compound file holding just this stream. The file is written
-    // beside `path` and renamed over it, so a failure leaves any old file whole.
+    // beside `path` and renamed over it (CReplacingFile), so a failure leaves
+    // any old file whole.
     // Returns an empty text on success, else the reason.
     static QString WriteStream(const QString &path, const char *streamName, const QByteArray &data);
 };

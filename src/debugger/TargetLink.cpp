@@ -241,11 +241,16 @@ std::shared_ptr<IDspUser> CTargetLink::OpenProcessor(qint32 boardIndex, qint32 p
 void CTargetLink::Release()
 {
     m_nLoaded = 0;
-    if (m_pProcessor)
-        m_pProcessor->Halt();
+    // Held until the target is disconnected, which may raise after the link has let go.
+    const std::shared_ptr<IDebuggerApplication> application = m_pApplication;
+    const std::shared_ptr<IDspUser> processor = m_pProcessor;
+    if (processor)
+        processor->Halt();
     UnadviseSink();
     m_pProcessor.reset();
     m_pApplication.reset();
+    if (processor)
+        InvokeIfKnown(*processor, QStringLiteral("TargetDisconnect"));
 }
 
 bool CTargetLink::AdviseSink()
@@ -274,10 +279,15 @@ void CTargetLink::UnadviseSink()
 
 void CTargetLink::ConnectTarget()
 {
-    const qint32 id = DspUser().NamedMethodId(QStringLiteral("TargetConnect"));
-    if (id != -1)
-        DspUser().InvokeNamedMethod(id);
+    InvokeIfKnown(DspUser(), QStringLiteral("TargetConnect"));
     DspUser().Halt();
+}
+
+void CTargetLink::InvokeIfKnown(IDspUser &processor, const QString &method)
+{
+    const qint32 id = processor.NamedMethodId(method);
+    if (id != -1)
+        processor.InvokeNamedMethod(id);
 }
 
 IDebuggerSetup *CTargetLink::RenewSetup()

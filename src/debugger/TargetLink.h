@@ -45,6 +45,9 @@ public:
     // Connecting (board and processor index as the connection list's item data
     // gives them). A non-zero expectation must match; both receive what was found.
     CResult Create(qint32 boardIndex, qint32 processorIndex, qint32 &expectedFamily, qint32 &expectedSubfamily);
+    // Ends the connection, last with the optional method "TargetDisconnect", by
+    // which a backend says whether the target kept what it was sent: its
+    // CAutomationError is raised after the link has let go of the target.
     void Release();
 
     // Downloads the target component, sets its breakpoint and finds its buffer.
@@ -109,6 +112,8 @@ private:
                     qint32 &expectedSubfamily);
     void UnadviseSink();
     void ConnectTarget();
+    // Invokes the optional named method `method` when the processor has it.
+    static void InvokeIfKnown(IDspUser &processor, const QString &method);
     bool WaitForLoad(DspUserSynk &sink, quint32 start, quint32 timeoutMs);
     CResult BindComponentSymbols(DspUserSynk &sink);
 

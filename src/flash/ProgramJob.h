@@ -8,7 +8,7 @@ struct CProgramJob {
     QString imagePath;
     QString hexCommandFile;  // run through the hex conversion utility first, when set
     quint32 flashBase = 0;   // as the host counts it
-    quint32 flashSize = 0;   // target address units the image may fill, as the flash size field holds it
+    quint32 flashSize = 0;   // bytes of flash the image may fill, as the flash size field holds it
     quint32 imageOffset = 0; // added to every block's address, in target address units
     bool verify = false;
     bool writeBootAddress = false;

@@ -136,7 +136,8 @@ void CProgramOperation::WriteNextBlock()
     }
 
     m_nTargetOffset = TargetOffset(address);
-    const quint32 flashSize = m_job.flashSize;
+    // Offsets count address units; the flash size counts bytes.
+    const quint32 flashSize = m_job.flashSize / quint32(m_job.addressingUnit);
     const quint32 end = m_nTargetOffset + quint32(m_nBlockLength) / quint32(m_job.addressingUnit);
     if (m_nTargetOffset >= flashSize || end > flashSize) {
         StopWithFailure(CFailure::Logged(

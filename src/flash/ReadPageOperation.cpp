@@ -1,21 +1,41 @@
 #include "ReadPageOperation.h"
 
+#include "OperationHost.h"
+#include "debugger/TargetLink.h"
+#include "wire/CommMessage.h"
+
 void CReadPageOperation::SetPage(quint32 start, int bytes)
 {
     m_nStart = start;
     m_nBytes = bytes;
 }
 
-CommMessage CReadPageOperation::Request() const
+void CReadPageOperation::Start()
 {
-    CommMessage request;
-    request.SetCommand(CommandCode::ReadFlash);
-    request.SetParam32(0, m_nStart);
-    request.SetParam(2, quint32(m_nBytes));
-    return request;
+    m_bytes.clear();
+    m_pieces.Begin(m_nStart, quint32(m_nBytes), m_host.Link().AddressingUnit());
+    RequestPiece();
 }
 
-void CReadPageOperation::TakeAnswer(const CommMessage &answer)
+void CReadPageOperation::RequestPiece()
 {
-    m_bytes = QByteArray(reinterpret_cast<const char *>(answer.Data()), m_nBytes);
+    m_host.SendHeader(m_pieces.NextRequest(m_host.Facts().maxDataBytes, m_nBytes));
+}
+
+void CReadPageOperation::OnHalt()
+{
+    CommMessage answer;
+    if (!m_host.ReceiveMessage(answer))
+        return;
+    if (!answer.IsAnswerTo(CommandCode::ReadFlash)) {
+        m_host.Fail(CFailure::Logged(
+            QString::asprintf("Cannot deal with unexpected response: %x\r\n", unsigned(answer.Command())),
+            CFailure::Then::RunGoesOn));
+        return;
+    }
+    m_bytes += m_pieces.Piece(answer);
+    if (m_pieces.Remaining() > 0)
+        RequestPiece();
+    else
+        m_host.Succeed();
 }

@@ -23,8 +23,12 @@ void CSaveFlashDataOperation::SetRange(quint32 start, quint32 length)
 
 void CSaveFlashDataOperation::Start()
 {
-    m_nCurrentOffset = m_host.Link().AddressingUnit() == 1 ? m_nStart & ~quint32(1) : m_nStart;
-    m_nBytesRemaining = m_nLength + (m_nLength & 1);
+    const int unit = m_host.Link().AddressingUnit();
+    const quint32 start = unit == 1 ? m_nStart & ~quint32(1) : m_nStart;
+    m_nTotal = m_nLength + (m_nLength & 1);
+    m_pieces.Begin(start, m_nTotal, unit);
+    m_nLineOffset = start;
+    m_pending.clear();
     m_file.setFileName(QString::fromLatin1(kFileName));
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         Fail(QStringLiteral("Cannot create FlashData.txt.\r\n"));
@@ -47,19 +51,13 @@ void CSaveFlashDataOperation::OnHalt()
 
 void CSaveFlashDataOperation::ReadPiece()
 {
-    if (m_nBytesRemaining == 0) {
+    if (m_pieces.Remaining() == 0) {
         m_step = Step::Close;
         m_host.Continue();
         return;
     }
-    m_nPieceLength = qint32(qMin<quint32>(m_nBytesRemaining, kPieceBytes));
-    m_nBytesRemaining -= quint32(m_nPieceLength);
-    CommMessage request;
-    request.SetCommand(CommandCode::ReadFlash);
-    request.SetParam32(0, m_nCurrentOffset);
-    request.SetParam(2, quint32(m_nPieceLength));
     m_step = Step::WritePiece;
-    m_host.SendHeader(request);
+    m_host.SendHeader(m_pieces.NextRequest(m_host.Facts().maxDataBytes, kPieceBytes));
 }
 
 void CSaveFlashDataOperation::WritePiece()
@@ -71,29 +69,39 @@ void CSaveFlashDataOperation::WritePiece()
         Fail(QString::asprintf("Cannot deal with unexpected response: %x\r\n", unsigned(answer.Command())));
         return;
     }
-    const quint32 unitsPerLine = quint32(kBytesPerLine / m_host.Link().AddressingUnit());
-    QByteArray text;
-    char field[16];
-    for (int row = 0; row < m_nPieceLength; row += kBytesPerLine) {
-        text.append(field, std::snprintf(field, sizeof field, "%08X: ", m_nCurrentOffset));
-        for (int i = row; i < qMin(row + kBytesPerLine, m_nPieceLength); ++i)
-            text.append(field, std::snprintf(field, sizeof field, "%02X ", unsigned(answer.DataByte(i))));
-        text += "\r\n";
-        m_nCurrentOffset += unitsPerLine;
-    }
-    if (m_file.write(text) != text.size()) {
-        Fail(QStringLiteral("Cannot write FlashData.txt.\r\n"));
+    m_pending += m_pieces.Piece(answer);
+    if (!WriteLines(m_pending.size() - m_pending.size() % kBytesPerLine))
         return;
-    }
-    const quint32 total = m_nLength + (m_nLength & 1);
-    const qint64 done = qint64(total) - m_nBytesRemaining;
-    m_host.Report(CProgressEvent::Shown(Kind(), done * 100 / total, 100, done));
+    const qint64 done = qint64(m_nTotal) - m_pieces.Remaining();
+    m_host.Report(CProgressEvent::Shown(Kind(), done * 100 / m_nTotal, 100, done));
     m_step = Step::ReadPiece;
     m_host.Continue();
 }
 
+// Lines of sixteen bytes, the last one shorter when `count` ends inside it.
+bool CSaveFlashDataOperation::WriteLines(qsizetype count)
+{
+    const quint32 unitsPerLine = quint32(kBytesPerLine / m_host.Link().AddressingUnit());
+    QByteArray text;
+    char field[16];
+    for (qsizetype row = 0; row < count; row += kBytesPerLine) {
+        text.append(field, std::snprintf(field, sizeof field, "%08X: ", m_nLineOffset));
+        for (qsizetype i = row; i < qMin(row + kBytesPerLine, count); ++i)
+            text.append(field, std::snprintf(field, sizeof field, "%02X ", unsigned(quint8(m_pending[i]))));
+        text += "\r\n";
+        m_nLineOffset += unitsPerLine;
+    }
+    m_pending.remove(0, count);
+    if (m_file.write(text) == text.size())
+        return true;
+    Fail(QStringLiteral("Cannot write FlashData.txt.\r\n"));
+    return false;
+}
+
 void CSaveFlashDataOperation::Close()
 {
+    if (!WriteLines(m_pending.size()))
+        return;
     if (m_file.isOpen() && !m_file.flush()) {
         Fail(QStringLiteral("Cannot write FlashData.txt.\r\n"));
         return;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "FlashOperation.h"
+#include "FlashPieces.h"
 
+#include <QByteArray>
 #include <QFile>
 
-// Dumps a flash range to "FlashData.txt" as lines of sixteen hexadecimal bytes.
+// Dumps a flash range to "FlashData.txt" as lines of sixteen hexadecimal bytes,
+// read in pieces of up to kPieceBytes.
 class CSaveFlashDataOperation : public CFlashOperation {
 public:
     enum class Step { ReadPiece, WritePiece, Close };
@@ -22,6 +25,8 @@ public:
 private:
     void ReadPiece();
     void WritePiece();
+    // Writes the first `count` bytes read as lines; false after a failure.
+    bool WriteLines(qsizetype count);
     void Close();
     void Fail(const QString &text);
 
@@ -29,7 +34,8 @@ private:
     QFile m_file;
     quint32 m_nStart = 0;
     quint32 m_nLength = 0;
-    quint32 m_nCurrentOffset = 0;
-    quint32 m_nBytesRemaining = 0;
-    qint32 m_nPieceLength = 0;
+    quint32 m_nTotal = 0;        // bytes: the length made even
+    CFlashPieces m_pieces;
+    QByteArray m_pending;        // bytes read and not yet written as a whole line
+    quint32 m_nLineOffset = 0;   // target address units of the next line
 };

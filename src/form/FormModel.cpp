@@ -346,7 +346,11 @@ void CFormModel::OnOperationEnded(FlashOperationKind operation, OperationOutcome
         if (outcome == OperationOutcome::Succeeded)
             ShowFlashView();
         break;
-    case FlashOperationKind::CommandLineRun: RequestMainWindowClose(); break;
+    case FlashOperationKind::CommandLineRun:
+        // The connection ends inside the run, so that a target that could not keep its state fails it.
+        Guarded([this] { Link().Release(); });
+        RequestMainWindowClose();
+        break;
     default: break;
     }
     Refresh();

@@ -69,9 +69,11 @@ TEST(SimStateFolder, OneFlashPerBoardAndProcessorSharedWhileOpen)
     EXPECT_EQ(CSimStateFolder::Path(), scratch.Path(QStringLiteral("state")));
     EXPECT_EQ(CSimStateFolder::BaseName(QStringLiteral("../etc/x"), QStringLiteral("CPU")),
               QStringLiteral("..%2Fetc%2Fx (CPU)"));
-    const auto first = CSimStateFolder::OpenFlash(QStringLiteral("Board"), QStringLiteral("CPU"), 16);
-    const auto again = CSimStateFolder::OpenFlash(QStringLiteral("Board"), QStringLiteral("CPU"), 32);
-    const auto other = CSimStateFolder::OpenFlash(QStringLiteral("Board"), QStringLiteral("DSP"), 16);
+    QString error;
+    const auto first = CSimStateFolder::OpenFlash(QStringLiteral("Board"), QStringLiteral("CPU"), 16, error);
+    const auto again = CSimStateFolder::OpenFlash(QStringLiteral("Board"), QStringLiteral("CPU"), 32, error);
+    const auto other = CSimStateFolder::OpenFlash(QStringLiteral("Board"), QStringLiteral("DSP"), 16, error);
+    ASSERT_TRUE(first && again && other) << error.toStdString();
     EXPECT_EQ(first, again);
     EXPECT_EQ(first->Size(), 32u);
     EXPECT_NE(first, other);

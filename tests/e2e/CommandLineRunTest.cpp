@@ -103,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, ProgramVerifyDump, ::testing::Values(
     ImageCase{"S3OnArm9Protocol2", Form::S3, "ARM9", 1, 2, 4096, 0x00400000},
     ImageCase{"TiHexOn64x", Form::TiHex, "64x", 1, 4, 256, 0x8000},
     ImageCase{"S1On54xWords", Form::S1, "54x", 2, 4, 4096, 0x4000},
+    ImageCase{"S3On64xSmallBuffer", Form::S3, "64x", 1, 4, 64, 0x8000},
+    ImageCase{"S1On54xWordsSmallBuffer", Form::S1, "54x", 2, 3, 36, 0x4000},
     ImageCase{"TiHexOn28xWords", Form::TiHex, "28x", 2, 3, 1000, 0x3F0000},
     ImageCase{"CcsDataOn64x", Form::CcsData, "64x", 1, 4, 4096, 0},
     ImageCase{"CcsDataOn54xWords", Form::CcsData, "54x", 2, 2, 4096, 0}),

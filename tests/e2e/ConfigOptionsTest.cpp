@@ -1,5 +1,6 @@
 #include "config/CompoundFile.h"
 #include "support/CorvaneProcess.h"
+#include "support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,6 +115,28 @@ TEST_F(ConfigOptions, SaveFailureNamesTheFile)
                                  QStringLiteral("/nonexistent-folder/new.cdd")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.startsWith("Cannot save the document /nonexistent-folder/new.cdd: ")) << r.err.constData();
+}
+
+TEST_F(ConfigOptions, SaveOntoAFullDiskKeepsTheOldDocument)
+{
+    SmallDisk disk;
+    if (!disk.IsMounted())
+        GTEST_SKIP() << disk.Reason().toStdString();
+    const QString document = disk.Path(QStringLiteral("board.cdd"));
+    Write(QStringLiteral("old.txt"), "1018 4\n");
+    Write(QStringLiteral("new.txt"), "1019 a-much-longer-image-name.hex\n1018 8\n");
+    ASSERT_EQ(Run({QStringLiteral("old.txt"), QStringLiteral("-t"), QStringLiteral("--save-as"), document}).exitCode, 0);
+    QFile saved(document);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray before = saved.readAll();
+    disk.Fill();
+    const CorvaneResult r = Run({QStringLiteral("new.txt"), QStringLiteral("-t"), QStringLiteral("--save-as"), document});
+    EXPECT_EQ(r.exitCode, 1);
+    const QString message = QStringLiteral("Cannot save the document %1: No space left on device.").arg(document);
+    EXPECT_TRUE(r.err.contains(message.toUtf8())) << r.err.constData();
+    QFile after(document);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
 }
 
 TEST_F(ConfigOptions, UnusableCommandLinesExitWithTwo)

@@ -63,5 +63,16 @@ CommMessage FakeOperationHost::Answer(const CommMessage &request)
         }
         answer.SetParam(0, checksum.Value());
     }
+    if (request.IsAnswerTo(CommandCode::ReadFlash))
+        AnswerRead(request, answer);
     return answer;
+}
+
+void FakeOperationHost::AnswerRead(const CommMessage &request, CommMessage &answer)
+{
+    const quint32 first = request.Param32(0) * quint32(addressingUnit);
+    const int count = qMin(int(request.Param(2)), int(facts.maxDataBytes));
+    for (int i = 0; i < count; ++i)
+        answer.Data()[i] = flash.value(first + quint32(i), 0xFF);
+    answer.SetDataLength(count);
 }

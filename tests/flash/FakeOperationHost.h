@@ -12,7 +12,8 @@
 #include <optional>
 
 // Runs one operation without a target: keeps the requests it sends, answers
-// them from a byte-addressed flash of its own, and records how it ended.
+// them from a byte-addressed flash of its own (reads carry no more data than
+// facts.maxDataBytes, as a component with that buffer), and records how it ended.
 class FakeOperationHost : public COperationHost {
 public:
     FakeOperationHost();
@@ -60,6 +61,7 @@ public:
 private:
     bool Send(const CommMessage &request);
     CommMessage Answer(const CommMessage &request);
+    void AnswerRead(const CommMessage &request, CommMessage &answer);
     bool Ended() const { return succeeded || failure || abandoned; }
 
     CTargetLink m_link;

@@ -115,6 +115,9 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase {"BelowTheFlashBase", Image(S1(0x7FF0, Bytes(16))), 0x8000, 0x1000, 0, 1, {},
                      QStringLiteral("WRITE ERROR: Attempting to write locations\r\n 0xfffffff0 to 0x0\r\n")},
         ProgramCase {"WordTargetCountsUnits", Image(S1(0x8010, Bytes(8))), 0x8000, 0x100, 0, 2, {{0x10, 8}}, {}},
+        ProgramCase {"WordTargetPastHalfTheBytes", Image(S1(0x8080, Bytes(8))), 0x8000, 0x100, 0, 2, {},
+                     QStringLiteral("WRITE ERROR: Attempting to write locations\r\n 0x80 to 0x84\r\nwhich is "
+                                    "outside the logical bounds of Flash Memory:\r\n0 to 0x80\r\n")},
         ProgramCase {"BadDigitStopsTheImage", Image(S1(0x8000, Bytes(16)).replace(10, 1, "G")), 0x8000, 0x1000, 0,
                      1, {}, QStringLiteral("Programming stopped at an error in the image file.\r\n")}),
     [](const testing::TestParamInfo<ProgramCase> &info) { return std::string(info.param.name); });

@@ -83,16 +83,25 @@ bool CSimDspUser::LoadProgram(const QString &path)
     QString error;
     if (CSimComponentFile::Parse(path, file.readAll(), settings, error) && settings.loadError)
         error = QStringLiteral("The simulated load of %1 failed (fault.load_error).").arg(path);
-    if (error.isEmpty()) {
-        m_pComponent = std::make_unique<CSimTargetComponent>(
-            settings, CSimStateFolder::OpenFlash(m_strBoard, m_strProcessor, settings.flashSize), m_subfamily,
-            CSimStateFolder::UserDataPath(m_strBoard, m_strProcessor));
-        m_strMissingSymbol = settings.missingSymbol;
-        m_nLocation = kEntryAddress;
-        theSimMonitor().OnLoaded(this, path);
-    }
+    if (error.isEmpty())
+        error = StartComponent(path, settings);
     DeliverLoadFinished(error);
     return true;
+}
+
+QString CSimDspUser::StartComponent(const QString &path, const SimComponentSettings &settings)
+{
+    QString error;
+    std::shared_ptr<CSimFlash> flash =
+        CSimStateFolder::OpenFlash(m_strBoard, m_strProcessor, settings.flashSize, error);
+    if (!flash)
+        return error;
+    m_pComponent = std::make_unique<CSimTargetComponent>(settings, std::move(flash), m_subfamily,
+                                                         CSimStateFolder::UserDataPath(m_strBoard, m_strProcessor));
+    m_strMissingSymbol = settings.missingSymbol;
+    m_nLocation = kEntryAddress;
+    theSimMonitor().OnLoaded(this, path);
+    return error;
 }
 
 std::optional<quint32> CSimDspUser::SymbolAddress(const QString &name) const
@@ -129,15 +138,35 @@ void CSimDspUser::Poll()
 
 qint32 CSimDspUser::NamedMethodId(const QString &name)
 {
-    return name == QLatin1String("TargetConnect") ? kTargetConnectId : -1;
+    if (name == QLatin1String("TargetConnect"))
+        return kTargetConnectId;
+    return name == QLatin1String("TargetDisconnect") ? kTargetDisconnectId : -1;
 }
 
 void CSimDspUser::InvokeNamedMethod(qint32 id)
 {
-    if (id != kTargetConnectId)
+    if (id == kTargetConnectId)
+        Connect();
+    else if (id == kTargetDisconnectId)
+        Disconnect();
+    else
         throw CAutomationError(CAutomationError::kInvalidArgument, QStringLiteral("IDspUser.Invoke"));
+}
+
+void CSimDspUser::Connect()
+{
     m_bConnected = true;
     theSimMonitor().OnConnected(this, m_strBoard, m_strProcessor, m_subfamily.Name());
+}
+
+void CSimDspUser::Disconnect()
+{
+    m_bConnected = false;
+    StopRunning();
+    m_nLocation = kResetAddress;
+    const std::unique_ptr<CSimTargetComponent> component = std::move(m_pComponent);
+    if (component && !component->KeepState())
+        throw CAutomationError(CAutomationError::kFailure, QStringLiteral("IDspUser.TargetDisconnect"));
 }
 
 // --- run control -------------------------------------------------------------

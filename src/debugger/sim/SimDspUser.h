@@ -10,6 +10,7 @@
 class CommMessage;
 class CSimTargetComponent;
 class CSimTargetMemory;
+struct SimComponentSettings;
 
 // A simulated processor as the debugger layer sees it. A loaded simulated
 // target component starts at its entry, runs to "doMessageProc" and, each time
@@ -26,6 +27,9 @@ public:
     static constexpr quint32 kBusyAddress = 0x2100;    // answering a request
     static constexpr quint32 kIdleAddress = 0x2200;    // running without a breakpoint to stop at
     static constexpr qint32 kTargetConnectId = 1;
+    // Ends the connection: saves the board's state and lets go of it; raises
+    // CAutomationError when the board could not keep what it was sent.
+    static constexpr qint32 kTargetDisconnectId = 2;
 
     CSimDspUser(const QString &board, const QString &processor, const SubfamilyInfo &subfamily, bool bigEndian);
     ~CSimDspUser() override;
@@ -53,6 +57,10 @@ private:
     enum class Pending { None, ReachMessageProc, FinishRequest };
 
     std::optional<quint32> SymbolAddress(const QString &name) const;
+    // Starts the component the file describes; the load's error, empty when it started.
+    QString StartComponent(const QString &path, const SimComponentSettings &settings);
+    void Connect();
+    void Disconnect();
     void Schedule(Pending step, qint64 delayMs);
     void OnStepDue();
     void StartRequest();

@@ -1,12 +1,13 @@
 #include "SimFlash.h"
 
+#include "SimStateLock.h"
 #include "base/MessageLog.h"
+#include "base/ReplacingFile.h"
 #include "wire/CommChecksum.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -20,6 +21,9 @@ CSimFlash::CSimFlash(const QString &path, quint32 size)
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         m_bytes = file.read(size);
+    if (file.error() != QFileDevice::NoError && QFileInfo::exists(path))
+        m_strLoadError = QStringLiteral("Cannot read the simulated flash %1: %2.")
+                             .arg(QDir::toNativeSeparators(path), file.errorString());
     if (m_bytes.size() < qsizetype(size))
         m_bytes.append(qsizetype(size) - m_bytes.size(), kErased);
 }
@@ -27,6 +31,11 @@ CSimFlash::CSimFlash(const QString &path, quint32 size)
 CSimFlash::~CSimFlash()
 {
     Save();
+}
+
+void CSimFlash::HoldLock(std::unique_ptr<CSimStateLock> lock)
+{
+    m_pLock = std::move(lock);
 }
 
 void CSimFlash::Resize(quint32 size)
@@ -94,13 +103,13 @@ bool CSimFlash::Save()
 {
     if (!m_bChanged)
         return true;
+    // One attempt per change: a failed save is reported once, not again at the end.
+    m_bChanged = false;
     QDir().mkpath(QFileInfo(m_strPath).absolutePath());
-    QSaveFile file(m_strPath);
-    if (file.open(QIODevice::WriteOnly) && file.write(m_bytes) == m_bytes.size() && file.commit()) {
-        m_bChanged = false;
+    const QString error = CReplacingFile::WriteWhole(m_strPath, m_bytes);
+    if (error.isEmpty())
         return true;
-    }
-    theLog.Add(QStringLiteral("Cannot save the simulated flash to %1: %2.\r\n")
-                   .arg(QDir::toNativeSeparators(m_strPath), file.errorString()));
+    theLog.Add(
+        QStringLiteral("Cannot save the simulated flash to %1: %2.\r\n").arg(QDir::toNativeSeparators(m_strPath), error));
     return false;
 }

@@ -1,6 +1,7 @@
 #include "SimStateFolder.h"
 
 #include "SimFlash.h"
+#include "SimStateLock.h"
 #include "base/XdgDirectory.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,13 @@ QString CSimStateFolder::UserDataPath(const QString &board, const QString &proce
     return Path() + u'/' + BaseName(board, processor) + QStringLiteral(".userdata");
 }
 
-std::shared_ptr<CSimFlash> CSimStateFolder::OpenFlash(const QString &board, const QString &processor, quint32 size)
+QString CSimStateFolder::LockPath(const QString &board, const QString &processor)
+{
+    return Path() + u'/' + BaseName(board, processor) + QStringLiteral(".lock");
+}
+
+std::shared_ptr<CSimFlash> CSimStateFolder::OpenFlash(const QString &board, const QString &processor, quint32 size,
+                                                      QString &error)
 {
     static const bool savedAtExit = [] {
         qAddPostRoutine(SaveOpenFlashesAtExit);
@@ -61,7 +68,14 @@ std::shared_ptr<CSimFlash> CSimStateFolder::OpenFlash(const QString &board, cons
         flash->Resize(size);
         return flash;
     }
+    std::unique_ptr<CSimStateLock> lock = CSimStateLock::Take(LockPath(board, processor), error);
+    if (!lock)
+        return nullptr;
     flash = std::make_shared<CSimFlash>(path, size);
+    error = flash->LoadError();
+    if (!error.isEmpty())
+        return nullptr;
+    flash->HoldLock(std::move(lock));
     OpenFlashes().insert(path, flash);
     return flash;
 }

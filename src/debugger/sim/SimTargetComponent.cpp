@@ -68,6 +68,11 @@ bool CSimTargetComponent::HangsAfter(const CommMessage &request) const
     return m_settings.noAnswer && *m_settings.noAnswer == request.Command();
 }
 
+bool CSimTargetComponent::KeepState()
+{
+    return m_pFlash->Save() && !m_bUserDataLost;
+}
+
 CommMessage CSimTargetComponent::Answer(const CommMessage &request)
 {
     CommMessage answer;
@@ -127,13 +132,19 @@ void CSimTargetComponent::TranslateAddresses(const CommMessage &request, CommMes
     answer.SetAddressList(addresses);
 }
 
-void CSimTargetComponent::AppendUserData(const CommMessage &request) const
+void CSimTargetComponent::AppendUserData(const CommMessage &request)
 {
+    // After a loss, later data would leave a gap.
+    if (m_bUserDataLost)
+        return;
     QDir().mkpath(QFileInfo(m_strUserDataPath).absolutePath());
     QFile file(m_strUserDataPath);
     const qint32 count = DataCount(request.Param(0));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)
-        || file.write(reinterpret_cast<const char *>(request.Data()), count) != count)
-        theLog.Add(QStringLiteral("Cannot append user data to %1: %2.\r\n")
-                       .arg(QDir::toNativeSeparators(m_strUserDataPath), file.errorString()));
+    // The flush shows a full disk that the buffered write hid.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append)
+        && file.write(reinterpret_cast<const char *>(request.Data()), count) == count && file.flush())
+        return;
+    m_bUserDataLost = true;
+    theLog.Add(QStringLiteral("Cannot append user data to %1: %2.\r\n")
+                   .arg(QDir::toNativeSeparators(m_strUserDataPath), file.errorString()));
 }

@@ -26,6 +26,9 @@ public:
     CommMessage Answer(const CommMessage &request);
     // True when, after this request, the target never halts again.
     bool HangsAfter(const CommMessage &request) const;
+    // Saves the flash; false when the flash or user data it was sent could not
+    // be kept (the log says why).
+    bool KeepState();
 
 private:
     void Carry(const CommMessage &request, CommMessage &answer);
@@ -34,7 +37,7 @@ private:
     void WriteFlash(const CommMessage &request);
     void ReadFlash(const CommMessage &request, CommMessage &answer) const;
     void TranslateAddresses(const CommMessage &request, CommMessage &answer) const;
-    void AppendUserData(const CommMessage &request) const;
+    void AppendUserData(const CommMessage &request);
 
     SimComponentSettings m_settings;
     std::shared_ptr<CSimFlash> m_pFlash;
@@ -44,4 +47,5 @@ private:
     quint32 m_nFlashBase;     // as SetFlashBase sent it
     quint32 m_nFlashSize;
     quint32 m_nWritesSeen = 0;
+    bool m_bUserDataLost = false;
 };

@@ -4,6 +4,7 @@
 #include "CommandLineRun.h"
 #include "CorvaneApp.h"
 #include "ExitStatus.h"
+#include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "base/SignalExit.h"
@@ -18,6 +19,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -40,6 +43,8 @@ void PrintTo(std::FILE *stream, const QString &text)
 
 int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveStart)
 {
+    // Standard error or output on a closed pipe fails the write, not the run.
+    std::signal(SIGPIPE, SIG_IGN);
     CCorvaneCommandLineInfo info;
     info.Parse(ArgumentsOf(argc, argv));
     if (info.m_bHelp) {
@@ -116,8 +121,11 @@ int CLauncher::RunConfigConversion(int argc, char **argv)
         return ExitFailure;
     if (theApp().PrintConfigRequested()) {
         const QByteArray text = CTextConfig::Format(document);
-        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-        std::fflush(stdout);
+        if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size())
+            || std::fflush(stdout) != 0) {
+            ReportMessage(QStringLiteral("Cannot print the text configuration: %1.").arg(qt_error_string(errno)));
+            return ExitFailure;
+        }
     }
     return ExitSuccess;
 }

@@ -4,9 +4,9 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into an orderly end of the event loop with exit
-// status 1, so that the log file and other state are still written. A second
-// signal ends the process at once.
+// Turns SIGINT, SIGTERM and SIGHUP into an orderly end of the event loop with
+// exit status 1, so that the log file and other state are still written.
+// Further signals are taken as the same request.
 class CSignalExit : public QObject {
     Q_OBJECT
 public:
@@ -15,13 +15,17 @@ public:
 
     // The log's record of a run ended by `signalNumber`.
     static QString LogText(int signalNumber);
+    // For a wait outside the event loop (a child process): emits Received now
+    // when a signal has arrived; true when one has.
+    static bool TakePending();
 
 signals:
-    // Emitted from the event loop with the number of the signal received.
+    // Emitted once, with the number of the first signal received.
     void Received(int signalNumber);
 
 private:
-    void OnReadable();
+    bool TakeSignal();
 
     QSocketNotifier *m_notifier = nullptr;
+    bool m_bReceived = false;
 };

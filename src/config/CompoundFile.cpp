@@ -1,5 +1,6 @@
 #include "CompoundFile.h"
 
+#include "base/InputFile.h"
 #include "base/ReplacingFile.h"
 
 #include <QFile>
@@ -12,7 +13,10 @@
 #include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -76,11 +80,15 @@ CCompoundFile::ReadResult CCompoundFile::ReadStream(const QString &path, const c
 {
     InitialiseGsf();
     const ScopedQuietGsf quiet;
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly))
-        return {ReadStatus::CannotOpen, {}, probe.errorString()};
+    QFile opened;
+    if (const QString reason = CInputFile::Open(opened, path); !reason.isEmpty())
+        return {ReadStatus::CannotOpen, {}, reason};
+    // The library reads a file that cannot seek whole into memory; this one is regular.
+    std::FILE *handle = ::fdopen(::dup(opened.handle()), "rb");
+    if (!handle)
+        return {ReadStatus::CannotOpen, {}, qt_error_string(errno)};
     GErrorHolder error;
-    GsfPtr<GsfInput> file(gsf_input_stdio_new(QFile::encodeName(path).constData(), error.Out()));
+    GsfPtr<GsfInput> file(gsf_input_stdio_new_FILE(QFile::encodeName(path).constData(), handle, FALSE));
     if (!file)
         return {ReadStatus::CannotOpen, {}, error.Message()};
     GsfPtr<GsfInfile> root(gsf_infile_msole_new(file.get(), error.Out()));

@@ -3,9 +3,9 @@
 #include "ControlIds.h"
 #include "NumberParsing.h"
 #include "base/FailureReporter.h"
+#include "base/InputFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <variant>
 
@@ -94,9 +94,8 @@ const QString kUnknownKey = QStringLiteral("*** Text CDD File Error -- Unknown r
 
 bool CTextConfig::LoadTextConfig(CDocumentFields &fields, const QString &path)
 {
-    QFile file(path);
-    // Only regular files: a device such as /dev/zero would never end.
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!CInputFile::Open(file, path).isEmpty()) {
         theReporter().Report(CFailure::Message(kCannotOpen, CFailure::Then::UnattendedRunEnds));
         return false;
     }

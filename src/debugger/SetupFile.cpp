@@ -1,6 +1,7 @@
 #include "SetupFile.h"
 
 #include "Subfamily.h"
+#include "base/InputFile.h"
 #include "base/XdgDirectory.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 namespace {
 
 constexpr qint32 kFailureStatus = -1;
+// A setup file lists a few boards; a larger file is no setup file.
+constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 // One line's worth of parsing state: the boards so far and what the open
 // processor section has set.
@@ -196,16 +199,16 @@ SetupBoardList CSetupFile::Load()
 {
     bool explicitlyNamed = false;
     const QString path = Path(&explicitlyNamed);
-    QFile file(path);
-    if (!explicitlyNamed && !file.exists()) {
+    if (!explicitlyNamed && !QFile::exists(path)) {
         SetupBoardList builtIn;
         builtIn.boards = BuiltInBoards();
         return builtIn;
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure(QStringLiteral("Cannot read the setup file %1: %2.")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return Parse(path, file.readAll());
+    QByteArray text;
+    if (const QString reason = CInputFile::ReadAll(path, kMaxFileBytes, text); !reason.isEmpty())
+        return Failure(
+            QStringLiteral("Cannot read the setup file %1: %2.").arg(QDir::toNativeSeparators(path), reason));
+    return Parse(path, text);
 }
 
 SetupBoardList CSetupFile::Parse(const QString &path, const QByteArray &text)

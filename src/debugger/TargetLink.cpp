@@ -11,6 +11,7 @@
 #include "DspValue.h"
 #include "SetupFileDebuggerFactory.h"
 #include "Subfamily.h"
+#include "base/InputFile.h"
 #include "base/MessageLog.h"
 #include "base/ScopedStatusText.h"
 #include "base/TickClock.h"
@@ -319,13 +320,12 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
     if (!IsCreated() || !sink)
         return CFailure::Logged(QStringLiteral("CCS was not created yet!\r\n"));
     CScopedStatusText status(QStringLiteral("Loading the CVTC program"));
-    QString fullPath;
     {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (!CInputFile::Open(file, path).isEmpty())
             return recordedOnly;
-        fullPath = QFileInfo(file).absoluteFilePath();
     }
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
     Record(QStringLiteral("Req. CVTC Load.\r\n"));
     sink->ClearLoadFinished();
     m_nLoaded = 0;

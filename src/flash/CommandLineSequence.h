@@ -9,11 +9,12 @@ class CProgramOperation;
 class CSaveFlashDataOperation;
 class CSendUserFileOperation;
 
-// The unattended run after the handshake: optional erase, then a flash dump,
-// the document's image, or the files named on the command line in order.
+// The unattended run after the handshake: optional erase (waiting the target
+// component's estimate on top of the answer time-out), then a flash dump, the
+// document's image, or the files named on the command line in order.
 class CCommandLineSequence : public CFlashOperation {
 public:
-    enum class Step { Erase, ChooseWork, NextFile, Finish };
+    enum class Step { Erase, EraseWithEstimate, ChooseWork, NextFile, Finish };
     enum class FileKind { HexImage, ConversionCommands, UserFile };
 
     CCommandLineSequence(COperationHost &host, CProgramOperation &program, CSaveFlashDataOperation &saveFlashData,
@@ -29,6 +30,8 @@ public:
 
 private:
     void Erase();
+    void EraseWithEstimate();
+    void SendErase(int seconds);
     void ChooseWork();
     void NextFile();
     void Program(const CProgramJob &job);

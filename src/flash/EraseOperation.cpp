@@ -1,5 +1,6 @@
 #include "EraseOperation.h"
 
+#include "EraseEstimate.h"
 #include "OperationHost.h"
 #include "wire/CommMessage.h"
 
@@ -28,25 +29,17 @@ void CEraseOperation::SendEstimateRequest()
     m_host.SetAbortable(true);
     m_host.Report(CProgressEvent::Status(Kind(), QStringLiteral("Erasing Flash Memory")));
     m_step = Step::ReadEstimateAndErase;
-    CommMessage request;
-    request.SetCommand(CommandCode::GetEraseEstimate);
-    m_host.SendHeader(request);
+    CEraseEstimate::Ask(m_host);
 }
 
 void CEraseOperation::ReadEstimateAndErase()
 {
     int estimate = 10;
-    if (m_host.Facts().protocolId == 4) {
-        CommMessage answer;
-        if (!m_host.ReceiveHeader(answer))
+    if (CEraseEstimate::IsOffered(m_host)) {
+        if (!CEraseEstimate::Receive(m_host, estimate))
             return;
-        if (!answer.IsAnswerTo(CommandCode::GetEraseEstimate)) {
-            m_host.Fail(CFailure::Logged(
-                QString::asprintf("Cannot get the erase estimate. (cmd = %x?)", unsigned(answer.Command()))));
-            return;
-        }
         // An estimate of 0 seconds counts as one, so that the progress advances.
-        estimate = qMax(1, int(answer.Param(0)));
+        estimate = qMax(1, estimate);
     }
     m_host.FactsToUpdate().eraseEstimateSeconds = estimate;
     m_nPosition = 0;

@@ -1,6 +1,7 @@
 #include "ProgramOperation.h"
 
 #include "OperationHost.h"
+#include "base/InputFile.h"
 #include "base/TickClock.h"
 #include "image/HexConversionRun.h"
 #include "image/HexImageReader.h"
@@ -88,8 +89,7 @@ void CProgramOperation::OpenImage()
             CFailure::Message(QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash")));
         return;
     }
-    m_file.setFileName(m_job.imagePath);
-    if (!m_file.open(QIODevice::ReadOnly)) {
+    if (!CInputFile::Open(m_file, m_job.imagePath).isEmpty()) {
         m_host.Fail(CFailure::Logged(QStringLiteral("Cannot Open File for Burning.\r\n")));
         return;
     }

@@ -1,6 +1,7 @@
 #include "SendUserFileOperation.h"
 
 #include "OperationHost.h"
+#include "base/InputFile.h"
 #include "base/TickClock.h"
 #include "wire/CommMessage.h"
 
@@ -25,8 +26,7 @@ void CSendUserFileOperation::OnHalt()
 
 void CSendUserFileOperation::OpenAndSendFirst()
 {
-    m_file.setFileName(m_strPath);
-    if (!m_file.open(QIODevice::ReadOnly)) {
+    if (!CInputFile::Open(m_file, m_strPath).isEmpty()) {
         m_host.Fail(CFailure::Logged(QStringLiteral("Cannot Open User File for Sending.\r\n")));
         return;
     }

@@ -1,9 +1,38 @@
 #include "HexConversionRun.h"
 
+#include "base/SignalExit.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
+
+// How often the wait for the utility looks for a signal that ends the run.
+constexpr int kSignalPollMs = 100;
+
+// The utility ends with the run, however the run ends.
+void InChild()
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+}
+
+// Waits for the utility; a signal that ends the run ends it. True when it ran to its own end.
+bool WaitFor(QProcess &process)
+{
+    while (!process.waitForFinished(kSignalPollMs)) {
+        if (process.state() == QProcess::NotRunning)
+            return false;
+        if (CSignalExit::TakePending()) {
+            process.kill();
+            process.waitForFinished(-1);
+            return false;
+        }
+    }
+    return process.exitStatus() == QProcess::NormalExit;
+}
 
 // The utility's exit status, or -1 when it cannot be found, started or finished normally.
 int RunUtility(const QString &utility, const QString &commandFile)
@@ -15,10 +44,9 @@ int RunUtility(const QString &utility, const QString &commandFile)
         return -1;
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setChildProcessModifier(InChild);
     process.start(program, {commandFile});
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return process.exitCode();
+    return WaitFor(process) ? process.exitCode() : -1;
 }
 
 } // namespace

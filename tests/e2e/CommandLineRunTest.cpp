@@ -2,12 +2,13 @@
 // verify, dump, erase, further files and the failures a board can show.
 #include "SimulatedBoard.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -164,9 +165,8 @@ TEST_F(CommandLineRun, FurtherFilesRunInOrder)
     WriteImage(QStringLiteral("a.hex"), 0x8000, QByteArray(16, char(0x11)));
     WriteImage(QStringLiteral("later.bin"), 0x8100, QByteArray(16, char(0x22)));
     board.WriteFile(QStringLiteral("b.cmd"), "later.bin b_out.hex\n");
-    QDir().mkpath(board.Path(QStringLiteral("bin")));
-    board.WriteFile(QStringLiteral("bin/hex6x"), "#!/bin/sh\nset -e\nread from to < \"$1\"\ncp \"$from\" \"$to\"\n");
-    QFile::setPermissions(board.Path(QStringLiteral("bin/hex6x")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString path =
+        board.WriteProgram(QStringLiteral("hex6x"), "#!/bin/sh\nset -e\nread from to < \"$1\"\ncp \"$from\" \"$to\"\n");
     const QByteArray userData = SimulatedBoard::RandomBytes(5000, 5);
     board.WriteFile(QStringLiteral("c.bin"), userData);
     board.WriteFile(QStringLiteral("empty.bin"), QByteArray());
@@ -175,7 +175,7 @@ TEST_F(CommandLineRun, FurtherFilesRunInOrder)
         {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"), QStringLiteral("-v"),
          QStringLiteral("a.hex"), QStringLiteral("b.cmd"), QStringLiteral("b_out.hex"), QStringLiteral("empty.bin"),
          QStringLiteral("c.bin")},
-        {QStringLiteral("PATH=%1:%2").arg(board.Path(QStringLiteral("bin")), qEnvironmentVariable("PATH"))});
+        {path});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData() << board.Log().constData();
     EXPECT_EQ(board.Flash().left(16), QByteArray(16, char(0x11)));
     EXPECT_EQ(board.Flash().mid(0x100, 16), QByteArray(16, char(0x22)));
@@ -323,14 +323,8 @@ TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
     board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
     board.WriteConfig(QStringLiteral("a.hex"));
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("CORVANE_SIM_DIR"), board.Path(QStringLiteral("sim")));
-    environment.insert(QStringLiteral("TMPDIR"), board.Path(QString()));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), board.Path(QStringLiteral("config")));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(board.Path(QString()));
-    process.start(QStringLiteral(CORVANE_BINARY), {QStringLiteral("board.txt"), QStringLiteral("-t"),
-                                                   QStringLiteral("-c"), QStringLiteral("-v")});
+    board.Start(process,
+                {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"), QStringLiteral("-v")});
     ASSERT_TRUE(process.waitForStarted());
     // Give the run time to reach its wait; it must still be running then.
     ASSERT_FALSE(process.waitForFinished(1500)) << process.readAllStandardError().constData();
@@ -340,6 +334,99 @@ TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(board.Log().contains("CVTC Download OK.\r\n")) << board.Log().constData();
     EXPECT_TRUE(board.Log().contains("Run ended by signal 15.\r\n")) << board.Log().constData();
+}
+
+struct SignalCase {
+    const char *name;
+    QList<int> signalNumbers;
+};
+
+class SignalWhileConverting : public ::testing::TestWithParam<SignalCase> {};
+
+// The hex conversion utility says its process id, then waits far longer than any test.
+TEST_P(SignalWhileConverting, EndsTheUtilityWritesTheLogAndFails)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    board.WriteComponent({});
+    board.WriteConfig(QStringLiteral("a.hex"));
+    board.WriteFile(QStringLiteral("b.cmd"), QByteArray());
+    const QString path =
+        board.WriteProgram(QStringLiteral("hex6x"), "#!/bin/sh\necho \"utility $$\"\nexec sleep 600\n");
+    QProcess process;
+    board.Start(process, {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"), QStringLiteral("-v"),
+                          QStringLiteral("b.cmd")},
+                {path});
+    QByteArray said;
+    while (!said.contains('\n') && process.waitForReadyRead(30000))
+        said += process.readAllStandardOutput();
+    const pid_t utility = said.mid(said.indexOf("utility ") + 8).trimmed().toInt();
+    ASSERT_GT(utility, 0) << said.constData() << process.readAllStandardError().constData();
+
+    for (const int signalNumber : GetParam().signalNumbers)
+        ::kill(pid_t(process.processId()), signalNumber);
+    const bool ended = process.waitForFinished(10000);
+    const bool utilityLeft = ::kill(utility, 0) == 0;
+    if (utilityLeft)
+        ::kill(utility, SIGKILL);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(utilityLeft);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray ending = QStringLiteral("Run ended by signal %1.\r\n").arg(GetParam().signalNumbers[0]).toUtf8();
+    EXPECT_TRUE(board.Log().contains(ending)) << board.Log().constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalWhileConverting, ::testing::Values(
+    SignalCase{"Term", {SIGTERM}},
+    SignalCase{"Int", {SIGINT}},
+    SignalCase{"Hup", {SIGHUP}},
+    SignalCase{"TermTwice", {SIGTERM, SIGTERM}}),
+    [](const ::testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
+
+// A child's `fd` becomes a pipe whose reading end is closed: every write to it fails.
+class ClosedPipe {
+public:
+    explicit ClosedPipe(int fd)
+        : m_nFd(fd)
+    {
+        EXPECT_EQ(::pipe2(m_ends, O_CLOEXEC), 0);
+        ::close(m_ends[0]);
+    }
+    ~ClosedPipe() { ::close(m_ends[1]); }
+    ChildSetUp InChild() const
+    {
+        return [fd = m_nFd, end = m_ends[1]] { ::dup2(end, fd); };
+    }
+
+private:
+    int m_nFd;
+    int m_ends[2] = {-1, -1};
+};
+
+TEST(CommandLineRunClosedPipe, StandardErrorIsLeftAndTheRunGoesOn)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    board.WriteComponent({});
+    board.WriteConfig(QString());   // no image: its message goes to standard error
+    const ClosedPipe closed(STDERR_FILENO);
+    const CorvaneResult r = board.Run({QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"),
+                                       QStringLiteral("-e"), QStringLiteral("-v")},
+                                      {}, closed.InChild());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("No (.hex) file was specified.")) << board.Log().constData();
+    EXPECT_EQ(board.Flash(), QByteArray(0x40000, char(0xFF))) << "the erased flash is kept";
+}
+
+TEST(CommandLineRunClosedPipe, PrintingOntoAClosedPipeFails)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    board.WriteConfig(QStringLiteral("a.hex"));
+    const ClosedPipe closed(STDOUT_FILENO);
+    const CorvaneResult r =
+        board.Run({QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("--print-config")}, {},
+                  closed.InChild());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Cannot print the text configuration: Broken pipe.")) << r.err.constData();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "SimulatedBoard.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -24,6 +25,14 @@ QByteArray SimulatedBoard::ReadFile(const QString &name) const
 {
     QFile file(Path(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString SimulatedBoard::WriteProgram(const QString &name, const QByteArray &script) const
+{
+    QDir().mkpath(Path(QStringLiteral("bin")));
+    WriteFile(QStringLiteral("bin/") + name, script);
+    QFile::setPermissions(Path(QStringLiteral("bin/") + name), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return QStringLiteral("PATH=%1:%2").arg(Path(QStringLiteral("bin")), qEnvironmentVariable("PATH"));
 }
 
 void SimulatedBoard::WriteComponent(const QStringList &lines) const
@@ -79,7 +88,7 @@ void SimulatedBoard::WriteCcsData(const QString &name, const QList<quint32> &wor
     WriteFile(name, text);
 }
 
-CorvaneResult SimulatedBoard::Run(const QStringList &arguments, const QStringList &extraEnvironment) const
+QProcessEnvironment SimulatedBoard::Environment(const QStringList &extraEnvironment) const
 {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("CORVANE_SIM_DIR"), Path(QStringLiteral("sim")));
@@ -87,7 +96,18 @@ CorvaneResult SimulatedBoard::Run(const QStringList &arguments, const QStringLis
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
     for (const QString &assignment : extraEnvironment)
         environment.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
-    return RunCorvane(m_dir.path(), arguments, environment);
+    return environment;
+}
+
+CorvaneResult SimulatedBoard::Run(const QStringList &arguments, const QStringList &extraEnvironment,
+                                  const ChildSetUp &inChild) const
+{
+    return RunCorvane(m_dir.path(), arguments, Environment(extraEnvironment), inChild);
+}
+
+void SimulatedBoard::Start(QProcess &process, const QStringList &arguments, const QStringList &extraEnvironment) const
+{
+    StartCorvane(process, m_dir.path(), arguments, Environment(extraEnvironment));
 }
 
 CorvaneResult SimulatedBoard::RunConfig(const QStringList &arguments) const

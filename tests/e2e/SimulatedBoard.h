@@ -24,6 +24,8 @@ public:
     void WriteFile(const QString &name, const QByteArray &content) const;
     QByteArray ReadFile(const QString &name) const;
 
+    // An executable script `name` in the folder's bin; returns the PATH assignment that puts it first.
+    QString WriteProgram(const QString &name, const QByteArray &script) const;
     // component.sim with these `key = value` lines.
     void WriteComponent(const QStringList &lines) const;
     // board.txt naming the board, component.sim and `burnFile`, with `extraLines` after them.
@@ -35,7 +37,11 @@ public:
     // Code Composer data: `words` of `wordBytes` each, numbered from 0.
     void WriteCcsData(const QString &name, const QList<quint32> &words, int wordBytes) const;
 
-    CorvaneResult Run(const QStringList &arguments, const QStringList &extraEnvironment = {}) const;
+    // Runs with `extraEnvironment` ("NAME=value") on top of the board's.
+    CorvaneResult Run(const QStringList &arguments, const QStringList &extraEnvironment = {},
+                      const ChildSetUp &inChild = {}) const;
+    // Starts a run that the test waits for or ends.
+    void Start(QProcess &process, const QStringList &arguments, const QStringList &extraEnvironment = {}) const;
     // board.txt -t -c ARGUMENTS
     CorvaneResult RunConfig(const QStringList &arguments) const;
 
@@ -49,6 +55,8 @@ public:
     static QByteArray RandomBytes(int count, unsigned seed);
 
 private:
+    QProcessEnvironment Environment(const QStringList &extraEnvironment) const;
+
     QTemporaryDir m_dir;
     QString m_strConnection;
 };

@@ -18,13 +18,15 @@ void FakeOperationHost::Run(CFlashOperation &operation)
     }
 }
 
-bool FakeOperationHost::SendHeader(const CommMessage &request, int)
+bool FakeOperationHost::SendHeader(const CommMessage &request, int extraWaitSeconds)
 {
+    extraWaits.append(extraWaitSeconds);
     return Send(request);
 }
 
 bool FakeOperationHost::SendMessage(const CommMessage &request)
 {
+    extraWaits.append(0);
     return Send(request);
 }
 
@@ -63,6 +65,8 @@ CommMessage FakeOperationHost::Answer(const CommMessage &request)
         }
         answer.SetParam(0, checksum.Value());
     }
+    if (request.IsAnswerTo(CommandCode::GetEraseEstimate))
+        answer.SetParam(0, eraseEstimate);
     if (request.IsAnswerTo(CommandCode::ReadFlash))
         AnswerRead(request, answer);
     return answer;

@@ -28,6 +28,8 @@ public:
     std::optional<quint32> stuckByte;  // this byte position reads back 0
     bool abortRequested = false;
     int answeredRequests = 1 << 30;  // the target stops answering after this many requests
+    quint16 eraseEstimate = 0;       // the answer to GetEraseEstimate
+    QList<int> extraWaits;           // each request's lengthening of the answer time-out
 
     std::optional<CFailure> failure;
     bool succeeded = false;

@@ -1,17 +1,27 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 
-// Runs the corvane binary to its end in a working folder, with its own
-// temporary folder so that copies started by parallel tests never meet.
+#include <functional>
+
+// Runs the corvane binary in a working folder that is also its temporary
+// folder, so that copies started by parallel tests never meet.
 struct CorvaneResult {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
 };
 
+// Runs in the child between fork and exec: file descriptors, a umask.
+using ChildSetUp = std::function<void()>;
+
+// Starts the binary; the test waits for it or ends it.
+void StartCorvane(QProcess &process, const QString &workingFolder, const QStringList &arguments,
+                  const QProcessEnvironment &extraEnvironment = QProcessEnvironment(), const ChildSetUp &inChild = {});
+// Starts the binary and runs it to its end.
 CorvaneResult RunCorvane(const QString &workingFolder, const QStringList &arguments,
                          const QProcessEnvironment &extraEnvironment = QProcessEnvironment(),
-                         int timeoutMs = 120000);
+                         const ChildSetUp &inChild = {});

@@ -12,6 +12,8 @@ public:
     static const QString kFirstLine;
     // Largest flash the simulator keeps (bytes).
     static constexpr quint32 kMaxFlashSize = 512u * 1024 * 1024;
+    // Largest file read: its keys and comments fit many times over.
+    static constexpr qint64 kMaxFileBytes = 64 * 1024;
 
     // False with `error` naming the file and line when the text is not a
     // component file or holds a bad line.

@@ -8,12 +8,12 @@
 #include "SimTargetMemory.h"
 #include "SimTiming.h"
 #include "SimValue.h"
+#include "base/InputFile.h"
 #include "wire/CommMessage.h"
 #include "debugger/AutomationError.h"
 #include "debugger/DspUserEvents.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 namespace {
 
@@ -72,8 +72,8 @@ bool CSimDspUser::WriteBlock(IDspMemory &block)
 
 bool CSimDspUser::LoadProgram(const QString &path)
 {
-    QFile file(path);
-    if (!m_bConnected || !file.open(QIODevice::ReadOnly))
+    QByteArray text;
+    if (!m_bConnected || !CInputFile::ReadAll(path, CSimComponentFile::kMaxFileBytes, text).isEmpty())
         return false;
     StopRunning();
     m_pComponent.reset();
@@ -81,7 +81,7 @@ bool CSimDspUser::LoadProgram(const QString &path)
 
     SimComponentSettings settings;
     QString error;
-    if (CSimComponentFile::Parse(path, file.readAll(), settings, error) && settings.loadError)
+    if (CSimComponentFile::Parse(path, text, settings, error) && settings.loadError)
         error = QStringLiteral("The simulated load of %1 failed (fault.load_error).").arg(path);
     if (error.isEmpty())
         error = StartComponent(path, settings);

@@ -1,6 +1,7 @@
 #include "SimFlash.h"
 
 #include "SimStateLock.h"
+#include "base/InputFile.h"
 #include "base/MessageLog.h"
 #include "base/ReplacingFile.h"
 #include "wire/CommChecksum.h"
@@ -18,12 +19,16 @@ constexpr char kErased = char(0xFF);
 CSimFlash::CSimFlash(const QString &path, quint32 size)
     : m_strPath(path)
 {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
+    QFile file;
+    bool missing = false;
+    QString reason = CInputFile::Open(file, path, &missing);
+    if (reason.isEmpty()) {
         m_bytes = file.read(size);
-    if (file.error() != QFileDevice::NoError && QFileInfo::exists(path))
-        m_strLoadError = QStringLiteral("Cannot read the simulated flash %1: %2.")
-                             .arg(QDir::toNativeSeparators(path), file.errorString());
+        reason = file.error() == QFileDevice::NoError ? QString() : file.errorString();
+    }
+    if (!reason.isEmpty() && !missing)
+        m_strLoadError =
+            QStringLiteral("Cannot read the simulated flash %1: %2.").arg(QDir::toNativeSeparators(path), reason);
     if (m_bytes.size() < qsizetype(size))
         m_bytes.append(qsizetype(size) - m_bytes.size(), kErased);
 }
@@ -109,7 +114,7 @@ bool CSimFlash::Save()
     const QString error = CReplacingFile::WriteWhole(m_strPath, m_bytes);
     if (error.isEmpty())
         return true;
-    theLog.Add(
-        QStringLiteral("Cannot save the simulated flash to %1: %2.\r\n").arg(QDir::toNativeSeparators(m_strPath), error));
+    theLog.Add(QStringLiteral("Cannot save the simulated flash to %1: %2.\r\n")
+                   .arg(QDir::toNativeSeparators(m_strPath), error));
     return false;
 }

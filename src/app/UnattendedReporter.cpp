@@ -16,6 +16,7 @@ void CUnattendedReporter::Show(const CFailure &failure)
 void CUnattendedReporter::Follow(CFailure::Then then)
 {
     theApp().MarkRunFailed();
+    m_bFailed = true;
     if (then != CFailure::Then::RunGoesOn)
         RequestMainWindowClose();
 }

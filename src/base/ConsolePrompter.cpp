@@ -10,12 +10,15 @@ CConsolePrompter::CConsolePrompter(std::FILE *stream)
 void CConsolePrompter::ShowMessage(const QString &text)
 {
     theLog.Add(text.endsWith(QLatin1String("\r\n")) ? text : text + QLatin1String("\r\n"));
-    Print(text);
 }
 
-void CConsolePrompter::ShowLog(const QString &, const QString &added)
+void CConsolePrompter::ShowLog(const QString &, const QString &)
 {
-    Print(added);
+}
+
+void CConsolePrompter::LogAdded(const QString &text)
+{
+    Print(text);
 }
 
 bool CConsolePrompter::AskYesNo(const QString &, bool unattendedAnswer)

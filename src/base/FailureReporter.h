@@ -13,6 +13,8 @@ public:
     virtual ~CFailureReporter() = default;
     // Reports the failure's causes, oldest first, then the failure.
     void Report(const CFailure &failure);
+    // Whether the message log keeps what it holds instead of clearing it.
+    virtual bool KeepsLog() const { return false; }
 
 protected:
     virtual void Show(const CFailure &failure) = 0;

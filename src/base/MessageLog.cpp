@@ -1,5 +1,6 @@
 #include "MessageLog.h"
 
+#include "FailureReporter.h"
 #include "Prompter.h"
 
 #include <QFile>
@@ -35,6 +36,7 @@ void CMessageLog::Add(const QString &text)
         m_buffer = TimeStampLine();
     m_buffer += text.toUtf8();
     DropLeadingLines();
+    thePrompter().LogAdded(text);
 }
 
 void CMessageLog::AddAndShow(const QString &text)
@@ -46,7 +48,8 @@ void CMessageLog::AddAndShow(const QString &text)
 
 void CMessageLog::Clear()
 {
-    m_buffer.clear();
+    if (!theReporter().KeepsLog())
+        m_buffer.clear();
 }
 
 void CMessageLog::Flush()

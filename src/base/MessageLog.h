@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Collects the texts of the current operation in a bounded buffer, shows them
-// through the prompter and writes them to the log file when the program ends.
+// Collects the texts of the current operation in a bounded buffer, hands each
+// to the prompter as it comes (LogAdded), shows them through the prompter and
+// writes them to the log file when the program ends.
 class CMessageLog {
 public:
     static constexpr qsizetype kMaxBufferLength = 384;
@@ -18,6 +19,7 @@ public:
     void SetPath(const QString &path);
     void Add(const QString &text);
     void AddAndShow(const QString &text = QString());
+    // Empties the buffer, unless the reporter keeps the log of a failed run (KeepsLog).
     void Clear();
     // Writes the buffer to the log file and empties it, whether or not the file could be written.
     void Flush();

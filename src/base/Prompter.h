@@ -16,6 +16,9 @@ public:
     virtual void ShowLog(const QString &buffer, const QString &added) = 0;
     // A Yes/No question; unattended runs take `unattendedAnswer`.
     virtual bool AskYesNo(const QString &question, bool unattendedAnswer) = 0;
+    // A text just added to the message log. Unattended runs print it at once
+    // and whole; a user sees the log when it is shown.
+    virtual void LogAdded(const QString &) {}
 };
 
 // The program-wide prompter; unattended (standard error) until another is installed.

@@ -3,6 +3,7 @@
 #include "ControlIds.h"
 #include "NumberParsing.h"
 #include "base/FailureReporter.h"
+#include "base/FileName.h"
 #include "base/InputFile.h"
 
 #include <QFile>
@@ -95,8 +96,9 @@ const QString kUnknownKey = QStringLiteral("*** Text CDD File Error -- Unknown r
 bool CTextConfig::LoadTextConfig(CDocumentFields &fields, const QString &path)
 {
     QFile file;
-    if (!CInputFile::Open(file, path).isEmpty()) {
-        theReporter().Report(CFailure::Message(kCannotOpen, CFailure::Then::UnattendedRunEnds));
+    if (const QString reason = CInputFile::Open(file, path); !reason.isEmpty()) {
+        const QString text = kCannotOpen + QLatin1String("\r\n") + CFileName::ReasonLine(path, reason);
+        theReporter().Report(CFailure::Message(text, CFailure::Then::UnattendedRunEnds));
         return false;
     }
     return LoadTextConfig(fields, file);

@@ -11,6 +11,7 @@
 #include "DspValue.h"
 #include "SetupFileDebuggerFactory.h"
 #include "Subfamily.h"
+#include "base/FileName.h"
 #include "base/InputFile.h"
 #include "base/MessageLog.h"
 #include "base/ScopedStatusText.h"
@@ -18,7 +19,6 @@
 #include "wire/CommMessage.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -322,10 +322,12 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
     CScopedStatusText status(QStringLiteral("Loading the CVTC program"));
     {
         QFile file;
-        if (!CInputFile::Open(file, path).isEmpty())
+        if (const QString reason = CInputFile::Open(file, path); !reason.isEmpty()) {
+            Record(CFileName::ReasonLine(path, reason));
             return recordedOnly;
+        }
     }
-    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    const QString fullPath = CFileName::Absolute(path);
     Record(QStringLiteral("Req. CVTC Load.\r\n"));
     sink->ClearLoadFinished();
     m_nLoaded = 0;

@@ -22,7 +22,7 @@ bool CEraseEstimate::Receive(COperationHost &host, int &seconds)
         return false;
     if (!answer.IsAnswerTo(CommandCode::GetEraseEstimate)) {
         host.Fail(CFailure::Logged(
-            QString::asprintf("Cannot get the erase estimate. (cmd = %x?)", unsigned(answer.Command()))));
+            QString::asprintf("Cannot get the erase estimate. (cmd = %x?)\r\n", unsigned(answer.Command()))));
         return false;
     }
     seconds = int(answer.Param(0));

@@ -45,7 +45,7 @@ bool CHandshakeOperation::ReceiveAnswer(CommMessage &answer, CommandCode command
 void CHandshakeOperation::ReadProtocolId()
 {
     CommMessage answer;
-    if (!ReceiveAnswer(answer, CommandCode::GetProtocolId, "Cannot get CVTC Comm Protocol Version ID. (cmd = %x?)"))
+    if (!ReceiveAnswer(answer, CommandCode::GetProtocolId, "Cannot get CVTC Comm Protocol Version ID. (cmd = %x?)\r\n"))
         return;
     const quint16 id = answer.Param(0);
     m_host.FactsToUpdate().protocolId = id;
@@ -69,7 +69,7 @@ void CHandshakeOperation::ReadProtocolId()
 
 void CHandshakeOperation::ReadMaxBufferSize()
 {
-    const char *message = "Cannot get max allowed data buffer size from CVTC.";
+    const char *message = "Cannot get max allowed data buffer size from CVTC.\r\n";
     CommMessage answer;
     if (!ReceiveAnswer(answer, CommandCode::GetMaxBufferSize, message))
         return;
@@ -86,7 +86,7 @@ void CHandshakeOperation::ReadMaxBufferSize()
 void CHandshakeOperation::ReadVersionId()
 {
     CommMessage answer;
-    if (!ReceiveAnswer(answer, CommandCode::GetVersionId, "Cannot get CVTC Version ID from Target."))
+    if (!ReceiveAnswer(answer, CommandCode::GetVersionId, "Cannot get CVTC Version ID from Target.\r\n"))
         return;
     m_host.FactsToUpdate().versionText = QString::asprintf("%d.%05d", int(answer.Param(0)), int(answer.Param(1)));
     SendNext(Step::ReadFlashBase, CommandCode::GetFlashBase);
@@ -95,7 +95,7 @@ void CHandshakeOperation::ReadVersionId()
 void CHandshakeOperation::ReadFlashBase()
 {
     CommMessage answer;
-    if (!ReceiveAnswer(answer, CommandCode::GetFlashBase, "Cannot get flash memory base addr. from CVTC."))
+    if (!ReceiveAnswer(answer, CommandCode::GetFlashBase, "Cannot get flash memory base addr. from CVTC.\r\n"))
         return;
     m_host.FactsToUpdate().flashBase = FlashBaseFromWire(answer.Param32(0), m_nSubfamily, m_host.Facts().protocolId);
     SendNext(Step::ReadFlashSize, CommandCode::GetFlashSize);
@@ -104,7 +104,7 @@ void CHandshakeOperation::ReadFlashBase()
 void CHandshakeOperation::ReadFlashSize()
 {
     CommMessage answer;
-    if (!ReceiveAnswer(answer, CommandCode::GetFlashSize, "Cannot get flash memory size from CVTC."))
+    if (!ReceiveAnswer(answer, CommandCode::GetFlashSize, "Cannot get flash memory size from CVTC.\r\n"))
         return;
     m_host.FactsToUpdate().flashSize = answer.Param32(0);
     m_host.Succeed();

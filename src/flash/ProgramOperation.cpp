@@ -1,6 +1,7 @@
 #include "ProgramOperation.h"
 
 #include "OperationHost.h"
+#include "base/FileName.h"
 #include "base/InputFile.h"
 #include "base/TickClock.h"
 #include "image/HexConversionRun.h"
@@ -89,8 +90,9 @@ void CProgramOperation::OpenImage()
             CFailure::Message(QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash")));
         return;
     }
-    if (!CInputFile::Open(m_file, m_job.imagePath).isEmpty()) {
-        m_host.Fail(CFailure::Logged(QStringLiteral("Cannot Open File for Burning.\r\n")));
+    if (const QString reason = CInputFile::Open(m_file, m_job.imagePath); !reason.isEmpty()) {
+        m_host.Fail(CFailure::Logged(QStringLiteral("Cannot Open File for Burning.\r\n")
+                                     + CFileName::ReasonLine(m_job.imagePath, reason)));
         return;
     }
     m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);

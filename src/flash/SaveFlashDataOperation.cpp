@@ -1,6 +1,7 @@
 #include "SaveFlashDataOperation.h"
 
 #include "OperationHost.h"
+#include "base/FileName.h"
 #include "debugger/TargetLink.h"
 #include "wire/CommMessage.h"
 
@@ -31,7 +32,7 @@ void CSaveFlashDataOperation::Start()
     m_pending.clear();
     m_file.setFileName(QString::fromLatin1(kFileName));
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Fail(QStringLiteral("Cannot create FlashData.txt.\r\n"));
+        FailOnFile(QStringLiteral("Cannot create FlashData.txt.\r\n"));
         return;
     }
     m_host.Report(CProgressEvent::Status(Kind(), QStringLiteral("Saving Flash Data")));
@@ -94,7 +95,7 @@ bool CSaveFlashDataOperation::WriteLines(qsizetype count)
     m_pending.remove(0, count);
     if (m_file.write(text) == text.size())
         return true;
-    Fail(QStringLiteral("Cannot write FlashData.txt.\r\n"));
+    FailOnFile(QStringLiteral("Cannot write FlashData.txt.\r\n"));
     return false;
 }
 
@@ -103,12 +104,17 @@ void CSaveFlashDataOperation::Close()
     if (!WriteLines(m_pending.size()))
         return;
     if (m_file.isOpen() && !m_file.flush()) {
-        Fail(QStringLiteral("Cannot write FlashData.txt.\r\n"));
+        FailOnFile(QStringLiteral("Cannot write FlashData.txt.\r\n"));
         return;
     }
     m_file.close();
     m_host.Report(CProgressEvent::Hidden(Kind()));
     m_host.Succeed();
+}
+
+void CSaveFlashDataOperation::FailOnFile(const QString &text)
+{
+    Fail(text + CFileName::ReasonLine(QString::fromLatin1(kFileName), m_file.errorString()));
 }
 
 void CSaveFlashDataOperation::Fail(const QString &text)

@@ -28,6 +28,8 @@ private:
     // Writes the first `count` bytes read as lines; false after a failure.
     bool WriteLines(qsizetype count);
     void Close();
+    // Fails with `text` and a line naming the file and the system's reason.
+    void FailOnFile(const QString &text);
     void Fail(const QString &text);
 
     Step m_step = Step::ReadPiece;

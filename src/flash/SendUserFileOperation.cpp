@@ -1,6 +1,7 @@
 #include "SendUserFileOperation.h"
 
 #include "OperationHost.h"
+#include "base/FileName.h"
 #include "base/InputFile.h"
 #include "base/TickClock.h"
 #include "wire/CommMessage.h"
@@ -26,8 +27,9 @@ void CSendUserFileOperation::OnHalt()
 
 void CSendUserFileOperation::OpenAndSendFirst()
 {
-    if (!CInputFile::Open(m_file, m_strPath).isEmpty()) {
-        m_host.Fail(CFailure::Logged(QStringLiteral("Cannot Open User File for Sending.\r\n")));
+    if (const QString reason = CInputFile::Open(m_file, m_strPath); !reason.isEmpty()) {
+        m_host.Fail(CFailure::Logged(QStringLiteral("Cannot Open User File for Sending.\r\n")
+                                     + CFileName::ReasonLine(m_strPath, reason)));
         return;
     }
     m_chunk.assign(m_host.Facts().maxDataBytes, 0);
@@ -67,7 +69,8 @@ qint64 CSendUserFileOperation::ReadChunk()
     if (count < 0) {
         m_file.close();
         m_host.Report(CProgressEvent::Hidden(Kind()));
-        m_host.Fail(CFailure::Logged(QStringLiteral("Cannot read User File.\r\n")));
+        m_host.Fail(CFailure::Logged(QStringLiteral("Cannot read User File.\r\n")
+                                     + CFileName::ReasonLine(m_strPath, m_file.errorString())));
     }
     return count;
 }

@@ -1,5 +1,7 @@
 #include "DummyHexWriter.h"
 
+#include "base/FileName.h"
+
 #include <QFile>
 
 #include <cstdio>
@@ -41,15 +43,18 @@ bool WriteRecords(QFile &file, quint32 address, quint32 remaining, quint32 mau)
 
 QString WriteDummyHex(const QString &fileName, quint32 startAddress, quint32 dataLength, quint32 mau)
 {
-    const QString cannotCreate = QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate.");
     QFile file(fileName);
+    const auto cannotCreate = [&] {
+        return QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate.\r\n")
+            + CFileName::ReasonLine(fileName, file.errorString());
+    };
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return cannotCreate;
+        return cannotCreate();
     if (mau < 1 || mau > 4)
         return QStringLiteral("MAU Factor is incorrect.\r\nApplication will terminate.");
     if (mau == 2 && dataLength % 2 != 0)
         return QStringLiteral("MAU Factor disagrees with odd byte count.\r\nApplication will terminate.");
     if (!WriteRecords(file, startAddress, dataLength, mau))
-        return cannotCreate;
+        return cannotCreate();
     return QString();
 }

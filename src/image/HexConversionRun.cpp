@@ -19,34 +19,41 @@ void InChild()
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
 
-// Waits for the utility; a signal that ends the run ends it. True when it ran to its own end.
-bool WaitFor(QProcess &process)
+// How a run of the utility ended: its exit status, or -1 and why.
+struct UtilityRun {
+    int status = -1;
+    QString reason;  // the line naming the utility and what became of it
+};
+
+// Waits for the utility; a signal that ends the run ends it.
+UtilityRun WaitFor(QProcess &process, const QString &program)
 {
     while (!process.waitForFinished(kSignalPollMs)) {
         if (process.state() == QProcess::NotRunning)
-            return false;
+            return {-1, QStringLiteral("%1: %2\r\n").arg(program, process.errorString())};
         if (CSignalExit::TakePending()) {
             process.kill();
             process.waitForFinished(-1);
-            return false;
+            return {-1, QStringLiteral("%1: ended with the run\r\n").arg(program)};
         }
     }
-    return process.exitStatus() == QProcess::NormalExit;
+    if (process.exitStatus() != QProcess::NormalExit)
+        return {-1, QStringLiteral("%1: ended by a signal\r\n").arg(program)};
+    return {process.exitCode(), QStringLiteral("%1: exit status %2\r\n").arg(program).arg(process.exitCode())};
 }
 
-// The utility's exit status, or -1 when it cannot be found, started or finished normally.
-int RunUtility(const QString &utility, const QString &commandFile)
+UtilityRun RunUtility(const QString &utility, const QString &commandFile)
 {
     if (utility.isEmpty())
-        return -1;
+        return {-1, QStringLiteral("There is no hex conversion utility for this processor.\r\n")};
     const QString program = QStandardPaths::findExecutable(utility);
     if (program.isEmpty())
-        return -1;
+        return {-1, QStringLiteral("%1: not found on PATH\r\n").arg(utility)};
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setChildProcessModifier(InChild);
     process.start(program, {commandFile});
-    return WaitFor(process) ? process.exitCode() : -1;
+    return WaitFor(process, program);
 }
 
 } // namespace
@@ -79,9 +86,9 @@ std::optional<CFailure> HexConversionRun(const QString &commandFile, int subfami
 {
     if (commandFile.isEmpty())
         return std::nullopt;
-    const int status = RunUtility(HexConversionUtility(subfamily), commandFile);
-    if (status == 0)
+    const UtilityRun run = RunUtility(HexConversionUtility(subfamily), commandFile);
+    if (run.status == 0)
         return std::nullopt;
-    return CFailure::Logged(QString::asprintf("Hex Conversion Command Execution Error: %d\r\n", status),
-                            CFailure::Then::UnattendedRunEnds);
+    const QString text = QString::asprintf("Hex Conversion Command Execution Error: %d\r\n", run.status);
+    return CFailure::Logged(text + run.reason, CFailure::Then::UnattendedRunEnds);
 }

@@ -14,5 +14,6 @@ QString HexConversionUtility(int subfamily);
 // argument, in the current directory, and waits for it; a signal that ends the
 // run (CSignalExit) ends the utility too. Returns nothing when
 // it ran and exited with status 0, or when `commandFile` is empty and there is
-// nothing to run; otherwise the failure, which ends an unattended run.
+// nothing to run; otherwise the failure, which ends an unattended run: its
+// status, then a line naming the utility tried and what became of it.
 std::optional<CFailure> HexConversionRun(const QString &commandFile, int subfamily);

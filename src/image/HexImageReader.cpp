@@ -24,8 +24,8 @@ void CHexImageReader::Detect(int subfamily, int bytesPerUnit, bool bigEndian)
         m_format = HexTiAscii;
     } else if (first == '1' && second == '6' && third == '5') {
         DetectCcsData(subfamily, bytesPerUnit, bigEndian);
-    } else if (first == 'S' && second == '0') {
-        DetectSRecords(bytesPerUnit);
+    } else if (first == 'S' && second >= '0' && second <= '3') {
+        DetectSRecords(second, bytesPerUnit);
     }
 }
 
@@ -42,10 +42,14 @@ void CHexImageReader::DetectCcsData(int subfamily, int bytesPerUnit, bool bigEnd
     m_format = HexCcsData;
 }
 
-void CHexImageReader::DetectSRecords(int bytesPerUnit)
+// The first data record names the format; an S0 header before it is optional.
+void CHexImageReader::DetectSRecords(int firstType, int bytesPerUnit)
 {
-    m_input.SkipPast('S');
-    const int type = m_input.Get();
+    int type = firstType;
+    if (type == '0') {
+        m_input.SkipPast('S');
+        type = m_input.Get();
+    }
     if (type >= '1' && type <= '3' && m_input.Rewind()) {
         m_source = std::make_unique<CSRecordSource>(m_input, bytesPerUnit);
         m_format = HexFormat(HexS1 + (type - '1'));

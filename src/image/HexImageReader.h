@@ -10,7 +10,8 @@
 class CImageBlockSource;
 
 // Reads a hex image file block by block: TI ASCII hex, Motorola S1/S2/S3
-// records or Code Composer saved data, detected from the first bytes. Each
+// records (with or without an S0 header) or Code Composer saved data,
+// detected from the first bytes. Each
 // block is a run of consecutive image bytes and the target address (in address
 // units) of its first byte. Format errors end the image and are kept as text
 // for the caller to show.
@@ -40,7 +41,7 @@ public:
 private:
     void Detect(int subfamily, int bytesPerUnit, bool bigEndian);
     void DetectCcsData(int subfamily, int bytesPerUnit, bool bigEndian);
-    void DetectSRecords(int bytesPerUnit);
+    void DetectSRecords(int firstType, int bytesPerUnit);
 
     CBufferedInput m_input;
     std::unique_ptr<CImageBlockSource> m_source;

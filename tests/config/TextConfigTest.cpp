@@ -122,13 +122,19 @@ TEST(TextConfig, FormattedTextReadsBack)
 TEST(TextConfig, FileThatCannotBeOpened)
 {
     QTemporaryDir dir;
-    for (const QString &path : {dir.filePath(QStringLiteral("missing.txt")), dir.path(), QStringLiteral("/dev/zero")}) {
+    const std::pair<QString, QString> files[] = {
+        {dir.filePath(QStringLiteral("missing.txt")), QStringLiteral("No such file or directory")},
+        {dir.path(), QStringLiteral("not a regular file")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("not a regular file")},
+    };
+    for (const auto &[path, reason] : files) {
         for (const bool unattended : {false, true}) {
             ScopedAppSettings settings(unattended ? QStringLiteral("cfg.txt -t -c") : QString());
             ScopedRecordingPrompter prompter;
             CDocumentFields fields = CDocumentFields::NewDocument();
             EXPECT_FALSE(CTextConfig::LoadTextConfig(fields, path));
-            EXPECT_EQ(prompter->messages, QStringList{kCannotOpen});
+            const QString message = kCannotOpen + QStringLiteral("\r\n%1: %2\r\n").arg(path, reason);
+            EXPECT_EQ(prompter->messages, QStringList{message});
             EXPECT_EQ(fields, CDocumentFields::NewDocument());
             EXPECT_EQ(settings.closeRequests, unattended ? 1 : 0) << path.toStdString();
             EXPECT_EQ(theApp().RunFailed(), unattended);

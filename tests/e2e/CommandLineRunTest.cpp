@@ -286,14 +286,15 @@ TEST_P(SimulatorFault, FailsTheRunWithItsMessage)
 INSTANTIATE_TEST_SUITE_P(Keys, SimulatorFault, ::testing::Values(
     FaultCase{"StuckBits", "fault.stuck_bits = 0x100:0x80", "Checksum Error: host checksum"},
     FaultCase{"DropWrite", "fault.drop_write = 1", "Checksum Error: host checksum"},
-    FaultCase{"WrongEchoProtocol", "fault.wrong_echo = 1", "Cannot get CVTC Comm Protocol Version ID. (cmd = 0?)"},
-    FaultCase{"WrongEchoBase", "fault.wrong_echo = 4", "Cannot get flash memory base addr. from CVTC."},
+    FaultCase{"WrongEchoProtocol", "fault.wrong_echo = 1", "Cannot get CVTC Comm Protocol Version ID. (cmd = 0?)\r\n"},
+    FaultCase{"WrongEchoBase", "fault.wrong_echo = 4", "Cannot get flash memory base addr. from CVTC.\r\n"},
+    FaultCase{"WrongEchoEstimate", "fault.wrong_echo = 17", "Cannot get the erase estimate. (cmd = 0?)\r\n"},
     FaultCase{"NoAnswer", "fault.no_answer = 7", "Target did not answer within 2 seconds.\r\n"},
     FaultCase{"MissingMessage", "fault.missing_symbol = theMessage", "Failed to get msg storage addr\r\n"},
     FaultCase{"MissingBreakpoint", "fault.missing_symbol = doMessageProc", "Failed to get BP addr\r\n"},
     FaultCase{"LoadError", "fault.load_error = 1", "Either I cannot load CVTC, or the CVTC is not compatible"},
     FaultCase{"UnknownProtocol", "protocol = 5", "CVTC's Communications Protocol ID (5) is unknown"},
-    FaultCase{"ZeroBuffer", "buffer = 0", "Cannot get max allowed data buffer size from CVTC."}),
+    FaultCase{"ZeroBuffer", "buffer = 0", "Cannot get max allowed data buffer size from CVTC.\r\n"}),
     [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
 
 TEST(CommandLineRunSetUp, UnknownConnectionAndMissingComponentFail)

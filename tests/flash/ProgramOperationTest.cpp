@@ -190,7 +190,9 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
          QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash"),
          CFailure::Shown::InMessageBox},
         {"MissingImage", [](CProgramJob &j, FakeOperationHost &) { j.imagePath += QStringLiteral(".gone"); },
-         QStringLiteral("Cannot Open File for Burning.\r\n"), CFailure::Shown::InLog},
+         QStringLiteral("Cannot Open File for Burning.\r\n%1: No such file or directory\r\n")
+             .arg(m_dir.filePath(QStringLiteral("image.hex.gone"))),
+         CFailure::Shown::InLog},
         {"NotAnImage", [this](CProgramJob &j, FakeOperationHost &) { j = Job("plain text\r\n"); },
          QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog},
     };

@@ -98,12 +98,15 @@ TEST_F(DummyHexWriter, RefusedUnitSizesLeaveEmptyFile)
 
 TEST_F(DummyHexWriter, UncreatableOrUnwritableFileFails)
 {
-    QStringList errors = {WriteDummyHex(m_dir.filePath(QStringLiteral("missing/DummyHex.hex")), 0, 16, 1)};
-    if (QFile::exists(QStringLiteral("/dev/full"))) {
-        errors.append(WriteDummyHex(QStringLiteral("/dev/full"), 0, 100000, 1));
-    }
-    for (const QString &message : errors)
-        EXPECT_EQ(message, QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate."));
+    const QString missing = m_dir.filePath(QStringLiteral("missing/DummyHex.hex"));
+    QList<std::pair<QString, QString>> errors = {
+        {WriteDummyHex(missing, 0, 16, 1), missing + QStringLiteral(": No such file or directory\r\n")}};
+    if (QFile::exists(QStringLiteral("/dev/full")))
+        errors.append({WriteDummyHex(QStringLiteral("/dev/full"), 0, 100000, 1),
+                       QStringLiteral("/dev/full: No space left on device\r\n")});
+    for (const auto &[message, reasonLine] : errors)
+        EXPECT_EQ(message,
+                  QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate.\r\n") + reasonLine);
 }
 
 } // namespace

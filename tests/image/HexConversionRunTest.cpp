@@ -91,20 +91,23 @@ TEST_F(HexConversionRunTest, FailuresAreReturnedWithTheirNumber)
     struct Case {
         int subfamily;
         const char *status;
-        const char *message;
+        QString message;
     };
+    const QString hex55 = m_bin.filePath(QStringLiteral("hex55"));
     const Case cases[] = {
-        {0x55, "3", "Hex Conversion Command Execution Error: 3\r\n"},
-        {0x54, "0", "Hex Conversion Command Execution Error: -1\r\n"}, // hex500 is not on PATH
-        {0, "0", "Hex Conversion Command Execution Error: -1\r\n"},    // no utility for the sub-family
-        {0x99, "0", "Hex Conversion Command Execution Error: -1\r\n"},
+        {0x55, "3", QStringLiteral("Hex Conversion Command Execution Error: 3\r\n%1: exit status 3\r\n").arg(hex55)},
+        {0x54, "0", QStringLiteral("Hex Conversion Command Execution Error: -1\r\nhex500: not found on PATH\r\n")},
+        {0, "0", QStringLiteral("Hex Conversion Command Execution Error: -1\r\n"
+                                "There is no hex conversion utility for this processor.\r\n")},
+        {0x99, "0", QStringLiteral("Hex Conversion Command Execution Error: -1\r\n"
+                                   "There is no hex conversion utility for this processor.\r\n")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.subfamily);
         qputenv("FAKE_HEX_STATUS", c.status);
         const std::optional<CFailure> failure = HexConversionRun(QStringLiteral("flash.cmd"), c.subfamily);
         ASSERT_TRUE(failure.has_value());
-        EXPECT_EQ(failure->text, QString::fromLatin1(c.message));
+        EXPECT_EQ(failure->text, c.message);
         EXPECT_EQ(failure->shown, CFailure::Shown::InLog);
         EXPECT_EQ(failure->then, CFailure::Then::UnattendedRunEnds);
         EXPECT_TRUE(theLog.Buffer().isEmpty());

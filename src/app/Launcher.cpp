@@ -5,6 +5,7 @@
 #include "CorvaneApp.h"
 #include "ExitStatus.h"
 #include "base/FailureReporter.h"
+#include "base/FileName.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "base/SignalExit.h"
@@ -15,8 +16,6 @@
 #include "config/TextConfig.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <cerrno>
@@ -29,7 +28,7 @@ QStringList ArgumentsOf(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(CFileName::FromSystem(argv[i]));
     return arguments;
 }
 
@@ -111,16 +110,18 @@ int CLauncher::RunConfigConversion(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     // Opening enters the document's folder; the new document's name counts from where the run started.
-    const QString saveAsPath = theApp().SaveAsPath().isEmpty()
-        ? QString()
-        : QDir::cleanPath(QFileInfo(theApp().SaveAsPath()).absoluteFilePath());
+    const QString saveAsPath = theApp().SaveAsPath().isEmpty() ? QString() : CFileName::Absolute(theApp().SaveAsPath());
     CCorvaneDoc document;
     if (!theApp().OpenStartDocument(document) || theApp().RunFailed())
         return ExitFailure;
     if (!saveAsPath.isEmpty() && !document.OnSaveDocument(saveAsPath))
         return ExitFailure;
     if (theApp().PrintConfigRequested()) {
-        const QByteArray text = CTextConfig::Format(document);
+        QByteArray text;
+        if (const CResult formatted = CTextConfig::Format(document, text); !formatted) {
+            theReporter().Report(formatted.Failure());
+            return ExitFailure;
+        }
         if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size())
             || std::fflush(stdout) != 0) {
             ReportMessage(QStringLiteral("Cannot print the text configuration: %1.").arg(qt_error_string(errno)));

@@ -6,14 +6,20 @@
 class QLocalServer;
 
 // Makes sure only one copy runs per user: the first copy listens on a local
-// socket named after the main window class; a later copy finds it there.
+// socket named after the main window class, in a folder only the user can
+// enter, with mode 0600; a later copy finds it there. What answers for
+// another user is no running copy, and is never taken over.
 class CSingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit CSingleInstance(QObject *parent = nullptr);
     ~CSingleInstance() override;
 
-    // The socket name: "CVMainWnd-" and the user id.
+    // $XDG_RUNTIME_DIR when it is the user's own folder with mode 0700, else
+    // "corvane-" and the user id in $TMPDIR (or /tmp), made so; empty when
+    // neither is private.
+    static QString PrivateFolder();
+    // The socket: "CVMainWnd-" and the user id in the private folder; empty without one.
     static QString ServerName();
 
     enum class ClaimResult {
@@ -30,6 +36,7 @@ signals:
     void ActivationRequested();
 
 private:
+    bool Listen(const QString &name);
     void OnNewConnection();
 
     QLocalServer *m_server = nullptr;

@@ -1,5 +1,6 @@
 #include "ConsolePrompter.h"
 
+#include "FileName.h"
 #include "MessageLog.h"
 
 CConsolePrompter::CConsolePrompter(std::FILE *stream)
@@ -34,6 +35,6 @@ void CConsolePrompter::Print(const QString &text)
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     if (!lines.endsWith(u'\n'))
         lines += u'\n';
-    std::fputs(lines.toLocal8Bit().constData(), m_stream);
+    std::fputs(CFileName::ToSystem(lines).constData(), m_stream);
     std::fflush(m_stream);
 }

@@ -1,9 +1,10 @@
 #include "InputFile.h"
 
+#include "FileName.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 const QString kNotRegular = QStringLiteral("not a regular file");
@@ -11,9 +12,8 @@ const QString kNotRegular = QStringLiteral("not a regular file");
 
 QString CInputFile::Open(QFile &file, const QString &name, bool *missing)
 {
-    const QByteArray systemName = QFile::encodeName(name);
     struct stat status {};
-    const bool found = ::stat(systemName.constData(), &status) == 0;
+    const bool found = ::stat(CFileName::ToSystem(name).constData(), &status) == 0;
     if (missing)
         *missing = !found && errno == ENOENT;
     if (!found)
@@ -21,19 +21,15 @@ QString CInputFile::Open(QFile &file, const QString &name, bool *missing)
     // Checked before opening, so that no device is opened, and again after, for what was opened.
     if (!S_ISREG(status.st_mode))
         return kNotRegular;
-    const int fd = ::open(systemName.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return qt_error_string(errno);
+    if (const int error = CFileName::Open(file, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
+        return qt_error_string(error);
+    const int fd = file.handle();
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+        file.close();
         return kNotRegular;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return QString();
-    const QString reason = file.errorString();
-    ::close(fd);
-    return reason;
+    return QString();
 }
 
 QString CInputFile::ReadAll(const QString &name, qint64 maxBytes, QByteArray &bytes)

@@ -1,11 +1,14 @@
 #include "MessageLog.h"
 
 #include "FailureReporter.h"
+#include "FileName.h"
 #include "Prompter.h"
+#include "ReplacingFile.h"
 
 #include <QFile>
 
 #include <ctime>
+#include <fcntl.h>
 
 CMessageLog theLog;
 
@@ -34,7 +37,7 @@ void CMessageLog::Add(const QString &text)
 {
     if (m_buffer.isEmpty())
         m_buffer = TimeStampLine();
-    m_buffer += text.toUtf8();
+    m_buffer += CFileName::ToSystem(text);
     DropLeadingLines();
     thePrompter().LogAdded(text);
 }
@@ -43,7 +46,7 @@ void CMessageLog::AddAndShow(const QString &text)
 {
     if (!text.isEmpty())
         Add(text);
-    thePrompter().ShowLog(QString::fromUtf8(m_buffer), text);
+    thePrompter().ShowLog(CFileName::FromSystem(m_buffer), text);
 }
 
 void CMessageLog::Clear()
@@ -52,12 +55,15 @@ void CMessageLog::Clear()
         m_buffer.clear();
 }
 
+// The default name is replaced, never written through a link planted there. A
+// path the command line gave is written as it stands: it may be a device such
+// as /dev/stderr; a FIFO without a reader loses the log instead of waiting.
 void CMessageLog::Flush()
 {
+    QFile file;
     if (m_path.isEmpty())
-        m_path = DefaultFileName();
-    QFile file(m_path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        CReplacingFile::WriteWhole(DefaultFileName(), m_buffer);
+    else if (CFileName::Open(file, m_path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC) == 0)
         file.write(m_buffer);
     m_buffer.clear();
 }

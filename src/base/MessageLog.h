@@ -15,7 +15,8 @@ public:
     CMessageLog(const CMessageLog &) = delete;
     CMessageLog &operator=(const CMessageLog &) = delete;
 
-    // An empty path selects the default name "Log<application>.txt" in the current directory.
+    // An empty path selects the default name "Log<application>.txt" in the
+    // current directory, which is replaced (CReplacingFile) when written.
     void SetPath(const QString &path);
     void Add(const QString &text);
     void AddAndShow(const QString &text = QString());

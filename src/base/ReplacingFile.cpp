@@ -1,5 +1,7 @@
 #include "ReplacingFile.h"
 
+#include "FileName.h"
+
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -7,8 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 constexpr int kNameAttempts = 16;
+// Bytes gathered before they are written.
+constexpr qsizetype kPendingBytes = 64 * 1024;
 
 QString SystemReason()
 {
@@ -29,7 +35,7 @@ CReplacingFile::~CReplacingFile()
 bool CReplacingFile::Open()
 {
     struct stat existing {};
-    if (::lstat(QFile::encodeName(m_strName).constData(), &existing) != 0)
+    if (::lstat(CFileName::ToSystem(m_strName).constData(), &existing) != 0)
         return errno == ENOENT ? CreateBeside(0666, false) : Fail(SystemReason());
     if (S_ISREG(existing.st_mode))
         return CreateBeside(existing.st_mode & 07777, true);
@@ -44,40 +50,54 @@ bool CReplacingFile::CreateBeside(unsigned mode, bool keepMode)
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QString newName =
             QStringLiteral("%1.%2").arg(m_strName).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        const int fd = ::open(QFile::encodeName(newName).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno == EEXIST)
+        m_fd = ::open(CFileName::ToSystem(newName).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (m_fd < 0 && errno == EEXIST)
             continue;
-        if (fd < 0)
+        if (m_fd < 0)
             return Fail(SystemReason());
         m_strNewName = newName;
-        if (!m_file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-            const QString reason = m_file.errorString();
-            ::close(fd);
-            return Fail(reason);
-        }
-        return !keepMode || ::fchmod(fd, mode) == 0 || Fail(SystemReason());
+        return !keepMode || ::fchmod(m_fd, mode) == 0 || Fail(SystemReason());
     }
     return Fail(qt_error_string(EEXIST));
 }
 
 bool CReplacingFile::Write(const QByteArray &bytes)
 {
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         return false;
-    return m_file.write(bytes) == bytes.size() || Fail(m_file.errorString());
+    m_pending += bytes;
+    return m_pending.size() < kPendingBytes || WritePending();
+}
+
+bool CReplacingFile::WritePending()
+{
+    const char *data = m_pending.constData();
+    qsizetype left = m_pending.size();
+    while (left > 0) {
+        const ssize_t written = ::write(m_fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        // A write that takes nothing without a reason: the disk is full.
+        if (written <= 0)
+            return Fail(written < 0 ? SystemReason() : qt_error_string(ENOSPC));
+        data += written;
+        left -= written;
+    }
+    m_pending.clear();
+    return true;
 }
 
 bool CReplacingFile::Commit()
 {
-    if (!m_file.isOpen())
+    if (m_fd < 0 || !WritePending())
         return false;
-    // A full disk shows here at the latest: the writes may all have gone into the buffer.
-    if (!m_file.flush())
-        return Fail(m_file.errorString());
-    if (::fsync(m_file.handle()) != 0 && errno != EINVAL)
+    // A full disk may show only here, when the data reaches the disk.
+    if (::fsync(m_fd) != 0 && errno != EINVAL)
         return Fail(SystemReason());
-    m_file.close();
-    if (::rename(QFile::encodeName(m_strNewName).constData(), QFile::encodeName(m_strName).constData()) != 0)
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0)
+        return Fail(SystemReason());
+    if (::rename(CFileName::ToSystem(m_strNewName).constData(), CFileName::ToSystem(m_strName).constData()) != 0)
         return Fail(SystemReason());
     m_strNewName.clear();
     return true;
@@ -101,8 +121,10 @@ bool CReplacingFile::Fail(const QString &reason)
 
 void CReplacingFile::Discard()
 {
-    m_file.close();
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
     if (!m_strNewName.isEmpty())
-        ::unlink(QFile::encodeName(m_strNewName).constData());
+        ::unlink(CFileName::ToSystem(m_strNewName).constData());
     m_strNewName.clear();
+    m_pending.clear();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 // A new file for `name`, written beside it and renamed over it by Commit. The
@@ -27,11 +26,14 @@ public:
 
 private:
     bool CreateBeside(unsigned mode, bool keepMode);
+    // Writes what Write has gathered.
+    bool WritePending();
     bool Fail(const QString &reason);
     void Discard();
 
     QString m_strName;
     QString m_strNewName;
-    QFile m_file;
+    int m_fd = -1;
+    QByteArray m_pending;
     QString m_strError;
 };

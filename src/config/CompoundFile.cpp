@@ -1,5 +1,6 @@
 #include "CompoundFile.h"
 
+#include "base/FileName.h"
 #include "base/InputFile.h"
 #include "base/ReplacingFile.h"
 
@@ -88,7 +89,7 @@ CCompoundFile::ReadResult CCompoundFile::ReadStream(const QString &path, const c
     if (!handle)
         return {ReadStatus::CannotOpen, {}, qt_error_string(errno)};
     GErrorHolder error;
-    GsfPtr<GsfInput> file(gsf_input_stdio_new_FILE(QFile::encodeName(path).constData(), handle, FALSE));
+    GsfPtr<GsfInput> file(gsf_input_stdio_new_FILE(CFileName::ToSystem(path).constData(), handle, FALSE));
     if (!file)
         return {ReadStatus::CannotOpen, {}, error.Message()};
     GsfPtr<GsfInfile> root(gsf_infile_msole_new(file.get(), error.Out()));

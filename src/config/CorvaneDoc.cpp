@@ -5,21 +5,16 @@
 #include "ContentsCodec.h"
 #include "TextConfig.h"
 #include "base/FailureReporter.h"
+#include "base/FileName.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
 
 using ReadStatus = CCompoundFile::ReadStatus;
 using CodecStatus = CContentsCodec::Status;
-
-QString AbsolutePath(const QString &path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
 
 // The part before the last "/", unless that "/" is the first character.
 QString FolderOf(const QString &path)
@@ -32,7 +27,7 @@ QString FolderOf(const QString &path)
 bool EnterFolderOf(const QString &path, QString &folder)
 {
     folder = FolderOf(path);
-    return folder.isEmpty() || QDir::setCurrent(folder);
+    return folder.isEmpty() || CFileName::EnterFolder(folder);
 }
 
 QString StreamReason(const CCompoundFile::ReadResult &read)
@@ -88,7 +83,7 @@ bool CCorvaneDoc::OnNewDocument(const std::optional<QString> &textConfigPath)
 
 bool CCorvaneDoc::OnOpenDocument(const QString &path)
 {
-    const QString fullPath = AbsolutePath(path);
+    const QString fullPath = CFileName::Absolute(path);
     theLog.Clear();
     if (!LoadContents(fullPath))
         return false;
@@ -136,7 +131,7 @@ bool CCorvaneDoc::LoadContents(const QString &path)
 bool CCorvaneDoc::OnSaveDocument(const QString &path)
 {
     // Absolute first: entering the folder would move a relative path.
-    const QString fullPath = AbsolutePath(path);
+    const QString fullPath = CFileName::Absolute(path);
     QString folder;
     EnterFolderOf(fullPath, folder);
     const QString error = CCompoundFile::WriteStream(fullPath, kContentsStream, CContentsCodec::Encode(*this));

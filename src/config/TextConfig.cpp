@@ -173,9 +173,9 @@ bool CTextConfig::ApplyItem(CDocumentFields &fields, quint32 key, const QString 
     return false;
 }
 
-QByteArray CTextConfig::Format(const CDocumentFields &fields)
+CResult CTextConfig::Format(const CDocumentFields &fields, QByteArray &text)
 {
-    QString text;
+    QString lines;
     for (const KeyedField &keyed : kKeys) {
         const QString value = std::visit(Overloaded{
                                              [&](QString CDocumentFields::*s) { return fields.*s; },
@@ -186,7 +186,12 @@ QByteArray CTextConfig::Format(const CDocumentFields &fields)
                                              },
                                          },
                                          keyed.field);
-        text += QString::number(keyed.key) + u' ' + value + QLatin1String("\r\n");
+        if (value.contains(u'\n') || value.contains(u'\r'))
+            return CFailure::Message(
+                QStringLiteral("The value of key %1 holds a line break; printed, it would read back as further keys.")
+                    .arg(keyed.key));
+        lines += QString::number(keyed.key) + u' ' + value + QLatin1String("\r\n");
     }
-    return text.toUtf8();
+    text = lines.toUtf8();
+    return {};
 }

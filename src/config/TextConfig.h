@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentFields.h"
+#include "base/Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,6 +27,8 @@ public:
     static ItemStatus ReadTextConfigItem(QIODevice &file, quint32 &key, QString &value);
     // Sets the field of `key` from `value`; false for a key that names no field.
     static bool ApplyItem(CDocumentFields &fields, quint32 key, const QString &value);
-    // The fields as a text configuration: every key in order, CR LF line ends.
-    static QByteArray Format(const CDocumentFields &fields);
+    // The fields as a text configuration in `text`: every key in order, CR LF
+    // line ends. A value that holds a line break would read back as further
+    // keys: it is refused with a message naming its key, and `text` is left.
+    static CResult Format(const CDocumentFields &fields, QByteArray &text);
 };

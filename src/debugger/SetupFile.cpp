@@ -1,11 +1,11 @@
 #include "SetupFile.h"
 
 #include "Subfamily.h"
+#include "base/FileName.h"
 #include "base/InputFile.h"
 #include "base/XdgDirectory.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSet>
 
 namespace {
@@ -187,7 +187,7 @@ SetupBoardList Failure(const QString &error)
 
 QString CSetupFile::Path(bool *explicitlyNamed)
 {
-    const QString named = qEnvironmentVariable("CORVANE_SETUP");
+    const QString named = CFileName::FromEnvironment("CORVANE_SETUP");
     if (explicitlyNamed)
         *explicitlyNamed = !named.isEmpty();
     if (!named.isEmpty())
@@ -199,7 +199,7 @@ SetupBoardList CSetupFile::Load()
 {
     bool explicitlyNamed = false;
     const QString path = Path(&explicitlyNamed);
-    if (!explicitlyNamed && !QFile::exists(path)) {
+    if (!explicitlyNamed && !CFileName::Exists(path)) {
         SetupBoardList builtIn;
         builtIn.boards = BuiltInBoards();
         return builtIn;

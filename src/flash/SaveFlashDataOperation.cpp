@@ -2,6 +2,7 @@
 
 #include "OperationHost.h"
 #include "base/FileName.h"
+#include "base/ReplacingFile.h"
 #include "debugger/TargetLink.h"
 #include "wire/CommMessage.h"
 
@@ -15,6 +16,8 @@ CSaveFlashDataOperation::CSaveFlashDataOperation(COperationHost &host)
     : CFlashOperation(host)
 {
 }
+
+CSaveFlashDataOperation::~CSaveFlashDataOperation() = default;
 
 void CSaveFlashDataOperation::SetRange(quint32 start, quint32 length)
 {
@@ -30,8 +33,8 @@ void CSaveFlashDataOperation::Start()
     m_pieces.Begin(start, m_nTotal, unit);
     m_nLineOffset = start;
     m_pending.clear();
-    m_file.setFileName(QString::fromLatin1(kFileName));
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    m_file = std::make_unique<CReplacingFile>(QString::fromLatin1(kFileName));
+    if (!m_file->Open()) {
         FailOnFile(QStringLiteral("Cannot create FlashData.txt.\r\n"));
         return;
     }
@@ -93,7 +96,7 @@ bool CSaveFlashDataOperation::WriteLines(qsizetype count)
         m_nLineOffset += unitsPerLine;
     }
     m_pending.remove(0, count);
-    if (m_file.write(text) == text.size())
+    if (m_file->Write(text))
         return true;
     FailOnFile(QStringLiteral("Cannot write FlashData.txt.\r\n"));
     return false;
@@ -103,23 +106,23 @@ void CSaveFlashDataOperation::Close()
 {
     if (!WriteLines(m_pending.size()))
         return;
-    if (m_file.isOpen() && !m_file.flush()) {
+    if (!m_file->Commit()) {
         FailOnFile(QStringLiteral("Cannot write FlashData.txt.\r\n"));
         return;
     }
-    m_file.close();
+    m_file.reset();
     m_host.Report(CProgressEvent::Hidden(Kind()));
     m_host.Succeed();
 }
 
 void CSaveFlashDataOperation::FailOnFile(const QString &text)
 {
-    Fail(text + CFileName::ReasonLine(QString::fromLatin1(kFileName), m_file.errorString()));
+    Fail(text + CFileName::ReasonLine(QString::fromLatin1(kFileName), m_file->ErrorString()));
 }
 
 void CSaveFlashDataOperation::Fail(const QString &text)
 {
-    m_file.close();
+    m_file.reset();
     m_host.Report(CProgressEvent::Hidden(Kind()));
     m_host.Fail(CFailure::Logged(text));
 }

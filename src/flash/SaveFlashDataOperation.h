@@ -4,10 +4,14 @@
 #include "FlashPieces.h"
 
 #include <QByteArray>
-#include <QFile>
+
+#include <memory>
+
+class CReplacingFile;
 
 // Dumps a flash range to "FlashData.txt" as lines of sixteen hexadecimal bytes,
-// read in pieces of up to kPieceBytes.
+// read in pieces of up to kPieceBytes. The file replaces the name when the
+// whole range is written (CReplacingFile), never through a link there.
 class CSaveFlashDataOperation : public CFlashOperation {
 public:
     enum class Step { ReadPiece, WritePiece, Close };
@@ -15,6 +19,7 @@ public:
     static constexpr const char *kFileName = "FlashData.txt";
 
     CSaveFlashDataOperation(COperationHost &host);
+    ~CSaveFlashDataOperation() override;
 
     // `start` in target address units, `length` in bytes.
     void SetRange(quint32 start, quint32 length);
@@ -33,7 +38,7 @@ private:
     void Fail(const QString &text);
 
     Step m_step = Step::ReadPiece;
-    QFile m_file;
+    std::unique_ptr<CReplacingFile> m_file;
     quint32 m_nStart = 0;
     quint32 m_nLength = 0;
     quint32 m_nTotal = 0;        // bytes: the length made even

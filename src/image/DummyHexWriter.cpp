@@ -1,8 +1,7 @@
 #include "DummyHexWriter.h"
 
 #include "base/FileName.h"
-
-#include <QFile>
+#include "base/ReplacingFile.h"
 
 #include <cstdio>
 
@@ -25,30 +24,30 @@ QByteArray DataRecord(quint32 address, quint32 count)
     return QByteArray(line);
 }
 
-bool WriteRecords(QFile &file, quint32 address, quint32 remaining, quint32 mau)
+bool WriteRecords(CReplacingFile &file, quint32 address, quint32 remaining, quint32 mau)
 {
-    if (file.write("S00500000000FA\r\n") < 0)
+    if (!file.Write("S00500000000FA\r\n"))
         return false;
     while (remaining > 0) {
         const quint32 count = qMin(remaining, kBytesPerRecord);
-        if (file.write(DataRecord(address, count)) < 0)
+        if (!file.Write(DataRecord(address, count)))
             return false;
         remaining -= count;
         address += count / mau;
     }
-    return file.write("S70500000000FA\r\n") >= 0 && file.flush();
+    return file.Write("S70500000000FA\r\n") && file.Commit();
 }
 
 } // namespace
 
 QString WriteDummyHex(const QString &fileName, quint32 startAddress, quint32 dataLength, quint32 mau)
 {
-    QFile file(fileName);
+    CReplacingFile file(fileName);
     const auto cannotCreate = [&] {
         return QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate.\r\n")
-            + CFileName::ReasonLine(fileName, file.errorString());
+            + CFileName::ReasonLine(fileName, file.ErrorString());
     };
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.Open())
         return cannotCreate();
     if (mau < 1 || mau > 4)
         return QStringLiteral("MAU Factor is incorrect.\r\nApplication will terminate.");

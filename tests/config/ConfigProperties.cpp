@@ -80,7 +80,10 @@ std::string CheckTextConfigReading(const QByteArray &text)
     CDocumentFields fields = CDocumentFields::NewDocument();
     LoadText(text, fields);
     CDocumentFields again = CDocumentFields::NewDocument();
-    if (!LoadText(CTextConfig::Format(fields), again))
+    QByteArray printed;
+    if (!CTextConfig::Format(fields, printed))
+        return "read fields cannot be printed";
+    if (!LoadText(printed, again))
         return "printed fields do not read cleanly";
     if (!(again == fields))
         return "printed fields read back different";

@@ -89,8 +89,10 @@ QList<QByteArray> TextSeeds()
 {
     CDocumentFields fields = CDocumentFields::NewDocument();
     fields.m_strBurnFile = QStringLiteral("my image.hex");
+    QByteArray printed;
+    CTextConfig::Format(fields, printed);
     return {
-        CTextConfig::Format(fields),
+        printed,
         "# board\r\n1019 C:\\images\\board.hex\r\n1016\t0x100000  # base\r\n1039 0\r\n",
         "1064 Simulator 64x (CPU)\n1081 1\n1007 -0x54\n1017 1FH\n",
     };

@@ -98,7 +98,9 @@ TEST(TextConfig, FormatListsEveryKeyInOrder)
     fields.m_bVerifyWrite = 0;
     fields.m_bWriteBootAddr = 2;
     fields.m_bOverrideFlash = 1;
-    EXPECT_EQ(CTextConfig::Format(fields),
+    QByteArray text;
+    ASSERT_TRUE(CTextConfig::Format(fields, text));
+    EXPECT_EQ(text,
               "1002 \r\n1007 0x54\r\n1016 0xABCDEF01\r\n1017 0x0\r\n1018 0x0\r\n1019 /my images/a.hex\r\n"
               "1023 \r\n1039 0\r\n1041 1\r\n1064 Disconnected\r\n1081 0x1\r\n");
 }
@@ -114,9 +116,24 @@ TEST(TextConfig, FormattedTextReadsBack)
     fields.m_bVerifyWrite = 0;
     fields.m_strConnection = QStringLiteral("Simulator 28x (CPU)");
     fields.m_bOverrideFlash = 1;
-    const Loaded loaded = Load(CTextConfig::Format(fields));
+    QByteArray text;
+    ASSERT_TRUE(CTextConfig::Format(fields, text));
+    const Loaded loaded = Load(text);
     EXPECT_TRUE(loaded.clean);
     EXPECT_EQ(loaded.fields, fields);
+}
+
+TEST(TextConfig, ValuesWithLineBreaksAreNotPrinted)
+{
+    for (const QString &value : {QStringLiteral("a.cmd\n1002 evil.cmd"), QStringLiteral("a.cmd\r1002 evil.cmd")}) {
+        CDocumentFields fields = CDocumentFields::NewDocument();
+        fields.m_strBurnFile = value;
+        QByteArray text("untouched");
+        const CResult formatted = CTextConfig::Format(fields, text);
+        ASSERT_FALSE(formatted);
+        EXPECT_TRUE(formatted.Failure().text.startsWith(QStringLiteral("The value of key 1019 holds a line break;")));
+        EXPECT_EQ(text, "untouched");
+    }
 }
 
 TEST(TextConfig, FileThatCannotBeOpened)

@@ -22,9 +22,7 @@ struct Scene {
     Scene()
         : board(QStringLiteral("64x"))
     {
-        board.WriteComponent({QStringLiteral("flash_base = 0"), QStringLiteral("flash_size = 0x1000")});
-        board.WriteConfig(QStringLiteral("a.hex"));
-        WriteImage(0x5A);
+        board.WriteSmallBoard(0x1000, QByteArray(64, 0x5A));
     }
     ~Scene()
     {

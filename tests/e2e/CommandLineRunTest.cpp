@@ -2,12 +2,14 @@
 // verify, dump, erase, further files and the failures a board can show.
 #include "SimulatedBoard.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -335,6 +337,32 @@ TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(board.Log().contains("CVTC Download OK.\r\n")) << board.Log().constData();
     EXPECT_TRUE(board.Log().contains("Run ended by signal 15.\r\n")) << board.Log().constData();
+}
+
+TEST(CommandLineRunSocket, OnlyTheUserCanReachTheRunningCopy)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
+    board.WriteConfig(QStringLiteral("a.hex"));
+    QProcess process;
+    // Without a runtime folder the copy makes its own in the temporary folder, whatever the umask.
+    board.Start(process, {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c")},
+                {QStringLiteral("XDG_RUNTIME_DIR=")}, [] { ::umask(0); });
+    process.setReadChannel(QProcess::StandardError);
+    QByteArray said;
+    while (!said.contains("CVTC Download OK.") && process.waitForReadyRead(30000))
+        said += process.readAllStandardError();
+    const QString folder = board.Path(QStringLiteral("corvane-%1").arg(::getuid()));
+    struct stat folderStatus {};
+    struct stat socketStatus {};
+    const QString socket = QStringLiteral("%1/CVMainWnd-%2").arg(folder).arg(::getuid());
+    const bool found = ::stat(QFile::encodeName(folder).constData(), &folderStatus) == 0
+        && ::stat(QFile::encodeName(socket).constData(), &socketStatus) == 0;
+    process.terminate();
+    process.waitForFinished(10000);
+    ASSERT_TRUE(found) << said.constData();
+    EXPECT_EQ(folderStatus.st_mode & 07777, 0700u);
+    EXPECT_EQ(socketStatus.st_mode & 07777, 0600u);
 }
 
 struct SignalCase {

@@ -1,4 +1,5 @@
 #include "config/CompoundFile.h"
+#include "config/ContentsCodec.h"
 #include "support/CorvaneProcess.h"
 #include "support/SmallDisk.h"
 
@@ -77,6 +78,10 @@ TEST_F(ConfigOptions, FailuresExitWithOneAndWriteNothing)
     Write(QStringLiteral("text.cdd"), "1019 a.hex\n");
     Write(QStringLiteral("unknown.txt"), "1019 a.hex\n1234 what\n");
     Write(QStringLiteral("short.txt"), "1019\n");
+    CDocumentFields planted = CDocumentFields::NewDocument();
+    planted.m_strBurnFile = QStringLiteral("a.hex\r\n1002 evil.cmd");
+    const QByteArray plantedContents = CContentsCodec::Encode(planted);
+    ASSERT_EQ(CCompoundFile::WriteStream(InDir(QStringLiteral("planted.cdd")), "Contents", plantedContents), QString());
     struct FailureCase {
         QStringList arguments;
         const char *message;
@@ -93,6 +98,8 @@ TEST_F(ConfigOptions, FailuresExitWithOneAndWriteNothing)
          "*** Text CDD File Error -- Need 2 items per cdd line.\n"},
         {{QStringLiteral("missing.txt"), QStringLiteral("-t"), QStringLiteral("--save-as"), QStringLiteral("new.cdd")},
          "*** Text CDD File Error *** Cannot open CDD TEXT File.\n"},
+        {{QStringLiteral("planted.cdd"), QStringLiteral("--print-config")},
+         "The value of key 1019 holds a line break; printed, it would read back as further keys.\n"},
     };
     for (const FailureCase &c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());

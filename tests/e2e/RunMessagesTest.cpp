@@ -26,9 +26,7 @@ TEST_P(RunMessages, ReachStandardErrorAndTheLog)
 {
     const MessageCase &c = GetParam();
     SimulatedBoard board(QStringLiteral("64x"));
-    board.WriteComponent({QStringLiteral("flash_base = 0"), QStringLiteral("flash_size = 0x100")});
-    board.WriteConfig(QStringLiteral("a.hex"));
-    board.WriteSRecords(QStringLiteral("a.hex"), {{0, QByteArray(16, 0x11)}}, 2, 1);
+    board.WriteSmallBoard(0x100, QByteArray(16, 0x11));
     const CorvaneResult r = c.run(board);
     const QByteArray text = c.text(board);
     EXPECT_EQ(r.exitCode, 1);

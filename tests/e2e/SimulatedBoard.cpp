@@ -48,6 +48,13 @@ void SimulatedBoard::WriteConfig(const QString &burnFile, const QStringList &ext
     WriteFile(QStringLiteral("board.txt"), (lines + extraLines).join(u'\n').toUtf8() + '\n');
 }
 
+void SimulatedBoard::WriteSmallBoard(quint32 flashBytes, const QByteArray &image) const
+{
+    WriteComponent({QStringLiteral("flash_base = 0"), QStringLiteral("flash_size = 0x%1").arg(flashBytes, 0, 16)});
+    WriteConfig(QStringLiteral("a.hex"));
+    WriteSRecords(QStringLiteral("a.hex"), {{0, image}}, 2, 1);
+}
+
 void SimulatedBoard::WriteSRecords(const QString &name, const QList<Piece> &pieces, int addressBytes, int unit) const
 {
     QStringList arguments;
@@ -105,9 +112,15 @@ CorvaneResult SimulatedBoard::Run(const QStringList &arguments, const QStringLis
     return RunCorvane(m_dir.path(), arguments, Environment(extraEnvironment), inChild);
 }
 
-void SimulatedBoard::Start(QProcess &process, const QStringList &arguments, const QStringList &extraEnvironment) const
+void SimulatedBoard::Start(QProcess &process, const QStringList &arguments, const QStringList &extraEnvironment,
+                           const ChildSetUp &inChild) const
 {
-    StartCorvane(process, m_dir.path(), arguments, Environment(extraEnvironment));
+    StartCorvane(process, m_dir.path(), arguments, Environment(extraEnvironment), inChild);
+}
+
+CorvaneResult SimulatedBoard::RunWithBytes(const QList<QByteArray> &arguments) const
+{
+    return RunCorvaneWithBytes(m_dir.path(), arguments, Environment({}));
 }
 
 CorvaneResult SimulatedBoard::RunConfig(const QStringList &arguments) const

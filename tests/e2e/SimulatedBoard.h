@@ -30,6 +30,8 @@ public:
     void WriteComponent(const QStringList &lines) const;
     // board.txt naming the board, component.sim and `burnFile`, with `extraLines` after them.
     void WriteConfig(const QString &burnFile, const QStringList &extraLines = {}) const;
+    // A flash of `flashBytes` at 0, and board.txt naming a.hex, which holds `image` at 0.
+    void WriteSmallBoard(quint32 flashBytes, const QByteArray &image) const;
 
     // Images of `pieces` in the given form; word-addressed targets pass 2 as unit.
     void WriteSRecords(const QString &name, const QList<Piece> &pieces, int addressBytes, int unit) const;
@@ -41,7 +43,10 @@ public:
     CorvaneResult Run(const QStringList &arguments, const QStringList &extraEnvironment = {},
                       const ChildSetUp &inChild = {}) const;
     // Starts a run that the test waits for or ends.
-    void Start(QProcess &process, const QStringList &arguments, const QStringList &extraEnvironment = {}) const;
+    void Start(QProcess &process, const QStringList &arguments, const QStringList &extraEnvironment = {},
+               const ChildSetUp &inChild = {}) const;
+    // Runs with the arguments as bytes (names that are not valid UTF-8).
+    CorvaneResult RunWithBytes(const QList<QByteArray> &arguments) const;
     // board.txt -t -c ARGUMENTS
     CorvaneResult RunConfig(const QStringList &arguments) const;
 

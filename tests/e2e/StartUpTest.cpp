@@ -1,11 +1,13 @@
 #include "support/CorvaneProcess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -16,13 +18,11 @@ class StartUp : public ::testing::Test {
 protected:
     CorvaneResult Run(const QStringList &arguments) { return RunCorvane(m_dir.path(), arguments); }
     QString InDir(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    // A listening socket of the program's name in the child's temporary folder plays the running copy.
-    void PlayRunningCopy(QLocalServer &running)
+    // A listening socket of the program's name in `folder` (the child's runtime folder) plays the running copy.
+    void PlayRunningCopy(QLocalServer &running, const QString &folder = QString())
     {
-        qputenv("TMPDIR", m_dir.path().toLocal8Bit());
-        const bool listening = running.listen(QStringLiteral("CVMainWnd-%1").arg(getuid()));
-        qunsetenv("TMPDIR");
-        ASSERT_TRUE(listening) << running.errorString().toStdString();
+        const QString name = QStringLiteral("%1/CVMainWnd-%2").arg(folder.isEmpty() ? m_dir.path() : folder).arg(getuid());
+        ASSERT_TRUE(running.listen(name)) << running.errorString().toStdString();
     }
     QByteArray Read(const char *name) const
     {
@@ -150,6 +150,63 @@ TEST_F(StartUp, ASecondDesktopCopyActivatesTheRunningOneAndEnds)
         received += connection->readAll();
     }
     EXPECT_EQ(received, QByteArray("activate\n"));
+}
+
+// Where the one-copy socket may be, and what is not taken for a running copy.
+struct SocketCase {
+    const char *name;
+    const char *runtimeFolder;   // $XDG_RUNTIME_DIR under the test folder; empty: unset
+    unsigned runtimeMode;
+    const char *listenerFolder;  // where another listener waits; the test folder is the shared temporary one
+    const char *privateFolder;   // the folder the copy must have made with mode 0700, if any
+};
+
+class OneCopySocket : public StartUp, public ::testing::WithParamInterface<SocketCase> {};
+
+TEST_P(OneCopySocket, OnlyAPrivateRunningCopyCounts)
+{
+    const SocketCase &c = GetParam();
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString());
+    if (*c.runtimeFolder) {
+        ASSERT_TRUE(QDir(m_dir.path()).mkdir(QString::fromLatin1(c.runtimeFolder)));
+        ASSERT_EQ(::chmod(QFile::encodeName(InDir(c.runtimeFolder)).constData(), c.runtimeMode), 0);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), InDir(c.runtimeFolder));
+    }
+    QLocalServer other;
+    PlayRunningCopy(other, *c.listenerFolder ? InDir(c.listenerFolder) : m_dir.path());
+    const CorvaneResult r = RunCorvane(m_dir.path(), {QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("16"),
+                                                      QStringLiteral("1")},
+                                       environment);
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(QFile::exists(InDir("DummyHex.hex")));
+    if (*c.privateFolder) {
+        struct stat status {};
+        ASSERT_EQ(::lstat(QFile::encodeName(InDir(c.privateFolder)).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0700u);
+    }
+}
+
+const QByteArray kOwnFolder = "corvane-" + QByteArray::number(getuid());
+
+INSTANTIATE_TEST_SUITE_P(Folders, OneCopySocket, ::testing::Values(
+    SocketCase{"ListenerInTheSharedTemporaryFolder", "run", 0700, "", ""},
+    SocketCase{"RuntimeFolderOthersMayEnter", "open", 0777, "open", kOwnFolder.constData()},
+    SocketCase{"NoRuntimeFolder", "", 0, "", kOwnFolder.constData()}),
+    [](const ::testing::TestParamInfo<SocketCase> &info) { return std::string(info.param.name); });
+
+TEST_F(StartUp, PrivateFolderNameTakenByALinkIsNotUsed)
+{
+    const QString elsewhere = InDir("elsewhere");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("elsewhere")));
+    ASSERT_TRUE(QFile::link(elsewhere, InDir(kOwnFolder.constData())));
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString());
+    const CorvaneResult r = RunCorvane(m_dir.path(), {QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("16"),
+                                                      QStringLiteral("1")},
+                                       environment);
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
 }
 
 TEST_F(StartUp, StaleSocketOfDeadCopyIsTakenOver)

@@ -1,4 +1,5 @@
 #include "image/DummyHexWriter.h"
+#include "support/SmallDisk.h"
 
 #include <QFile>
 #include <QProcess>
@@ -85,7 +86,7 @@ TEST_F(DummyHexWriter, AddressWrapsAt32Bits)
     EXPECT_TRUE(Lines()[2].startsWith("S31500000000"));
 }
 
-TEST_F(DummyHexWriter, RefusedUnitSizesLeaveEmptyFile)
+TEST_F(DummyHexWriter, RefusedUnitSizesWriteNothing)
 {
     const QStringList errors = {WriteDummyHex(Path(), 0, 16, 0), WriteDummyHex(Path(), 0, 16, 5),
                                 WriteDummyHex(Path(), 0, 15, 2)};
@@ -93,20 +94,25 @@ TEST_F(DummyHexWriter, RefusedUnitSizesLeaveEmptyFile)
               QStringList({QStringLiteral("MAU Factor is incorrect.\r\nApplication will terminate."),
                            QStringLiteral("MAU Factor is incorrect.\r\nApplication will terminate."),
                            QStringLiteral("MAU Factor disagrees with odd byte count.\r\nApplication will terminate.")}));
-    EXPECT_EQ(QFile(Path()).size(), 0);
+    EXPECT_FALSE(QFile::exists(Path()));
 }
 
 TEST_F(DummyHexWriter, UncreatableOrUnwritableFileFails)
 {
     const QString missing = m_dir.filePath(QStringLiteral("missing/DummyHex.hex"));
     QList<std::pair<QString, QString>> errors = {
-        {WriteDummyHex(missing, 0, 16, 1), missing + QStringLiteral(": No such file or directory\r\n")}};
-    if (QFile::exists(QStringLiteral("/dev/full")))
-        errors.append({WriteDummyHex(QStringLiteral("/dev/full"), 0, 100000, 1),
-                       QStringLiteral("/dev/full: No space left on device\r\n")});
+        {WriteDummyHex(missing, 0, 16, 1), missing + QStringLiteral(": No such file or directory\r\n")},
+        // A device is never written through: only a file or a link is replaced.
+        {WriteDummyHex(QStringLiteral("/dev/null"), 0, 16, 1), QStringLiteral("/dev/null: not a regular file\r\n")}};
+    SmallDisk disk;
+    if (disk.IsMounted()) {
+        const QString full = disk.Path(QStringLiteral("DummyHex.hex"));
+        errors.append({WriteDummyHex(full, 0, 100000, 1), full + QStringLiteral(": No space left on device\r\n")});
+        EXPECT_FALSE(QFile::exists(full));
+    }
     for (const auto &[message, reasonLine] : errors)
-        EXPECT_EQ(message,
-                  QStringLiteral("Cannot create the dummy hex file.\r\nApplication will terminate.\r\n") + reasonLine);
+        EXPECT_EQ(message.toStdString(),
+                  ("Cannot create the dummy hex file.\r\nApplication will terminate.\r\n" + reasonLine).toStdString());
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include <functional>
 
 // Runs the corvane binary in a working folder that is also its temporary
-// folder, so that copies started by parallel tests never meet.
+// and runtime folder, so that copies started by parallel tests never meet.
 struct CorvaneResult {
     int exitCode = -1;
     QByteArray out;
@@ -25,3 +25,7 @@ void StartCorvane(QProcess &process, const QString &workingFolder, const QString
 CorvaneResult RunCorvane(const QString &workingFolder, const QStringList &arguments,
                          const QProcessEnvironment &extraEnvironment = QProcessEnvironment(),
                          const ChildSetUp &inChild = {});
+// Runs the binary with its arguments as bytes: names that are not valid UTF-8,
+// which QProcess cannot carry.
+CorvaneResult RunCorvaneWithBytes(const QString &workingFolder, const QList<QByteArray> &arguments,
+                                  const QProcessEnvironment &extraEnvironment = QProcessEnvironment());

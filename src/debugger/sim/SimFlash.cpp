@@ -1,6 +1,7 @@
 #include "SimFlash.h"
 
 #include "SimStateLock.h"
+#include "base/FileName.h"
 #include "base/InputFile.h"
 #include "base/MessageLog.h"
 #include "base/ReplacingFile.h"
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -110,7 +110,7 @@ bool CSimFlash::Save()
         return true;
     // One attempt per change: a failed save is reported once, not again at the end.
     m_bChanged = false;
-    QDir().mkpath(QFileInfo(m_strPath).absolutePath());
+    CFileName::MakeFolderOf(m_strPath);
     const QString error = CReplacingFile::WriteWhole(m_strPath, m_bytes);
     if (error.isEmpty())
         return true;

@@ -2,6 +2,7 @@
 
 #include "SimFlash.h"
 #include "SimStateLock.h"
+#include "base/FileName.h"
 #include "base/XdgDirectory.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,7 @@ void SaveOpenFlashesAtExit()
 
 QString CSimStateFolder::Path()
 {
-    const QString named = qEnvironmentVariable("CORVANE_SIM_DIR");
+    const QString named = CFileName::FromEnvironment("CORVANE_SIM_DIR");
     if (!named.isEmpty())
         return named;
     return XdgBaseDirectory("XDG_STATE_HOME", QStringLiteral(".local/state")) + QStringLiteral("/corvane/sim");

@@ -1,9 +1,9 @@
 #include "SimStateLock.h"
 
+#include "base/FileName.h"
+
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QThread>
 
 #include <cerrno>
@@ -32,8 +32,8 @@ int Lock(int fd)
 
 std::unique_ptr<CSimStateLock> CSimStateLock::Take(const QString &path, QString &error)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    CFileName::MakeFolderOf(path);
+    const int fd = ::open(CFileName::ToSystem(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     const int reason = fd < 0 ? errno : Lock(fd);
     if (reason == 0)
         return std::unique_ptr<CSimStateLock>(new CSimStateLock(fd));

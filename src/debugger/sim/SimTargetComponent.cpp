@@ -1,6 +1,7 @@
 #include "SimTargetComponent.h"
 
 #include "SimFlash.h"
+#include "base/FileName.h"
 #include "base/MessageLog.h"
 #include "wire/CommMessage.h"
 #include "wire/FlashBaseWire.h"
@@ -8,9 +9,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <fcntl.h>
 
 namespace {
 constexpr qint64 kMsPerSecond = 1000;
@@ -137,14 +138,15 @@ void CSimTargetComponent::AppendUserData(const CommMessage &request)
     // After a loss, later data would leave a gap.
     if (m_bUserDataLost)
         return;
-    QDir().mkpath(QFileInfo(m_strUserDataPath).absolutePath());
-    QFile file(m_strUserDataPath);
+    CFileName::MakeFolderOf(m_strUserDataPath);
+    QFile file;
+    const int error = CFileName::Open(file, m_strUserDataPath, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC);
     const qint32 count = DataCount(request.Param(0));
     // The flush shows a full disk that the buffered write hid.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append)
-        && file.write(reinterpret_cast<const char *>(request.Data()), count) == count && file.flush())
+    if (error == 0 && file.write(reinterpret_cast<const char *>(request.Data()), count) == count && file.flush())
         return;
     m_bUserDataLost = true;
-    theLog.Add(QStringLiteral("Cannot append user data to %1: %2.\r\n")
-                   .arg(QDir::toNativeSeparators(m_strUserDataPath), file.errorString()));
+    const QString reason = error != 0 ? qt_error_string(error) : file.errorString();
+    theLog.Add(
+        QStringLiteral("Cannot append user data to %1: %2.\r\n").arg(QDir::toNativeSeparators(m_strUserDataPath), reason));
 }

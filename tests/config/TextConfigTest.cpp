@@ -123,19 +123,6 @@ TEST(TextConfig, FormattedTextReadsBack)
     EXPECT_EQ(loaded.fields, fields);
 }
 
-TEST(TextConfig, ValuesWithLineBreaksAreNotPrinted)
-{
-    for (const QString &value : {QStringLiteral("a.cmd\n1002 evil.cmd"), QStringLiteral("a.cmd\r1002 evil.cmd")}) {
-        CDocumentFields fields = CDocumentFields::NewDocument();
-        fields.m_strBurnFile = value;
-        QByteArray text("untouched");
-        const CResult formatted = CTextConfig::Format(fields, text);
-        ASSERT_FALSE(formatted);
-        EXPECT_TRUE(formatted.Failure().text.startsWith(QStringLiteral("The value of key 1019 holds a line break;")));
-        EXPECT_EQ(text, "untouched");
-    }
-}
-
 TEST(TextConfig, FileThatCannotBeOpened)
 {
     QTemporaryDir dir;

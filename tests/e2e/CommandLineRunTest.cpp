@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -319,6 +318,19 @@ TEST(CommandLineRunSetUp, UnknownConnectionAndMissingComponentFail)
 
 namespace {
 
+// A run of board.txt that waits: `line` on its standard error (or output) says it got there.
+QByteArray StartWaiting(QProcess &process, const SimulatedBoard &board, const char *arguments,
+                        const QStringList &environment, QProcess::ProcessChannel channel, const char *line,
+                        const ChildSetUp &inChild = {})
+{
+    board.Start(process, Words("board.txt -t -c -v") + Words(arguments), environment, inChild);
+    process.setReadChannel(channel);
+    QByteArray said;
+    while (!said.contains(line) && process.waitForReadyRead(30000))
+        said += process.readAll();
+    return said;
+}
+
 TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
 {
     SimulatedBoard board(QStringLiteral("64x"));
@@ -326,11 +338,7 @@ TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
     board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
     board.WriteConfig(QStringLiteral("a.hex"));
     QProcess process;
-    board.Start(process,
-                {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"), QStringLiteral("-v")});
-    ASSERT_TRUE(process.waitForStarted());
-    // Give the run time to reach its wait; it must still be running then.
-    ASSERT_FALSE(process.waitForFinished(1500)) << process.readAllStandardError().constData();
+    StartWaiting(process, board, "", {}, QProcess::StandardError, "CVTC Download OK.");
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -346,31 +354,22 @@ TEST(CommandLineRunSocket, OnlyTheUserCanReachTheRunningCopy)
     board.WriteConfig(QStringLiteral("a.hex"));
     QProcess process;
     // Without a runtime folder the copy makes its own in the temporary folder, whatever the umask.
-    board.Start(process, {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c")},
-                {QStringLiteral("XDG_RUNTIME_DIR=")}, [] { ::umask(0); });
-    process.setReadChannel(QProcess::StandardError);
-    QByteArray said;
-    while (!said.contains("CVTC Download OK.") && process.waitForReadyRead(30000))
-        said += process.readAllStandardError();
+    const QByteArray said = StartWaiting(process, board, "", {QStringLiteral("XDG_RUNTIME_DIR=")},
+                                         QProcess::StandardError, "CVTC Download OK.", [] { ::umask(0); });
+    const auto mode = [](const QString &path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+    };
     const QString folder = board.Path(QStringLiteral("corvane-%1").arg(::getuid()));
-    struct stat folderStatus {};
-    struct stat socketStatus {};
-    const QString socket = QStringLiteral("%1/CVMainWnd-%2").arg(folder).arg(::getuid());
-    const bool found = ::stat(QFile::encodeName(folder).constData(), &folderStatus) == 0
-        && ::stat(QFile::encodeName(socket).constData(), &socketStatus) == 0;
+    const int folderMode = mode(folder);
+    const int socketMode = mode(QStringLiteral("%1/CVMainWnd-%2").arg(folder).arg(::getuid()));
     process.terminate();
     process.waitForFinished(10000);
-    ASSERT_TRUE(found) << said.constData();
-    EXPECT_EQ(folderStatus.st_mode & 07777, 0700u);
-    EXPECT_EQ(socketStatus.st_mode & 07777, 0600u);
+    EXPECT_EQ(folderMode, 0700) << said.constData();
+    EXPECT_EQ(socketMode, 0600);
 }
 
-struct SignalCase {
-    const char *name;
-    QList<int> signalNumbers;
-};
-
-class SignalWhileConverting : public ::testing::TestWithParam<SignalCase> {};
+class SignalWhileConverting : public ::testing::TestWithParam<QList<int>> {};
 
 // The hex conversion utility says its process id, then waits far longer than any test.
 TEST_P(SignalWhileConverting, EndsTheUtilityWritesTheLogAndFails)
@@ -382,16 +381,10 @@ TEST_P(SignalWhileConverting, EndsTheUtilityWritesTheLogAndFails)
     const QString path =
         board.WriteProgram(QStringLiteral("hex6x"), "#!/bin/sh\necho \"utility $$\"\nexec sleep 600\n");
     QProcess process;
-    board.Start(process, {QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"), QStringLiteral("-v"),
-                          QStringLiteral("b.cmd")},
-                {path});
-    QByteArray said;
-    while (!said.contains('\n') && process.waitForReadyRead(30000))
-        said += process.readAllStandardOutput();
+    const QByteArray said = StartWaiting(process, board, "b.cmd", {path}, QProcess::StandardOutput, "\n");
     const pid_t utility = said.mid(said.indexOf("utility ") + 8).trimmed().toInt();
-    ASSERT_GT(utility, 0) << said.constData() << process.readAllStandardError().constData();
-
-    for (const int signalNumber : GetParam().signalNumbers)
+    ASSERT_GT(utility, 0) << said.constData();
+    for (const int signalNumber : GetParam())
         ::kill(pid_t(process.processId()), signalNumber);
     const bool ended = process.waitForFinished(10000);
     const bool utilityLeft = ::kill(utility, 0) == 0;
@@ -401,62 +394,13 @@ TEST_P(SignalWhileConverting, EndsTheUtilityWritesTheLogAndFails)
     EXPECT_FALSE(utilityLeft);
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 1);
-    const QByteArray ending = QStringLiteral("Run ended by signal %1.\r\n").arg(GetParam().signalNumbers[0]).toUtf8();
-    EXPECT_TRUE(board.Log().contains(ending)) << board.Log().constData();
+    EXPECT_TRUE(board.Log().contains(QStringLiteral("Run ended by signal %1.\r\n").arg(GetParam()[0]).toUtf8()))
+        << board.Log().constData();
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, SignalWhileConverting, ::testing::Values(
-    SignalCase{"Term", {SIGTERM}},
-    SignalCase{"Int", {SIGINT}},
-    SignalCase{"Hup", {SIGHUP}},
-    SignalCase{"TermTwice", {SIGTERM, SIGTERM}}),
-    [](const ::testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
-
-// A child's `fd` becomes a pipe whose reading end is closed: every write to it fails.
-class ClosedPipe {
-public:
-    explicit ClosedPipe(int fd)
-        : m_nFd(fd)
-    {
-        EXPECT_EQ(::pipe2(m_ends, O_CLOEXEC), 0);
-        ::close(m_ends[0]);
-    }
-    ~ClosedPipe() { ::close(m_ends[1]); }
-    ChildSetUp InChild() const
-    {
-        return [fd = m_nFd, end = m_ends[1]] { ::dup2(end, fd); };
-    }
-
-private:
-    int m_nFd;
-    int m_ends[2] = {-1, -1};
-};
-
-TEST(CommandLineRunClosedPipe, StandardErrorIsLeftAndTheRunGoesOn)
-{
-    SimulatedBoard board(QStringLiteral("64x"));
-    board.WriteComponent({});
-    board.WriteConfig(QString());   // no image: its message goes to standard error
-    const ClosedPipe closed(STDERR_FILENO);
-    const CorvaneResult r = board.Run({QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"),
-                                       QStringLiteral("-e"), QStringLiteral("-v")},
-                                      {}, closed.InChild());
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(board.Log().contains("No (.hex) file was specified.")) << board.Log().constData();
-    EXPECT_EQ(board.Flash(), QByteArray(0x40000, char(0xFF))) << "the erased flash is kept";
-}
-
-TEST(CommandLineRunClosedPipe, PrintingOntoAClosedPipeFails)
-{
-    SimulatedBoard board(QStringLiteral("64x"));
-    board.WriteConfig(QStringLiteral("a.hex"));
-    const ClosedPipe closed(STDOUT_FILENO);
-    const CorvaneResult r =
-        board.Run({QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("--print-config")}, {},
-                  closed.InChild());
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains("Cannot print the text configuration: Broken pipe.")) << r.err.constData();
-}
+INSTANTIATE_TEST_SUITE_P(Signals, SignalWhileConverting,
+                         ::testing::Values(QList<int>{SIGTERM}, QList<int>{SIGINT}, QList<int>{SIGHUP},
+                                           QList<int>{SIGTERM, SIGTERM}));
 
 } // namespace
 

@@ -18,11 +18,11 @@ class StartUp : public ::testing::Test {
 protected:
     CorvaneResult Run(const QStringList &arguments) { return RunCorvane(m_dir.path(), arguments); }
     QString InDir(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    // A listening socket of the program's name in `folder` (the child's runtime folder) plays the running copy.
-    void PlayRunningCopy(QLocalServer &running, const QString &folder = QString())
+    // A listening socket of the program's name in the child's runtime folder plays the running copy.
+    void PlayRunningCopy(QLocalServer &running)
     {
-        const QString name = QStringLiteral("%1/CVMainWnd-%2").arg(folder.isEmpty() ? m_dir.path() : folder).arg(getuid());
-        ASSERT_TRUE(running.listen(name)) << running.errorString().toStdString();
+        ASSERT_TRUE(running.listen(QStringLiteral("%1/CVMainWnd-%2").arg(m_dir.path()).arg(getuid())))
+            << running.errorString().toStdString();
     }
     QByteArray Read(const char *name) const
     {
@@ -152,13 +152,13 @@ TEST_F(StartUp, ASecondDesktopCopyActivatesTheRunningOneAndEnds)
     EXPECT_EQ(received, QByteArray("activate\n"));
 }
 
-// Where the one-copy socket may be, and what is not taken for a running copy.
+// A listener where the socket used to be, in the shared temporary folder, is
+// no running copy; without a private runtime folder the copy makes its own.
 struct SocketCase {
     const char *name;
-    const char *runtimeFolder;   // $XDG_RUNTIME_DIR under the test folder; empty: unset
-    unsigned runtimeMode;
-    const char *listenerFolder;  // where another listener waits; the test folder is the shared temporary one
-    const char *privateFolder;   // the folder the copy must have made with mode 0700, if any
+    const char *runtimeFolder;  // under the test folder, with `runtimeMode`; empty: none
+    int runtimeMode;
+    bool makesOwnFolder;
 };
 
 class OneCopySocket : public StartUp, public ::testing::WithParamInterface<SocketCase> {};
@@ -166,48 +166,26 @@ class OneCopySocket : public StartUp, public ::testing::WithParamInterface<Socke
 TEST_P(OneCopySocket, OnlyAPrivateRunningCopyCounts)
 {
     const SocketCase &c = GetParam();
+    QLocalServer other;
+    PlayRunningCopy(other);
     QProcessEnvironment environment;
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), *c.runtimeFolder ? InDir(c.runtimeFolder) : QString());
     if (*c.runtimeFolder) {
         ASSERT_TRUE(QDir(m_dir.path()).mkdir(QString::fromLatin1(c.runtimeFolder)));
-        ASSERT_EQ(::chmod(QFile::encodeName(InDir(c.runtimeFolder)).constData(), c.runtimeMode), 0);
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), InDir(c.runtimeFolder));
+        ::chmod(QFile::encodeName(InDir(c.runtimeFolder)).constData(), mode_t(c.runtimeMode));
     }
-    QLocalServer other;
-    PlayRunningCopy(other, *c.listenerFolder ? InDir(c.listenerFolder) : m_dir.path());
-    const CorvaneResult r = RunCorvane(m_dir.path(), {QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("16"),
-                                                      QStringLiteral("1")},
-                                       environment);
-    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(RunCorvane(m_dir.path(), Words("-g 0 16 1"), environment).exitCode, 0);
     EXPECT_TRUE(QFile::exists(InDir("DummyHex.hex")));
-    if (*c.privateFolder) {
-        struct stat status {};
-        ASSERT_EQ(::lstat(QFile::encodeName(InDir(c.privateFolder)).constData(), &status), 0);
-        EXPECT_EQ(status.st_mode & 07777, 0700u);
-    }
+    struct stat own {};
+    const QByteArray ownFolder = QFile::encodeName(m_dir.filePath(QStringLiteral("corvane-%1").arg(getuid())));
+    EXPECT_EQ(::lstat(ownFolder.constData(), &own) == 0 ? int(own.st_mode & 07777) : -1, c.makesOwnFolder ? 0700 : -1);
 }
-
-const QByteArray kOwnFolder = "corvane-" + QByteArray::number(getuid());
 
 INSTANTIATE_TEST_SUITE_P(Folders, OneCopySocket, ::testing::Values(
-    SocketCase{"ListenerInTheSharedTemporaryFolder", "run", 0700, "", ""},
-    SocketCase{"RuntimeFolderOthersMayEnter", "open", 0777, "open", kOwnFolder.constData()},
-    SocketCase{"NoRuntimeFolder", "", 0, "", kOwnFolder.constData()}),
+    SocketCase{"PrivateRuntimeFolder", "run", 0700, false},
+    SocketCase{"RuntimeFolderOthersMayEnter", "open", 0777, true},
+    SocketCase{"NoRuntimeFolder", "", 0, true}),
     [](const ::testing::TestParamInfo<SocketCase> &info) { return std::string(info.param.name); });
-
-TEST_F(StartUp, PrivateFolderNameTakenByALinkIsNotUsed)
-{
-    const QString elsewhere = InDir("elsewhere");
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("elsewhere")));
-    ASSERT_TRUE(QFile::link(elsewhere, InDir(kOwnFolder.constData())));
-    QProcessEnvironment environment;
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString());
-    const CorvaneResult r = RunCorvane(m_dir.path(), {QStringLiteral("-g"), QStringLiteral("0"), QStringLiteral("16"),
-                                                      QStringLiteral("1")},
-                                       environment);
-    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
-    EXPECT_TRUE(QDir(elsewhere).isEmpty());
-}
 
 TEST_F(StartUp, StaleSocketOfDeadCopyIsTakenOver)
 {

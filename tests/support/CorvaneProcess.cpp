@@ -48,6 +48,11 @@ struct CStrings {
 };
 } // namespace
 
+QStringList Words(const char *line)
+{
+    return QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
+}
+
 void StartCorvane(QProcess &process, const QString &workingFolder, const QStringList &arguments,
                   const QProcessEnvironment &extraEnvironment, const ChildSetUp &inChild)
 {

@@ -15,6 +15,9 @@ struct CorvaneResult {
     QByteArray err;
 };
 
+// The arguments of `line`, split at blanks.
+QStringList Words(const char *line);
+
 // Runs in the child between fork and exec: file descriptors, a umask.
 using ChildSetUp = std::function<void()>;
 

@@ -147,6 +147,6 @@ void CSimTargetComponent::AppendUserData(const CommMessage &request)
         return;
     m_bUserDataLost = true;
     const QString reason = error != 0 ? qt_error_string(error) : file.errorString();
-    theLog.Add(
-        QStringLiteral("Cannot append user data to %1: %2.\r\n").arg(QDir::toNativeSeparators(m_strUserDataPath), reason));
+    theLog.Add(QStringLiteral("Cannot append user data to %1: %2.\r\n")
+                   .arg(QDir::toNativeSeparators(m_strUserDataPath), reason));
 }

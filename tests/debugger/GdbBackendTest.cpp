@@ -190,17 +190,22 @@ TEST(GdbBackend, StopRepliesAndTheirEvents)
         QByteArray reply;
         bool halted;
         const char *error;   // of the next call
+        bool acknowledged = false;   // the stop comes with the acknowledgement of the resume
     };
     for (const Case &test : {Case {"T05thread:01;", true, nullptr}, Case {"S02", true, nullptr},
+                             Case {"T05", true, nullptr, true},
                              Case {"O48690a", true, nullptr},   // output first, then the stop
                              Case {"W00", false, "exited with status 00."},
                              Case {"X09", false, "ended with signal 09."}}) {
         SCOPED_TRACE(test.reply.toStdString());
-        Connection c(Scripted([reply = test.reply](const QByteArray &packet) -> std::optional<QByteArray> {
+        FakeGdbServer::Options options = Scripted([reply = test.reply](const QByteArray &packet) -> std::optional<QByteArray> {
             if (packet != "vCont;c")
                 return std::nullopt;
             return FakeGdbServer::Frame(reply) + (reply.startsWith('O') ? FakeGdbServer::Frame("T05") : "");
-        }));
+        });
+        if (test.acknowledged)
+            options.supported = "PacketSize=400";
+        Connection c(options);
         c.Open();
         c.user->Run();
         EXPECT_TRUE(c.sink->halts.isEmpty());
@@ -353,6 +358,39 @@ TEST(GdbBackend, ARefusedConnectionIsAnError)
     EXPECT_EQ(ErrorOf([&] { user.InvokeNamedMethod(CGdbDspUser::kTargetConnectId); }),
               QStringLiteral("Cannot connect to GDB server 127.0.0.1:%1: Connection refused.").arg(port));
     EXPECT_EQ(ErrorOf([&] { user.Run(); }), QStringLiteral("GDB server 127.0.0.1:%1 is not connected.").arg(port));
+}
+
+TEST(GdbBackend, AServerThatCannotBeStartedIsAnError)
+{
+    struct Case {
+        QStringList start;
+        QString expected;   // with %1 for the address
+        const char *logged;
+    };
+    for (const Case &test : {
+             Case {{QStringLiteral("/nonexistent/gdbserver")},
+                   QStringLiteral("Cannot start the GDB server \"/nonexistent/gdbserver\": "), ""},
+             Case {{QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo no probe found; exit 3")},
+                   QStringLiteral("The GDB server \"sh\" ended with exit code 3 before %1 accepted a connection."),
+                   "no probe found"},
+             Case {{QStringLiteral("sleep"), QStringLiteral("30")},
+                   QStringLiteral("The GDB server \"sleep\" did not accept a connection at %1 within 0.3 seconds."), ""},
+         }) {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        SetupGdbServer setup;
+        setup.host = QStringLiteral("127.0.0.1");
+        setup.port = probe.serverPort();
+        setup.start = test.start;
+        setup.startTimeoutMs = 300;
+        probe.close();
+        CGdbDspUser user(setup, *FindSubfamily(2), false);
+        theLog.Clear();
+        const QString text = ErrorOf([&] { user.InvokeNamedMethod(CGdbDspUser::kTargetConnectId); });
+        EXPECT_TRUE(text.startsWith(test.expected.arg(QStringLiteral("127.0.0.1:%1").arg(setup.port))))
+            << text.toStdString();
+        EXPECT_TRUE(theLog.Buffer().contains(test.logged));
+    }
 }
 
 TEST(GdbBackend, TheMonitorRecordsEachPacket)

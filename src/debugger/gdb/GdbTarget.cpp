@@ -321,6 +321,8 @@ void CGdbTarget::Resume()
         StepOver(pc);
     m_pConnection->Send(ContinuePacket());
     m_bRunning = true;
+    // The stop may have come with the acknowledgement, read while it was awaited.
+    QMetaObject::invokeMethod(this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
 }
 
 QByteArray CGdbTarget::ContinuePacket() const

@@ -31,6 +31,11 @@ void CDspUserSinks::DeliverLoadFinished(const QString &error)
 
 // The sinks are held for the call, so a sink may disconnect, or let go of the
 // processor, inside it.
+void CDspUserSinks::DeliverTargetLost(const QString &reason)
+{
+    Deliver([reason](IDspUserEvents &sink) { sink.OnTargetLost(reason); });
+}
+
 void CDspUserSinks::Deliver(const std::function<void(IDspUserEvents &)> &event)
 {
     QMetaObject::invokeMethod(

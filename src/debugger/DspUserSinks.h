@@ -21,6 +21,7 @@ public:
     // Queues OnHalted at `address` / OnLoadFinished for the sinks connected when it is delivered.
     void DeliverHalt(quint32 address);
     void DeliverLoadFinished(const QString &error);
+    void DeliverTargetLost(const QString &reason);
 
 private:
     void Deliver(const std::function<void(IDspUserEvents &)> &event);

@@ -1,5 +1,5 @@
 #include "BackendConformance.h"
-#include "QemuGdbServer.h"
+#include "support/QemuGdbServer.h"
 
 #include "debugger/AddressValue.h"
 

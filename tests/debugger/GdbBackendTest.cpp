@@ -27,8 +27,10 @@ class RecordingSink : public IDspUserEvents {
 public:
     void OnLoadFinished(const QString &error) override { loads.append(error); }
     void OnHalted(const std::shared_ptr<IDspValue> &location) override { halts.append(location->Number()); }
+    void OnTargetLost(const QString &reason) override { losses.append(reason); }
     QStringList loads;
     QList<quint32> halts;
+    QStringList losses;
 };
 
 // A processor connected to a fake server.
@@ -191,16 +193,20 @@ TEST(GdbBackend, StopRepliesAndTheirEvents)
         bool halted;
         const char *error;   // of the next call
         bool acknowledged = false;   // the stop comes with the acknowledgement of the resume
+        const char *lost = nullptr;  // the server goes while the target runs
     };
     for (const Case &test : {Case {"T05thread:01;", true, nullptr}, Case {"S02", true, nullptr},
                              Case {"T05", true, nullptr, true},
                              Case {"O48690a", true, nullptr},   // output first, then the stop
                              Case {"W00", false, "exited with status 00."},
-                             Case {"X09", false, "ended with signal 09."}}) {
+                             Case {"X09", false, "ended with signal 09."},
+                             Case {FakeGdbServer::kClose, false, nullptr, false, "closed the connection."}}) {
         SCOPED_TRACE(test.reply.toStdString());
         FakeGdbServer::Options options = Scripted([reply = test.reply](const QByteArray &packet) -> std::optional<QByteArray> {
             if (packet != "vCont;c")
                 return std::nullopt;
+            if (reply == FakeGdbServer::kClose)
+                return reply;
             return FakeGdbServer::Frame(reply) + (reply.startsWith('O') ? FakeGdbServer::Frame("T05") : "");
         });
         if (test.acknowledged)
@@ -209,8 +215,10 @@ TEST(GdbBackend, StopRepliesAndTheirEvents)
         c.Open();
         c.user->Run();
         EXPECT_TRUE(c.sink->halts.isEmpty());
-        ProcessEventsUntil([&] { return !c.sink->halts.isEmpty(); }, test.halted ? 5000 : 300);
+        ProcessEventsUntil([&] { return !c.sink->halts.isEmpty() || !c.sink->losses.isEmpty(); },
+                           test.halted || test.lost ? 5000 : 300);
         EXPECT_EQ(c.sink->halts.size(), test.halted ? 1 : 0);
+        EXPECT_EQ(c.sink->losses, test.lost ? QStringList {c.Where() + u' ' + QLatin1String(test.lost)} : QStringList {});
         if (test.error) {
             EXPECT_EQ(ErrorOf([&] { c.user->Run(); }),
                       QStringLiteral("The target of %1 %2").arg(c.Where(), QLatin1String(test.error)));

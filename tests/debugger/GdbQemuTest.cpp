@@ -1,4 +1,4 @@
-#include "QemuGdbServer.h"
+#include "support/QemuGdbServer.h"
 #include "support/TargetTestSupport.h"
 
 #include "debugger/AddressValue.h"
@@ -17,6 +17,7 @@ class Sink : public IDspUserEvents {
 public:
     void OnLoadFinished(const QString &error) override { loads.append(error); }
     void OnHalted(const std::shared_ptr<IDspValue> &location) override { halts.append(location->Number()); }
+    void OnTargetLost(const QString &) override {}
     QStringList loads;
     QList<quint32> halts;
 };

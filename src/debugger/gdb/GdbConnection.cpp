@@ -17,6 +17,9 @@ CGdbConnection::CGdbConnection(std::unique_ptr<QTcpSocket> socket, const QString
     , m_strServer(server)
     , m_nTimeoutMs(timeoutMs)
 {
+    // Every request waits for its answer: an acknowledgement and the next packet must not wait
+    // for each other (that costs a delayed acknowledgement, 40 ms, per packet).
+    m_pSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(m_pSocket.get(), &QTcpSocket::readyRead, this, &CGdbConnection::OnReadyRead);
     connect(m_pSocket.get(), &QTcpSocket::disconnected, this, &CGdbConnection::OnDisconnected);
     theGdbMonitor().OnConnected(m_strServer);

@@ -69,6 +69,8 @@ void CGdbDspUser::Connect()
             m_bBigEndian);
         target->Start();
         QObject::connect(target.get(), &CGdbTarget::Stopped, target.get(), [this] { OnStopped(); });
+        QObject::connect(target.get(), &CGdbTarget::Lost, target.get(),
+                         [this](const QString &reason) { m_pSinks->DeliverTargetLost(reason); });
         m_pTarget = std::move(target);
     } catch (const CAutomationError &) {
         m_pServerProcess.reset();
@@ -126,7 +128,7 @@ void CGdbDspUser::OnStopped()
     try {
         m_pSinks->DeliverHalt(Target().Pc());
     } catch (const CAutomationError &error) {
-        theLog.Add(error.Text() + QStringLiteral("\r\n"));
+        m_pSinks->DeliverTargetLost(error.Text());
     }
 }
 

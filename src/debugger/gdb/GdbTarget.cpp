@@ -398,7 +398,7 @@ void CGdbTarget::OnArrived()
         }
     } catch (const CAutomationError &error) {
         m_bRunning = false;
-        theLog.Add(error.Text() + QStringLiteral("\r\n"));
+        emit Lost(error.Text());
     }
 }
 

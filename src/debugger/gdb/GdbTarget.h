@@ -50,6 +50,8 @@ public:
 signals:
     // A resumed target stopped by itself.
     void Stopped();
+    // The connection failed while the target ran: no stop will come.
+    void Lost(const QString &reason);
 
 private:
     QByteArray Ask(const QByteArray &packet);

@@ -5,6 +5,8 @@
 #include "debugger/AutomationError.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QTcpSocket>
 
@@ -74,6 +76,9 @@ QByteArray CGdbConnection::Request(const QByteArray &packet)
 void CGdbConnection::Send(const QByteArray &packet)
 {
     CheckUsable();
+    QElapsedTimer sending;
+    sending.start();
+    const auto counted = qScopeGuard([&] { m_nLinkNs += sending.nsecsElapsed(); });
     const QByteArray frame = CGdbPacket::Frame(packet);
     for (int attempt = 0;; ++attempt) {
         m_nAcks = m_nNaks = 0;
@@ -91,6 +96,9 @@ void CGdbConnection::Send(const QByteArray &packet)
 
 QByteArray CGdbConnection::Await(const QByteArray &request)
 {
+    QElapsedTimer waiting;
+    waiting.start();
+    const auto counted = qScopeGuard([&] { m_nLinkNs += waiting.nsecsElapsed(); });
     WaitUntil([this] { return !m_packets.isEmpty(); }, request);
     return m_packets.takeFirst();
 }

@@ -53,6 +53,8 @@ public:
     // Raises the failure that broke the connection, if one did.
     void CheckUsable() const;
     bool IsBroken() const { return !m_strBroken.isEmpty(); }
+    // Milliseconds spent sending packets and waiting for their answers.
+    qint64 LinkMs() const { return m_nLinkNs / 1000000; }
     // Breaks the connection with `text` ("GDB server ... " and more) and raises it.
     [[noreturn]] void Fail(const QString &text);
     // "GDB server 127.0.0.1:1234".
@@ -80,6 +82,7 @@ private:
     int m_nAcks = 0;
     int m_nNaks = 0;
     int m_nBadChecksums = 0;
+    qint64 m_nLinkNs = 0;
     bool m_bAcknowledging = true;
     bool m_bWaiting = false;
     QString m_strBroken;

@@ -47,6 +47,11 @@ CGdbTarget::CGdbTarget(std::unique_ptr<CGdbConnection> connection, bool bigEndia
 
 CGdbTarget::~CGdbTarget()
 {
+    if (m_running.isValid())
+        theLog.Add(QStringLiteral("%1: the target ran %2 ms, the link took %3 ms.\r\n")
+                       .arg(m_pConnection->Where())
+                       .arg(m_nRunningMs)
+                       .arg(m_pConnection->LinkMs()));
     try {
         Detach();
     } catch (const CAutomationError &error) {
@@ -278,9 +283,16 @@ QByteArray CGdbTarget::ReadRegisters()
     return *registers;
 }
 
-// The pc through its own register number when the description gave one and
-// the server reads single registers, else from all registers.
+// The pc, read once per stop: through its own register number when the
+// description gave one and the server reads single registers, else from all registers.
 quint32 CGdbTarget::Pc()
+{
+    if (!m_knownPc)
+        m_knownPc = ReadPc();
+    return *m_knownPc;
+}
+
+quint32 CGdbTarget::ReadPc()
 {
     if (m_pcRegister) {
         const QByteArray packet = 'p' + Hex(quint32(*m_pcRegister));
@@ -297,6 +309,7 @@ quint32 CGdbTarget::Pc()
 
 void CGdbTarget::SetPc(quint32 pc)
 {
+    m_knownPc.reset();
     if (m_pcRegister) {
         const QByteArray packet = 'P' + Hex(quint32(*m_pcRegister)) + '=' + WordBytes(pc).toHex();
         const QByteArray answer = Ask(packet);
@@ -319,8 +332,10 @@ void CGdbTarget::Resume()
     const quint32 pc = Pc();
     if (m_breakpoints.contains(pc))
         StepOver(pc);
+    m_knownPc.reset();
     m_pConnection->Send(ContinuePacket());
     m_bRunning = true;
+    m_running.start();
     // The stop may have come with the acknowledgement, read while it was awaited.
     QMetaObject::invokeMethod(this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
 }
@@ -337,6 +352,7 @@ void CGdbTarget::StepOver(quint32 address)
     AskOk(BreakpointPacket('z', type, address));
     m_breakpoints.remove(address);
     const QByteArray step = m_bStepAction ? "vCont;s" : "s";
+    m_knownPc.reset();
     m_pConnection->Send(step);
     if (!TakeStopReply(step, AwaitStopReply(step)))
         throw CAutomationError::Described(m_strGone);
@@ -392,6 +408,7 @@ void CGdbTarget::OnArrived()
             if (IsConsoleOutput(*packet))
                 continue;
             m_bRunning = false;
+            m_nRunningMs += m_running.elapsed();
             if (TakeStopReply(ContinuePacket(), *packet))
                 emit Stopped();
             return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -67,6 +68,7 @@ private:
     qsizetype PayloadRoom() const;
 
     QByteArray ReadRegisters();
+    quint32 ReadPc();
     QByteArray WordBytes(quint32 value) const;
     quint32 WordValue(const QByteArray &bytes) const;
 
@@ -88,5 +90,8 @@ private:
     char m_breakpointType = '0';
     QMap<quint32, char> m_breakpoints;   // inserted, with their type
     bool m_bRunning = false;
+    std::optional<quint32> m_knownPc;    // read since the target last moved
+    QElapsedTimer m_running;             // since the last resume
+    qint64 m_nRunningMs = 0;             // between resumes and stops, in all
     QString m_strGone;                   // why the target is gone
 };

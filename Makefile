@@ -36,9 +36,12 @@ FUZZ_SECONDS ?= 60
 fuzz: setup
 	cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCORVANE_SANITIZE=ON -DCORVANE_FUZZ=ON -DCORVANE_TESTS=OFF
-	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target contents-codec-fuzzer text-config-fuzzer hex-image-reader-fuzzer
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target contents-codec-fuzzer text-config-fuzzer hex-image-reader-fuzzer \
+	  elf-program-fuzzer
 	mkdir -p $(FUZZ_BUILD_DIR)/corpus/contents $(FUZZ_BUILD_DIR)/corpus/text
 	$(FUZZ_BUILD_DIR)/fuzz/contents-codec-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/contents fuzz/corpus/contents
 	$(FUZZ_BUILD_DIR)/fuzz/text-config-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/text fuzz/corpus/text
 	mkdir -p $(FUZZ_BUILD_DIR)/corpus/image
 	$(FUZZ_BUILD_DIR)/fuzz/hex-image-reader-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/image fuzz/corpus/image
+	mkdir -p $(FUZZ_BUILD_DIR)/corpus/elf
+	$(FUZZ_BUILD_DIR)/fuzz/elf-program-fuzzer -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)/corpus/elf fuzz/corpus/elf

@@ -3,12 +3,23 @@
 #include "base/FailureReporter.h"
 
 CAutomationError::CAutomationError(qint32 status, const QString &call)
-    : std::runtime_error(QStringLiteral("Automation error 0x%1 in %2.")
-                             .arg(quint32(status), 8, 16, QLatin1Char('0'))
-                             .arg(call)
-                             .toStdString())
+    : CAutomationError(QStringLiteral("Automation error 0x%1 in %2.")
+                           .arg(quint32(status), 8, 16, QLatin1Char('0'))
+                           .arg(call)
+                           .toStdString(),
+                       status)
+{
+}
+
+CAutomationError::CAutomationError(const std::string &text, qint32 status)
+    : std::runtime_error(text)
     , m_nStatus(status)
 {
+}
+
+CAutomationError CAutomationError::Described(const QString &text, qint32 status)
+{
+    return CAutomationError(text.toStdString(), status);
 }
 
 QString CAutomationError::Text() const

@@ -26,12 +26,16 @@ public:
 
     // `call` names the object and operation, for example "IDspUser.ReadBlock".
     CAutomationError(qint32 status, const QString &call);
+    // A failure a backend describes itself: `text` is the whole text.
+    static CAutomationError Described(const QString &text, qint32 status = kFailure);
 
     qint32 Status() const { return m_nStatus; }
-    // "Automation error 0x80004005 in IDspUser.ReadBlock."
+    // "Automation error 0x80004005 in IDspUser.ReadBlock.", or the backend's own text.
     QString Text() const;
 
 private:
+    CAutomationError(const std::string &text, qint32 status);
+
     qint32 m_nStatus;
 };
 

@@ -1,7 +1,9 @@
 #include "ConfiguredBoard.h"
 
+#include "BackendProcessor.h"
 #include "Subfamily.h"
-#include "debugger/sim/SimProcessor.h"
+#include "debugger/gdb/GdbDspUser.h"
+#include "debugger/sim/SimDspUser.h"
 
 CConfiguredBoard::CConfiguredBoard(const SetupBoard &board)
     : m_strName(board.name)
@@ -25,7 +27,14 @@ std::shared_ptr<IDebuggerProcessor> CConfiguredBoard::Processor(qint32 index)
 std::shared_ptr<IDebuggerProcessor> CConfiguredBoard::MakeProcessor(const SetupProcessor &processor) const
 {
     const SubfamilyInfo *info = FindSubfamily(processor.subfamily);
-    if (processor.kind != SetupProcessor::Kind::Simulator || !info)
+    if (!info)
         return nullptr;
-    return std::make_shared<CSimProcessor>(m_strName, processor.name, *info, processor.bigEndian);
+    std::shared_ptr<IDspUser> dspUser;
+    if (processor.kind == SetupProcessor::Kind::Gdb)
+        dspUser = std::make_shared<CGdbDspUser>(processor.gdb, *info, processor.bigEndian);
+    else if (processor.kind == SetupProcessor::Kind::Simulator)
+        dspUser = std::make_shared<CSimDspUser>(m_strName, processor.name, *info, processor.bigEndian);
+    else
+        return nullptr;
+    return std::make_shared<CBackendProcessor>(std::move(dspUser), processor.bigEndian);
 }

@@ -15,4 +15,6 @@ public:
     virtual void OnLoadFinished(const QString &error) = 0;
     // The target halted at `location`, an address value (null when unknown).
     virtual void OnHalted(const std::shared_ptr<IDspValue> &location) = 0;
+    // The running target can no longer be reached (its debugger connection closed); `reason` says how.
+    virtual void OnTargetLost(const QString &reason) = 0;
 };

@@ -22,3 +22,13 @@ void DspUserSynk::OnHalted(const std::shared_ptr<IDspValue> &location)
         },
         [receiver](const CAutomationError &error) { receiver->OnCommFailure(error); });
 }
+
+void DspUserSynk::OnTargetLost(const QString &reason)
+{
+    ICommMessageReceiver *receiver = m_pNotifyReceiver;
+    RunAtEventLoopBoundary([&] { throw CAutomationError::Described(reason); },
+                           [receiver](const CAutomationError &error) {
+                               if (receiver)
+                                   receiver->OnCommFailure(error);
+                           });
+}

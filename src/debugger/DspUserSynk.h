@@ -18,6 +18,8 @@ public:
     // A halt at the breakpoint address calls the receiver's OnCommMessage; an
     // automation error it raises is caught here, at the event-loop boundary.
     void OnHalted(const std::shared_ptr<IDspValue> &location) override;
+    // Fails the receiver's running exchange with `reason`, as a debugger failure at the event-loop boundary.
+    void OnTargetLost(const QString &reason) override;
 
     bool LoadFinished() const { return m_bLoadFinished; }
     void ClearLoadFinished() { m_bLoadFinished = false; }

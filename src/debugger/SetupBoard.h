@@ -2,16 +2,30 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+
+// Where a GDB server listens, how long it may take to answer, and the server
+// program Corvane starts itself when one is given.
+struct SetupGdbServer {
+    static constexpr qint32 kDefaultTimeoutMs = 10000;
+
+    QString host;
+    quint16 port = 0;
+    qint32 timeoutMs = kDefaultTimeoutMs;       // for the answer to one packet
+    QStringList start;                          // program and arguments; empty: the server runs already
+    qint32 startTimeoutMs = kDefaultTimeoutMs;  // until the started server accepts a connection
+};
 
 // A processor as the setup lists it: its name and what its backend needs.
 struct SetupProcessor {
-    enum class Kind { Bypass, Simulator };
+    enum class Kind { Bypass, Simulator, Gdb };
 
     QString name;
     Kind kind = Kind::Simulator;
-    qint32 subfamily = 0;   // simulator: the sub-family code
-    bool bigEndian = false; // simulator: the byte order of target words
+    qint32 subfamily = 0;   // the sub-family code
+    bool bigEndian = false; // the byte order of target words
+    SetupGdbServer gdb;     // GDB: the server
 };
 
 // A board as the setup lists it, with its processors in order.

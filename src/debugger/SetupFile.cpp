@@ -8,11 +8,40 @@
 #include <QDir>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint32 kFailureStatus = -1;
 // A setup file lists a few boards; a larger file is no setup file.
 constexpr qint64 kMaxFileBytes = 1024 * 1024;
+constexpr double kMaxSeconds = 3600;
+
+// Splits a command line at blanks; double quotes group blanks into an
+// argument and are removed. False when a quote is left open.
+bool SplitCommand(const QString &line, QStringList &arguments)
+{
+    QString argument;
+    bool inArgument = false;
+    bool quoted = false;
+    for (const QChar c : line) {
+        if (c == u'"') {
+            quoted = !quoted;
+            inArgument = true;
+        } else if (c.isSpace() && !quoted) {
+            if (inArgument)
+                arguments.append(argument);
+            argument.clear();
+            inArgument = false;
+        } else {
+            argument += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument)
+        arguments.append(argument);
+    return !quoted;
+}
 
 // One line's worth of parsing state: the boards so far and what the open
 // processor section has set.
@@ -34,7 +63,11 @@ private:
     bool SetKind(const QString &value);
     bool SetSubfamily(const QString &value);
     bool SetByteOrder(const QString &value);
+    bool SetAddress(const QString &value);
+    bool SetSeconds(const QString &key, const QString &value, qint32 &milliseconds);
+    bool SetStart(const QString &value);
     bool CloseProcessor();
+    bool CloseGdbProcessor();
     bool Fail(const QString &text);
     bool FailAt(int lineNumber, const QString &text);
 
@@ -106,7 +139,17 @@ bool CSetupParser::Setting(const QString &key, const QString &value)
         return SetSubfamily(value);
     if (key == QLatin1String("byte_order"))
         return SetByteOrder(value);
-    return Fail(QStringLiteral("unknown key \"%1\"; keys are kind, subfamily and byte_order.").arg(key));
+    if (key == QLatin1String("address"))
+        return SetAddress(value);
+    if (key == QLatin1String("timeout"))
+        return SetSeconds(key, value, m_processor.gdb.timeoutMs);
+    if (key == QLatin1String("start"))
+        return SetStart(value);
+    if (key == QLatin1String("start_timeout"))
+        return SetSeconds(key, value, m_processor.gdb.startTimeoutMs);
+    return Fail(QStringLiteral("unknown key \"%1\"; keys are kind, subfamily, byte_order, address, timeout, "
+                               "start and start_timeout.")
+                    .arg(key));
 }
 
 bool CSetupParser::SetKind(const QString &value)
@@ -115,8 +158,10 @@ bool CSetupParser::SetKind(const QString &value)
         m_processor.kind = SetupProcessor::Kind::Bypass;
     else if (value.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0)
         m_processor.kind = SetupProcessor::Kind::Simulator;
+    else if (value.compare(QLatin1String("gdb"), Qt::CaseInsensitive) == 0)
+        m_processor.kind = SetupProcessor::Kind::Gdb;
     else
-        return Fail(QStringLiteral("unknown kind \"%1\"; kinds are sim and BYPASS.").arg(value));
+        return Fail(QStringLiteral("unknown kind \"%1\"; kinds are sim, gdb and BYPASS.").arg(value));
     return true;
 }
 
@@ -145,6 +190,50 @@ bool CSetupParser::SetByteOrder(const QString &value)
     return true;
 }
 
+// HOST:PORT, an IPv6 host in brackets: "[::1]:3333".
+bool CSetupParser::SetAddress(const QString &value)
+{
+    const qsizetype colon = value.lastIndexOf(u':');
+    QString host = value.left(std::max<qsizetype>(colon, 0));
+    if (host.startsWith(u'[') && host.endsWith(u']'))
+        host = host.mid(1, host.size() - 2);
+    else if (host.contains(u':') || host.contains(u'[') || host.contains(u']'))
+        host.clear();
+    bool ok = false;
+    const uint port = value.mid(colon + 1).toUInt(&ok);
+    if (colon < 0 || host.isEmpty() || !ok || port == 0 || port > 65535)
+        return Fail(QStringLiteral("address must be HOST:PORT with a port from 1 to 65535 (IPv6 as [::1]:PORT), "
+                                   "not \"%1\".")
+                        .arg(value));
+    m_processor.gdb.host = host;
+    m_processor.gdb.port = quint16(port);
+    return true;
+}
+
+bool CSetupParser::SetSeconds(const QString &key, const QString &value, qint32 &milliseconds)
+{
+    bool ok = false;
+    const double seconds = value.toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > kMaxSeconds)
+        return Fail(QStringLiteral("%1 must be a number of seconds above 0 and at most %2, not \"%3\".")
+                        .arg(key)
+                        .arg(kMaxSeconds)
+                        .arg(value));
+    milliseconds = std::max(1, qRound(seconds * 1000));
+    return true;
+}
+
+bool CSetupParser::SetStart(const QString &value)
+{
+    QStringList command;
+    if (!SplitCommand(value, command))
+        return Fail(QStringLiteral("start has a double quote that is not closed."));
+    if (command.isEmpty())
+        return Fail(QStringLiteral("start names no program."));
+    m_processor.gdb.start = command;
+    return true;
+}
+
 bool CSetupParser::CloseProcessor()
 {
     if (!m_bProcessorOpen)
@@ -155,6 +244,20 @@ bool CSetupParser::CloseProcessor()
     if (m_processor.kind == SetupProcessor::Kind::Simulator && m_processor.subfamily == 0)
         return FailAt(m_nProcessorLine,
                       QStringLiteral("simulated processor \"%1\" has no subfamily.").arg(m_processor.name));
+    if (m_processor.kind == SetupProcessor::Kind::Gdb)
+        return CloseGdbProcessor();
+    m_boards.last().processors.append(m_processor);
+    return true;
+}
+
+bool CSetupParser::CloseGdbProcessor()
+{
+    const SubfamilyInfo *info = FindSubfamily(m_processor.subfamily);
+    if (!info || info->family != SubfamilyInfo::kArmFamily)
+        return FailAt(m_nProcessorLine, QStringLiteral("GDB processor \"%1\" needs subfamily ARM7 or ARM9.")
+                                            .arg(m_processor.name));
+    if (m_processor.gdb.host.isEmpty())
+        return FailAt(m_nProcessorLine, QStringLiteral("GDB processor \"%1\" has no address.").arg(m_processor.name));
     m_boards.last().processors.append(m_processor);
     return true;
 }

@@ -2,7 +2,7 @@
 
 namespace {
 constexpr qint32 kFamilyTms320 = 320;
-constexpr qint32 kFamilyArm = 470;
+constexpr qint32 kFamilyArm = SubfamilyInfo::kArmFamily;
 constexpr qint32 kArm7 = 1;
 constexpr qint32 kArm9 = 2;
 using WordClass = SubfamilyInfo::WordClass;

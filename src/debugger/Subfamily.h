@@ -8,6 +8,7 @@
 // family, how target memory is addressed and moved, and its usual byte order.
 struct SubfamilyInfo {
     enum class WordClass { Bits16, Bits32 };
+    static constexpr qint32 kArmFamily = 470;
 
     qint32 code;             // as the debugger reports it: 0x64, 1 (ARM7), ...
     qint32 family;           // 320 (TMS320) or 470 (ARM)

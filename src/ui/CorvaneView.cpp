@@ -5,6 +5,7 @@
 #include "FileDialogs.h"
 #include "FlashMemoryDlg.h"
 #include "HelpWindow.h"
+#include "GdbWindow.h"
 #include "SimulatorWindow.h"
 #include "app/CorvaneApp.h"
 #include "config/ControlIds.h"
@@ -12,6 +13,7 @@
 #include "debugger/AutomationError.h"
 #include "debugger/DebuggerApplication.h"
 #include "debugger/TargetLink.h"
+#include "debugger/gdb/GdbMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 #include "ui_CorvaneView.h"
 
@@ -97,8 +99,8 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
     BindControls();
     connect(&m_model->Controls(), &CFormControls::Changed, this, [this](int id) {
         ApplyControl(id);
-        if (m_simulatorWindow)
-            SyncSimulatorWindow();
+        if (m_debuggerWindow)
+            SyncDebuggerWindow();
         emit StateChanged();
     });
     ApplyAll();
@@ -253,7 +255,7 @@ void CCorvaneView::Handle(const std::function<void()> &handler)
 void CCorvaneView::ShowCodeComposer()
 {
     Handle([this] { m_model->OnShowCodeComposer(); });
-    SyncSimulatorWindow();
+    SyncDebuggerWindow();
 }
 
 bool CCorvaneView::IsCodeComposerVisible() const
@@ -262,19 +264,35 @@ bool CCorvaneView::IsCodeComposerVisible() const
     return application && application->IsVisible();
 }
 
-// A simulated processor shows its simulator window while the debugger counts as visible.
-void CCorvaneView::SyncSimulatorWindow()
+CSimulatorWindow *CCorvaneView::SimulatorWindow() const
 {
-    const bool show = IsCodeComposerVisible() && theSimMonitor().HasProcessor();
-    if (show && !m_simulatorWindow) {
-        m_simulatorWindow = std::make_unique<CSimulatorWindow>();
-        connect(m_simulatorWindow.get(), &CSimulatorWindow::Closed, this, [this] {
+    return qobject_cast<CSimulatorWindow *>(m_debuggerWindow.get());
+}
+
+CGdbWindow *CCorvaneView::GdbWindow() const
+{
+    return qobject_cast<CGdbWindow *>(m_debuggerWindow.get());
+}
+
+// The connection's debugger window (the simulator's, or the GDB server's) is
+// shown while the debugger counts as visible.
+void CCorvaneView::SyncDebuggerWindow()
+{
+    const bool simulated = theSimMonitor().HasProcessor();
+    const bool gdb = !theGdbMonitor().Server().isEmpty();
+    const bool show = IsCodeComposerVisible() && (simulated || gdb);
+    if (show && (!m_debuggerWindow || (simulated ? !SimulatorWindow() : !GdbWindow()))) {
+        if (simulated)
+            m_debuggerWindow = std::make_unique<CSimulatorWindow>();
+        else
+            m_debuggerWindow = std::make_unique<CGdbWindow>();
+        connect(m_debuggerWindow.get(), &CDebuggerWindow::Closed, this, [this] {
             if (IsCodeComposerVisible())
                 ShowCodeComposer();
         });
     }
-    if (m_simulatorWindow)
-        m_simulatorWindow->setVisible(show);
+    if (m_debuggerWindow)
+        m_debuggerWindow->setVisible(show);
 }
 
 // ---- first display and updates ----

@@ -9,6 +9,8 @@
 #include <memory>
 
 class CCorvaneDoc;
+class CDebuggerWindow;
+class CGdbWindow;
 class CSimulatorWindow;
 class QGroupBox;
 class QLineEdit;
@@ -45,7 +47,9 @@ public:
     void OnCommand(int command);
     // Whether the debugger window (the simulator window for a simulated processor) is visible.
     bool IsCodeComposerVisible() const;
-    CSimulatorWindow *SimulatorWindow() const { return m_simulatorWindow.get(); }
+    // The debugger window of the connection, when it has been shown.
+    CSimulatorWindow *SimulatorWindow() const;
+    CGdbWindow *GdbWindow() const;
 
     // The text of the one-page print-out.
     QString SummaryText() const;
@@ -73,7 +77,7 @@ private:
     void Browse(int buttonId);
     void StartProgramming();
     void ShowCodeComposer();
-    void SyncSimulatorWindow();
+    void SyncDebuggerWindow();
     QLineEdit *FocusedFileEdit() const;
     // Runs a handler entered from the event loop; a debugger failure fails the running operation.
     void Handle(const std::function<void()> &handler);
@@ -82,5 +86,5 @@ private:
     std::unique_ptr<Ui::CorvaneView> m_ui;
     std::unique_ptr<CFormModel> m_model;
     std::map<int, QWidget *> m_controls;
-    std::unique_ptr<CSimulatorWindow> m_simulatorWindow;
+    std::unique_ptr<CDebuggerWindow> m_debuggerWindow;
 };

@@ -76,6 +76,12 @@ TEST(DspUserSynk, AnAutomationErrorInTheStepIsReportedAndFailsTheOperation)
     EXPECT_EQ(receiver.failures, QStringList {text});
     EXPECT_TRUE(QString::fromUtf8(theLog.Buffer()).endsWith(text + QStringLiteral("\r\n")));
     EXPECT_EQ(prompter->logsShown.size(), 1);
+
+    // A target lost while it ran fails the operation the same way.
+    const QString lost = QStringLiteral("GDB server 127.0.0.1:9 closed the connection.");
+    sink.OnTargetLost(lost);
+    EXPECT_EQ(receiver.failures, (QStringList {text, lost}));
+    EXPECT_TRUE(QString::fromUtf8(theLog.Buffer()).endsWith(lost + QStringLiteral("\r\n")));
 }
 
 } // namespace

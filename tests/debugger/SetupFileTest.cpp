@@ -54,6 +54,42 @@ TEST(SetupFile, ReadsBoardsAndProcessorsInFileOrder)
     EXPECT_TRUE(list.boards[2].processors.isEmpty());
 }
 
+TEST(SetupFile, ReadsGdbServers)
+{
+    const SetupBoardList list = ParseLines({
+        QStringLiteral("[board Bench]"),
+        QStringLiteral("[processor QEMU]"),
+        QStringLiteral("kind = GDB"),
+        QStringLiteral("subfamily = ARM9"),
+        QStringLiteral("address = 127.0.0.1:1234"),
+        QStringLiteral("timeout = 2.5"),
+        QStringLiteral("start = qemu-system-arm -M versatilepb \"-drive\" if=pflash,file=\"my flash.bin\" \"\" -S"),
+        QStringLiteral("start_timeout = 30"),
+        QStringLiteral("[processor JTAG]"),
+        QStringLiteral("kind = gdb"),
+        QStringLiteral("subfamily = ARM7"),
+        QStringLiteral("byte_order = big"),
+        QStringLiteral("address = [::1]:3333"),
+    });
+    ASSERT_EQ(list.status, 0) << list.error.toStdString();
+    const SetupProcessor &qemu = list.boards[0].processors[0];
+    EXPECT_EQ(qemu.kind, SetupProcessor::Kind::Gdb);
+    EXPECT_EQ(qemu.gdb.host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(qemu.gdb.port, 1234);
+    EXPECT_EQ(qemu.gdb.timeoutMs, 2500);
+    EXPECT_EQ(qemu.gdb.startTimeoutMs, 30000);
+    EXPECT_EQ(qemu.gdb.start, (QStringList {QStringLiteral("qemu-system-arm"), QStringLiteral("-M"),
+                                            QStringLiteral("versatilepb"), QStringLiteral("-drive"),
+                                            QStringLiteral("if=pflash,file=my flash.bin"), QString(),
+                                            QStringLiteral("-S")}));
+    const SetupProcessor &jtag = list.boards[0].processors[1];
+    EXPECT_EQ(jtag.gdb.host, QStringLiteral("::1"));
+    EXPECT_EQ(jtag.gdb.port, 3333);
+    EXPECT_EQ(jtag.gdb.timeoutMs, SetupGdbServer::kDefaultTimeoutMs);
+    EXPECT_TRUE(jtag.gdb.start.isEmpty());
+    EXPECT_TRUE(jtag.bigEndian);
+}
+
 TEST(SetupFile, AnEmptyFileListsNoBoards)
 {
     const SetupBoardList list = ParseLines({QStringLiteral("# nothing yet")});
@@ -81,12 +117,27 @@ TEST(SetupFile, ErrorsNameTheFileAndLine)
              BadCase {{board, processor, QStringLiteral("kind sim")}, 3, "expected"},
              BadCase {{board, processor, sim, QStringLiteral("speed = 9")}, 4, "unknown key \"speed\""},
              BadCase {{board, processor, sim, sim}, 4, "given twice"},
-             BadCase {{board, processor, QStringLiteral("kind = gdb")}, 3, "unknown kind \"gdb\""},
+             BadCase {{board, processor, QStringLiteral("kind = lldb")}, 3, "unknown kind \"lldb\""},
              BadCase {{board, processor, sim, QStringLiteral("subfamily = 65x")}, 4, "unknown sub-family \"65x\""},
              BadCase {{board, processor, sim, QStringLiteral("subfamily = 64x"), QStringLiteral("byte_order = middle")},
                       5, "byte_order must be"},
              BadCase {{board, processor, QStringLiteral("subfamily = 64x"), board}, 2, "has no kind"},
              BadCase {{board, QStringLiteral(""), processor, sim}, 3, "has no subfamily"},
+             BadCase {{board, processor, QStringLiteral("kind = gdb")}, 2,
+                      "needs subfamily ARM7 or ARM9"},
+             BadCase {{board, processor, QStringLiteral("kind = gdb"), QStringLiteral("subfamily = 64x")}, 2,
+                      "needs subfamily ARM7 or ARM9"},
+             BadCase {{board, processor, QStringLiteral("kind = gdb"), QStringLiteral("subfamily = ARM9")}, 2,
+                      "GDB processor \"P\" has no address"},
+             BadCase {{board, processor, QStringLiteral("address = localhost")}, 3, "address must be HOST:PORT"},
+             BadCase {{board, processor, QStringLiteral("address = ::1:3333")}, 3, "address must be HOST:PORT"},
+             BadCase {{board, processor, QStringLiteral("address = host:0")}, 3, "address must be HOST:PORT"},
+             BadCase {{board, processor, QStringLiteral("address = host:65536")}, 3, "address must be HOST:PORT"},
+             BadCase {{board, processor, QStringLiteral("timeout = 0")}, 3, "timeout must be a number of seconds"},
+             BadCase {{board, processor, QStringLiteral("timeout = soon")}, 3, "timeout must be a number"},
+             BadCase {{board, processor, QStringLiteral("start_timeout = 3601")}, 3, "start_timeout must be"},
+             BadCase {{board, processor, QStringLiteral("start = qemu \"-S")}, 3, "double quote that is not closed"},
+             BadCase {{board, processor, QStringLiteral("start =   ")}, 3, "start names no program"},
          }) {
         const SetupBoardList list = ParseLines(c.lines);
         EXPECT_LT(list.status, 0);

@@ -9,6 +9,12 @@ namespace {
 // Connects to simulated boards through a setup file in a scratch folder.
 class SimHarness {
 public:
+    static constexpr quint32 kFlashBase = 0x12345678;
+    static constexpr bool kInjectsLoadFaults = true;
+
+    static QList<BackendTarget> Targets() { return AllBackendTargets(); }
+    QString Unavailable() const { return {}; }
+
     std::unique_ptr<CTargetLink> Connect(qint32 subfamily, bool bigEndian)
     {
         m_board = QStringLiteral("Conformance %1 %2")

@@ -18,6 +18,7 @@ class RecordingEvents : public IDspUserEvents {
 public:
     void OnLoadFinished(const QString &error) override { loads.append(error); }
     void OnHalted(const std::shared_ptr<IDspValue> &location) override { halts.append(location->Number()); }
+    void OnTargetLost(const QString &) override {}
 
     QStringList loads;
     QList<quint32> halts;

@@ -14,6 +14,21 @@ SimulatedBoard::SimulatedBoard(const QString &subfamily)
 {
 }
 
+SimulatedBoard::SimulatedBoard(OnQemu)
+    : m_strConnection(QStringLiteral("QEMU versatilepb (ARM926)"))
+    , m_strComponent(QStringLiteral("component.elf"))
+    , m_pQemu(std::make_unique<QemuGdbServer>())
+{
+    QFile::copy(QStringLiteral(CORVANE_CVTC_ARM926_ELF), Path(m_strComponent));
+    WriteQemuSetup();
+}
+
+void SimulatedBoard::WriteQemuSetup() const
+{
+    WriteFile(QStringLiteral("setup.ini"),
+              ("[board QEMU versatilepb]\n[processor ARM926]\n" + m_pQemu->SetupLines()).toUtf8());
+}
+
 void SimulatedBoard::WriteFile(const QString &name, const QByteArray &content) const
 {
     QFile file(Path(name));
@@ -43,7 +58,7 @@ void SimulatedBoard::WriteComponent(const QStringList &lines) const
 
 void SimulatedBoard::WriteConfig(const QString &burnFile, const QStringList &extraLines) const
 {
-    QStringList lines{QStringLiteral("1064 %1").arg(m_strConnection), QStringLiteral("1023 component.sim"),
+    QStringList lines{QStringLiteral("1064 %1").arg(m_strConnection), QStringLiteral("1023 %1").arg(m_strComponent),
                       QStringLiteral("1019 %1").arg(burnFile)};
     WriteFile(QStringLiteral("board.txt"), (lines + extraLines).join(u'\n').toUtf8() + '\n');
 }
@@ -101,6 +116,8 @@ QProcessEnvironment SimulatedBoard::Environment(const QStringList &extraEnvironm
     environment.insert(QStringLiteral("CORVANE_SIM_DIR"), Path(QStringLiteral("sim")));
     environment.insert(QStringLiteral("CORVANE_SIM_INSTANT"), QStringLiteral("1"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
+    if (m_pQemu)
+        environment.insert(QStringLiteral("CORVANE_SETUP"), Path(QStringLiteral("setup.ini")));
     for (const QString &assignment : extraEnvironment)
         environment.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
     return environment;
@@ -130,6 +147,10 @@ CorvaneResult SimulatedBoard::RunConfig(const QStringList &arguments) const
 
 QByteArray SimulatedBoard::Flash() const
 {
+    if (m_pQemu) {
+        QFile file(m_pQemu->FlashFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     return ReadFile(QStringLiteral("sim/%1.flash").arg(m_strConnection));
 }
 

@@ -1,15 +1,19 @@
 #pragma once
 
 #include "support/CorvaneProcess.h"
+#include "support/QemuGdbServer.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A scratch folder with a simulated board for runs of the corvane binary: the
-// simulated target component file, a text configuration naming the board, the
-// image files, and the simulator's state folder. Durations are zero.
+#include <memory>
+
+// A scratch folder with a board for runs of the corvane binary: a simulated
+// board (its component file and state folder; durations are zero) or QEMU's
+// versatilepb with the reference target component; a text configuration naming
+// the board, and the image files.
 class SimulatedBoard {
 public:
     struct Piece {
@@ -19,6 +23,13 @@ public:
 
     // `subfamily` as the connection list names it ("64x", "54x", ...).
     explicit SimulatedBoard(const QString &subfamily);
+    // QEMU's versatilepb through the setup file: Corvane starts QEMU, unless
+    // the test has started it here first (Qemu().StartHere()).
+    struct OnQemu {};
+    explicit SimulatedBoard(OnQemu);
+    QemuGdbServer &Qemu() { return *m_pQemu; }
+    // The setup file naming the QEMU board (written again after QEMU started here).
+    void WriteQemuSetup() const;
 
     QString Path(const QString &name) const { return m_dir.filePath(name); }
     void WriteFile(const QString &name, const QByteArray &content) const;
@@ -26,9 +37,9 @@ public:
 
     // An executable script `name` in the folder's bin; returns the PATH assignment that puts it first.
     QString WriteProgram(const QString &name, const QByteArray &script) const;
-    // component.sim with these `key = value` lines.
+    // The simulated component file with these `key = value` lines.
     void WriteComponent(const QStringList &lines) const;
-    // board.txt naming the board, component.sim and `burnFile`, with `extraLines` after them.
+    // board.txt naming the board, its component and `burnFile`, with `extraLines` after them.
     void WriteConfig(const QString &burnFile, const QStringList &extraLines = {}) const;
     // A flash of `flashBytes` at 0, and board.txt naming a.hex, which holds `image` at 0.
     void WriteSmallBoard(quint32 flashBytes, const QByteArray &image) const;
@@ -50,7 +61,8 @@ public:
     // board.txt -t -c ARGUMENTS
     CorvaneResult RunConfig(const QStringList &arguments) const;
 
-    // The simulated flash as stored in the state folder (empty before the first run).
+    // The flash as the simulator's state folder or QEMU's flash file holds it
+    // (empty before the first simulated run).
     QByteArray Flash() const;
     QByteArray UserData() const;
     QByteArray Log() const { return ReadFile(QStringLiteral("LogCorvane.txt")); }
@@ -64,4 +76,6 @@ private:
 
     QTemporaryDir m_dir;
     QString m_strConnection;
+    QString m_strComponent = QStringLiteral("component.sim");
+    std::unique_ptr<QemuGdbServer> m_pQemu;
 };

@@ -1,4 +1,5 @@
 #include "base/MessageLog.h"
+#include "debugger/gdb/GdbMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     // As in the desktop program, whose simulator window lists the exchanges.
     theSimMonitor().SetRecordingExchanges(true);
+    theGdbMonitor().SetRecording(true);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     theLog.Clear();

@@ -2,10 +2,12 @@
 
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
+#include "debugger/gdb/GdbMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 #include "ui/CorvaneView.h"
 #include "ui/FlashMemoryDlg.h"
 #include "ui/HelpWindow.h"
+#include "ui/GdbWindow.h"
 #include "ui/SimulatorWindow.h"
 
 #include <QCheckBox>
@@ -409,6 +411,22 @@ TEST_F(MainForm, HelpButtonOpensTheFormsTopic)
     EXPECT_EQ(CHelpWindow::Instance().CurrentTopic(), QStringLiteral("CorvaneGUI.htm"));
     EXPECT_TRUE(CHelpWindow::Instance().isVisible());
     CHelpWindow::Instance().close();
+}
+
+// The GDB server's window lists the packets of the open connection and starts afresh with the next one.
+TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
+{
+    CGdbWindow window;
+    theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
+    theGdbMonitor().OnPacket(true, "m10000,4");
+    theGdbMonitor().OnPacket(false, "00000000");
+    const QTreeWidget *packets = window.Exchanges();
+    ASSERT_EQ(packets->topLevelItemCount(), 2);
+    EXPECT_EQ(packets->topLevelItem(0)->text(0), QStringLiteral("->"));
+    EXPECT_EQ(packets->topLevelItem(0)->text(1), QStringLiteral("m10000,4"));
+    EXPECT_EQ(packets->topLevelItem(1)->text(0), QStringLiteral("<-"));
+    theGdbMonitor().OnClosed(QStringLiteral("127.0.0.1:1234"));
+    EXPECT_EQ(packets->topLevelItemCount(), 0);
 }
 
 } // namespace

@@ -7,11 +7,11 @@
 #include "SimTargetComponent.h"
 #include "SimTargetMemory.h"
 #include "SimTiming.h"
-#include "SimValue.h"
 #include "base/InputFile.h"
 #include "wire/CommMessage.h"
+#include "debugger/AddressValue.h"
 #include "debugger/AutomationError.h"
-#include "debugger/DspUserEvents.h"
+#include "debugger/DspUserSinks.h"
 
 #include <QCoreApplication>
 
@@ -34,6 +34,7 @@ CSimDspUser::CSimDspUser(const QString &board, const QString &processor, const S
     , m_strProcessor(processor)
     , m_subfamily(subfamily)
     , m_pMemory(std::make_shared<CSimTargetMemory>(subfamily, bigEndian))
+    , m_pSinks(std::make_shared<CDspUserSinks>())
 {
     m_stepTimer.setSingleShot(true);
     QObject::connect(&m_stepTimer, &QTimer::timeout, &m_stepTimer, [this] { OnStepDue(); });
@@ -48,7 +49,7 @@ CSimDspUser::~CSimDspUser()
 
 std::shared_ptr<IDspValue> CSimDspUser::CreateAddressValue(quint32 address)
 {
-    return std::make_shared<CSimValue>(address);
+    return std::make_shared<CAddressValue>(address);
 }
 
 std::shared_ptr<IDspMemory> CSimDspUser::CreateMemory(const IDspValue &start, qint32 elementCount, quint32 page)
@@ -85,7 +86,7 @@ bool CSimDspUser::LoadProgram(const QString &path)
         error = QStringLiteral("The simulated load of %1 failed (fault.load_error).").arg(path);
     if (error.isEmpty())
         error = StartComponent(path, settings);
-    DeliverLoadFinished(error);
+    m_pSinks->DeliverLoadFinished(error);
     return true;
 }
 
@@ -117,7 +118,7 @@ std::optional<quint32> CSimDspUser::SymbolAddress(const QString &name) const
 
 bool CSimDspUser::FindSymbol(const QString &name, IDspValue &value)
 {
-    auto *simValue = dynamic_cast<CSimValue *>(&value);
+    auto *simValue = dynamic_cast<CAddressValue *>(&value);
     if (!simValue)
         throw CAutomationError(CAutomationError::kInvalidArgument, QStringLiteral("IDspUser.FindSymbol"));
     const std::optional<quint32> address = SymbolAddress(name);
@@ -210,7 +211,7 @@ void CSimDspUser::Halt()
         m_nLocation = kBusyAddress;
     }
     StopRunning();
-    DeliverHalt(m_nLocation);
+    m_pSinks->DeliverHalt(m_nLocation);
 }
 
 void CSimDspUser::StopRunning()
@@ -264,7 +265,7 @@ void CSimDspUser::ReachMessageProc()
     }
     m_nLocation = kMessageProcAddress;
     m_bRunning = false;
-    DeliverHalt(kMessageProcAddress);
+    m_pSinks->DeliverHalt(kMessageProcAddress);
 }
 
 CommMessage CSimDspUser::ReadRequest() const
@@ -286,42 +287,10 @@ void CSimDspUser::WriteAnswer(const CommMessage &answer)
 
 std::optional<quint32> CSimDspUser::Advise(const std::shared_ptr<IDspUserEvents> &events)
 {
-    if (!events)
-        return std::nullopt;
-    const quint32 cookie = m_nNextCookie++;
-    m_sinks.insert(cookie, events);
-    return cookie;
+    return m_pSinks->Advise(events);
 }
 
 void CSimDspUser::Unadvise(quint32 cookie)
 {
-    m_sinks.remove(cookie);
-}
-
-void CSimDspUser::DeliverHalt(quint32 address)
-{
-    Deliver([address](IDspUserEvents &sink) { sink.OnHalted(std::make_shared<CSimValue>(address)); });
-}
-
-void CSimDspUser::DeliverLoadFinished(const QString &error)
-{
-    Deliver([error](IDspUserEvents &sink) { sink.OnLoadFinished(error); });
-}
-
-// Queues the event for the sinks connected when it is delivered. The
-// processor and its sinks are held for the call, so a sink may disconnect, or
-// let go of this processor, inside it.
-void CSimDspUser::Deliver(const std::function<void(IDspUserEvents &)> &event)
-{
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [processor = weak_from_this(), event] {
-            const std::shared_ptr<CSimDspUser> self = processor.lock();
-            if (!self)
-                return;
-            const QList<std::shared_ptr<IDspUserEvents>> sinks = self->m_sinks.values();
-            for (const std::shared_ptr<IDspUserEvents> &sink : sinks)
-                event(*sink);
-        },
-        Qt::QueuedConnection);
+    m_pSinks->Unadvise(cookie);
 }

@@ -3,10 +3,10 @@
 #include "debugger/DspUser.h"
 #include "debugger/Subfamily.h"
 
-#include <QMap>
 #include <QSet>
 #include <QTimer>
 
+class CDspUserSinks;
 class CommMessage;
 class CSimTargetComponent;
 class CSimTargetMemory;
@@ -16,9 +16,8 @@ struct SimComponentSettings;
 // target component starts at its entry, runs to "doMessageProc" and, each time
 // it is resumed there, answers the request in "theMessage" and halts there
 // again. Halts and load ends are delivered from the event loop, after the
-// simulated duration. Made with std::make_shared: an event only reaches a
-// processor that still exists.
-class CSimDspUser : public IDspUser, public std::enable_shared_from_this<CSimDspUser> {
+// simulated duration; an event only reaches a processor that still exists.
+class CSimDspUser : public IDspUser {
 public:
     // Code addresses of the simulated component.
     static constexpr quint32 kResetAddress = 0x0000;
@@ -69,9 +68,6 @@ private:
     void StopRunning();
     CommMessage ReadRequest() const;
     void WriteAnswer(const CommMessage &answer);
-    void DeliverHalt(quint32 address);
-    void DeliverLoadFinished(const QString &error);
-    void Deliver(const std::function<void(IDspUserEvents &)> &event);
 
     QString m_strBoard;
     QString m_strProcessor;
@@ -87,6 +83,5 @@ private:
     std::unique_ptr<CommMessage> m_pRequest;   // the request being answered
     qint64 m_nRemainingMs = 0;                 // of a request interrupted by Halt
     QTimer m_stepTimer;
-    QMap<quint32, std::shared_ptr<IDspUserEvents>> m_sinks;
-    quint32 m_nNextCookie = 1;
+    std::shared_ptr<CDspUserSinks> m_pSinks;
 };

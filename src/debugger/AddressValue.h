@@ -1,11 +1,11 @@
 #pragma once
 
-#include "debugger/DspValue.h"
+#include "DspValue.h"
 
-// A value of the simulator; symbol lookups bind it to an address.
-class CSimValue : public IDspValue {
+// A value of a backend; symbol lookups bind it to an address.
+class CAddressValue : public IDspValue {
 public:
-    explicit CSimValue(quint32 number)
+    explicit CAddressValue(quint32 number)
         : m_nNumber(number)
     {
     }

@@ -1,0 +1,430 @@
+#include "GdbTarget.h"
+
+#include "GdbConnection.h"
+#include "GdbPacket.h"
+#include "GdbTargetDescription.h"
+#include "base/MessageLog.h"
+#include "debugger/AutomationError.h"
+
+#include <QtEndian>
+
+namespace {
+
+constexpr qsizetype kFrameBytes = 5;           // "$", "#", two checksum digits and room for a terminator
+constexpr qsizetype kMaxWriteHeader = 19;      // "Xffffffff,ffffffff:"
+constexpr qsizetype kMaxDescriptionBytes = 1 << 20;
+constexpr qsizetype kWordBytes = 4;
+
+QByteArray Hex(quint32 number)
+{
+    return QByteArray::number(number, 16);
+}
+
+bool IsError(const QByteArray &answer)
+{
+    return answer.startsWith("E.") || (answer.size() == 3 && answer[0] == 'E' && CGdbPacket::FromHex(answer.mid(1)));
+}
+
+// "O" and hexadecimal text: output of the target while it runs.
+bool IsConsoleOutput(const QByteArray &packet)
+{
+    return packet.size() > 1 && packet[0] == 'O' && CGdbPacket::FromHex(packet.mid(1));
+}
+
+QByteArray BreakpointPacket(char insertOrRemove, char type, quint32 address)
+{
+    return QByteArray(1, insertOrRemove) + type + ',' + Hex(address) + ',' + QByteArray::number(CGdbTarget::kBreakpointKind);
+}
+
+} // namespace
+
+CGdbTarget::CGdbTarget(std::unique_ptr<CGdbConnection> connection, bool bigEndian)
+    : m_pConnection(std::move(connection))
+    , m_bBigEndian(bigEndian)
+{
+    connect(m_pConnection.get(), &CGdbConnection::Arrived, this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
+}
+
+CGdbTarget::~CGdbTarget()
+{
+    if (m_running.isValid())
+        theLog.Add(QStringLiteral("%1: the target ran %2 ms, the link took %3 ms.\r\n")
+                       .arg(m_pConnection->Where())
+                       .arg(m_nRunningMs)
+                       .arg(m_pConnection->LinkMs()));
+    try {
+        Detach();
+    } catch (const CAutomationError &error) {
+        theLog.Add(error.Text() + QStringLiteral("\r\n"));
+    }
+}
+
+// --- requests ----------------------------------------------------------------
+
+QByteArray CGdbTarget::Ask(const QByteArray &packet)
+{
+    CheckHalted(packet);
+    return m_pConnection->Request(packet);
+}
+
+void CGdbTarget::AskOk(const QByteArray &packet)
+{
+    const QByteArray answer = Ask(packet);
+    if (answer != "OK")
+        Reject(packet, answer);
+}
+
+// Raises the failure an answer other than the expected one means.
+void CGdbTarget::Reject(const QByteArray &packet, const QByteArray &answer) const
+{
+    const QString where = m_pConnection->Where();
+    const QString request = CGdbPacket::Shown(packet);
+    if (answer.isEmpty())
+        throw CAutomationError::Described(QStringLiteral("%1 does not support \"%2\".").arg(where, request));
+    if (IsError(answer))
+        throw CAutomationError::Described(
+            QStringLiteral("%1 answered \"%2\" with error %3.").arg(where, request, CGdbPacket::Shown(answer)));
+    throw CAutomationError::Described(QStringLiteral("%1 answered \"%2\" with \"%3\", which is no answer to it.")
+                                          .arg(where, request, CGdbPacket::Shown(answer)));
+}
+
+void CGdbTarget::LogRefusal(const QByteArray &packet, const QByteArray &answer) const
+{
+    theLog.Add(QStringLiteral("%1 answered \"%2\" with error %3.\r\n")
+                   .arg(m_pConnection->Where(), CGdbPacket::Shown(packet), CGdbPacket::Shown(answer)));
+}
+
+void CGdbTarget::CheckHalted(const QByteArray &packet) const
+{
+    if (!m_strGone.isEmpty())
+        throw CAutomationError::Described(m_strGone);
+    if (m_bRunning)
+        throw CAutomationError::Described(QStringLiteral("%1 cannot be asked \"%2\" while the target runs.")
+                                              .arg(m_pConnection->Where(), CGdbPacket::Shown(packet)));
+}
+
+// --- start -------------------------------------------------------------------
+
+void CGdbTarget::Start()
+{
+    ReadFeatures();
+    const QByteArray actions = Ask("vCont?");
+    m_bContinueAction = actions.startsWith("vCont") && actions.split(';').contains("c");
+    m_bStepAction = actions.startsWith("vCont") && actions.split(';').contains("s");
+    if (m_bDescription)
+        m_pcRegister = CGdbTargetDescription([this](const QString &annex) { return ReadDescription(annex); }).PcRegister();
+    const QByteArray status = Ask("?");
+    if (!TakeStopReply("?", status))
+        throw CAutomationError::Described(m_strGone);
+}
+
+void CGdbTarget::ReadFeatures()
+{
+    const QByteArray packet = "qSupported:swbreak+;hwbreak+";
+    const QByteArray answer = Ask(packet);
+    if (IsError(answer))
+        Reject(packet, answer);
+    bool noAck = false;
+    for (const QByteArray &feature : answer.split(';')) {
+        if (feature.startsWith("PacketSize="))
+            m_nPacketSize = qBound(qint32(kMaxWriteHeader + kFrameBytes + 16),
+                                   qint32(CGdbPacket::NumberFromHex(feature.mid(11)).value_or(kDefaultPacketSize)),
+                                   kMaxPacketSize);
+        noAck = noAck || feature == "QStartNoAckMode+";
+        m_bDescription = m_bDescription || feature == "qXfer:features:read+";
+    }
+    if (noAck) {
+        AskOk("QStartNoAckMode");
+        m_pConnection->StopAcknowledging();
+    }
+}
+
+// The document `annex` of the target description, read in pieces; nothing
+// when the server does not give it.
+std::optional<QByteArray> CGdbTarget::ReadDescription(const QString &annex)
+{
+    QByteArray text;
+    while (text.size() <= kMaxDescriptionBytes) {
+        const QByteArray packet = "qXfer:features:read:" + annex.toUtf8() + ':' + Hex(quint32(text.size())) + ','
+            + Hex(quint32(PayloadRoom()));
+        const QByteArray answer = Ask(packet);
+        if (answer.isEmpty() || (answer[0] != 'l' && answer[0] != 'm'))
+            return std::nullopt;
+        text += CGdbPacket::Unescape(answer.mid(1));
+        if (answer[0] == 'l')
+            return text;
+        if (answer.size() == 1)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// --- memory ------------------------------------------------------------------
+
+qsizetype CGdbTarget::PayloadRoom() const
+{
+    return m_nPacketSize - kFrameBytes;
+}
+
+std::optional<QByteArray> CGdbTarget::ReadMemory(quint32 address, qint32 count)
+{
+    QByteArray bytes;
+    while (bytes.size() < count) {
+        const qsizetype chunk = std::min<qsizetype>(count - bytes.size(), PayloadRoom() / 2);
+        const QByteArray packet = 'm' + Hex(address + quint32(bytes.size())) + ',' + Hex(quint32(chunk));
+        const QByteArray answer = Ask(packet);
+        if (IsError(answer)) {
+            LogRefusal(packet, answer);
+            return std::nullopt;
+        }
+        const std::optional<QByteArray> data = CGdbPacket::FromHex(answer);
+        if (!data || data->isEmpty() || data->size() > chunk)
+            Reject(packet, answer);
+        bytes += *data;
+    }
+    return bytes;
+}
+
+bool CGdbTarget::WriteMemory(quint32 address, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const quint32 at = address + quint32(done);
+        if (!m_binaryWrite)
+            ProbeBinaryWrite(at);
+        qsizetype taken = 0;
+        const QByteArray packet = WritePacket(at, bytes.mid(done), taken);
+        const QByteArray answer = Ask(packet);
+        if (IsError(answer)) {
+            LogRefusal(packet, answer);
+            return false;
+        }
+        if (answer != "OK")
+            Reject(packet, answer);
+        done += taken;
+    }
+    return true;
+}
+
+// A binary write of no bytes: an empty answer means the server has none.
+void CGdbTarget::ProbeBinaryWrite(quint32 address)
+{
+    m_binaryWrite = !Ask('X' + Hex(address) + ",0:").isEmpty();
+}
+
+// The write of as many of `bytes` as fit into one packet; `taken` tells how many.
+QByteArray CGdbTarget::WritePacket(quint32 address, const QByteArray &bytes, qsizetype &taken) const
+{
+    const qsizetype room = PayloadRoom() - kMaxWriteHeader;
+    if (!*m_binaryWrite) {
+        taken = std::min(bytes.size(), room / 2);
+        return 'M' + Hex(address) + ',' + Hex(quint32(taken)) + ':' + bytes.left(taken).toHex();
+    }
+    qsizetype used = 0;
+    for (taken = 0; taken < bytes.size() && used + CGdbPacket::EscapedSize(bytes[taken]) <= room; ++taken)
+        used += CGdbPacket::EscapedSize(bytes[taken]);
+    return 'X' + Hex(address) + ',' + Hex(quint32(taken)) + ':' + CGdbPacket::Escape(bytes.left(taken));
+}
+
+// --- breakpoints -------------------------------------------------------------
+
+// A software breakpoint, or a hardware one when the server has no software breakpoints.
+void CGdbTarget::InsertBreakpoint(quint32 address)
+{
+    if (m_breakpoints.contains(address))
+        return;
+    const QByteArray packet = BreakpointPacket('Z', m_breakpointType, address);
+    const QByteArray answer = Ask(packet);
+    if (answer.isEmpty() && m_breakpointType == '0') {
+        m_breakpointType = '1';
+        InsertBreakpoint(address);
+        return;
+    }
+    if (answer != "OK")
+        Reject(packet, answer);
+    m_breakpoints.insert(address, m_breakpointType);
+}
+
+void CGdbTarget::RemoveBreakpoint(quint32 address)
+{
+    const auto found = m_breakpoints.constFind(address);
+    if (found == m_breakpoints.constEnd())
+        return;
+    AskOk(BreakpointPacket('z', *found, address));
+    m_breakpoints.remove(address);
+}
+
+void CGdbTarget::RemoveBreakpoints()
+{
+    for (const quint32 address : m_breakpoints.keys())
+        RemoveBreakpoint(address);
+}
+
+// --- the pc ------------------------------------------------------------------
+
+QByteArray CGdbTarget::WordBytes(quint32 value) const
+{
+    QByteArray bytes(kWordBytes, '\0');
+    m_bBigEndian ? qToBigEndian(value, bytes.data()) : qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+quint32 CGdbTarget::WordValue(const QByteArray &bytes) const
+{
+    return m_bBigEndian ? qFromBigEndian<quint32>(bytes.constData()) : qFromLittleEndian<quint32>(bytes.constData());
+}
+
+QByteArray CGdbTarget::ReadRegisters()
+{
+    const QByteArray answer = Ask("g");
+    const std::optional<QByteArray> registers = CGdbPacket::FromHex(answer);
+    if (!registers || registers->size() < (kArmPcRegister + 1) * kWordBytes)
+        Reject("g", answer);
+    return *registers;
+}
+
+// The pc, read once per stop: through its own register number when the
+// description gave one and the server reads single registers, else from all registers.
+quint32 CGdbTarget::Pc()
+{
+    if (!m_knownPc)
+        m_knownPc = ReadPc();
+    return *m_knownPc;
+}
+
+quint32 CGdbTarget::ReadPc()
+{
+    if (m_pcRegister) {
+        const QByteArray packet = 'p' + Hex(quint32(*m_pcRegister));
+        const QByteArray answer = Ask(packet);
+        const std::optional<QByteArray> value = CGdbPacket::FromHex(answer);
+        if (value && value->size() == kWordBytes)
+            return WordValue(*value);
+        if (!answer.isEmpty())
+            Reject(packet, answer);
+        m_pcRegister.reset();
+    }
+    return WordValue(ReadRegisters().mid(kArmPcRegister * kWordBytes, kWordBytes));
+}
+
+void CGdbTarget::SetPc(quint32 pc)
+{
+    m_knownPc.reset();
+    if (m_pcRegister) {
+        const QByteArray packet = 'P' + Hex(quint32(*m_pcRegister)) + '=' + WordBytes(pc).toHex();
+        const QByteArray answer = Ask(packet);
+        if (answer == "OK")
+            return;
+        if (!answer.isEmpty())
+            Reject(packet, answer);
+        m_pcRegister.reset();
+    }
+    QByteArray registers = ReadRegisters();
+    registers.replace(kArmPcRegister * kWordBytes, kWordBytes, WordBytes(pc));
+    AskOk('G' + registers.toHex());
+}
+
+// --- run control -------------------------------------------------------------
+
+void CGdbTarget::Resume()
+{
+    CheckHalted("c");
+    const quint32 pc = Pc();
+    if (m_breakpoints.contains(pc))
+        StepOver(pc);
+    m_knownPc.reset();
+    m_pConnection->Send(ContinuePacket());
+    m_bRunning = true;
+    m_running.start();
+    // The stop may have come with the acknowledgement, read while it was awaited.
+    QMetaObject::invokeMethod(this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
+}
+
+QByteArray CGdbTarget::ContinuePacket() const
+{
+    return m_bContinueAction ? "vCont;c" : "c";
+}
+
+// Takes the breakpoint at `address` away for one instruction.
+void CGdbTarget::StepOver(quint32 address)
+{
+    const char type = m_breakpoints.value(address);
+    AskOk(BreakpointPacket('z', type, address));
+    m_breakpoints.remove(address);
+    const QByteArray step = m_bStepAction ? "vCont;s" : "s";
+    m_knownPc.reset();
+    m_pConnection->Send(step);
+    if (!TakeStopReply(step, AwaitStopReply(step)))
+        throw CAutomationError::Described(m_strGone);
+    AskOk(BreakpointPacket('Z', type, address));
+    m_breakpoints.insert(address, type);
+}
+
+void CGdbTarget::Interrupt()
+{
+    if (!m_bRunning)
+        return;
+    m_pConnection->Interrupt();
+    const QByteArray answer = AwaitStopReply("\x03");
+    m_bRunning = false;
+    if (!TakeStopReply("\x03", answer))
+        throw CAutomationError::Described(m_strGone);
+}
+
+QByteArray CGdbTarget::AwaitStopReply(const QByteArray &request)
+{
+    for (;;) {
+        const QByteArray answer = m_pConnection->Await(request);
+        if (!IsConsoleOutput(answer))
+            return answer;
+    }
+}
+
+// True when the answer says the target stopped; false when it says the
+// target is gone, which is kept as the failure of every later call.
+bool CGdbTarget::TakeStopReply(const QByteArray &request, const QByteArray &reply)
+{
+    const char kind = reply.isEmpty() ? '\0' : reply[0];
+    if (kind == 'T' || kind == 'S')
+        return true;
+    if (kind == 'W')
+        m_strGone = QStringLiteral("The target of %1 exited with status %2.")
+                        .arg(m_pConnection->Where(), QString::fromLatin1(reply.mid(1, 2)));
+    else if (kind == 'X')
+        m_strGone = QStringLiteral("The target of %1 ended with signal %2.")
+                        .arg(m_pConnection->Where(), QString::fromLatin1(reply.mid(1, 2)));
+    else
+        Reject(request, reply);
+    return false;
+}
+
+void CGdbTarget::OnArrived()
+{
+    if (!m_bRunning)
+        return;
+    try {
+        m_pConnection->CheckUsable();
+        while (const std::optional<QByteArray> packet = m_pConnection->TakeArrived()) {
+            if (IsConsoleOutput(*packet))
+                continue;
+            m_bRunning = false;
+            m_nRunningMs += m_running.elapsed();
+            if (TakeStopReply(ContinuePacket(), *packet))
+                emit Stopped();
+            return;
+        }
+    } catch (const CAutomationError &error) {
+        m_bRunning = false;
+        emit Lost(error.Text());
+    }
+}
+
+// Takes the breakpoints away and lets the server go on without Corvane.
+void CGdbTarget::Detach()
+{
+    if (m_pConnection->IsBroken() || !m_strGone.isEmpty())
+        return;
+    Interrupt();
+    RemoveBreakpoints();
+    Ask("D");
+}

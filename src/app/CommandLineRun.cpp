@@ -3,6 +3,7 @@
 #include "CorvaneApp.h"
 #include "ExitStatus.h"
 #include "TerminalProgress.h"
+#include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
 #include "form/FormModel.h"
 
@@ -25,6 +26,7 @@ int CCommandLineRun::Exec()
         CFormModel form(document);
         form.SetCommandLineJob(CommandLineJob());
         form.SetKeepLog(theApp().IsVerbose());
+        form.SetCheck(ControlId::ChangedOnlyCheck, theApp().ChangedOnly());
         form.Session().SetAnswerTimeout(theApp().AnswerTimeoutSeconds());
         QObject::connect(&form.Session(), &CFlashSession::OperationEnded,
                          [](FlashOperationKind operation, OperationOutcome outcome) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class CCorvaneDoc;
 
@@ -49,6 +50,10 @@ public:
     // Seconds a command-line run waits for each answer of the target; 0 waits forever.
     int AnswerTimeoutSeconds() const { return m_options.answerTimeoutSeconds; }
     static constexpr quint32 kMaxAnswerTimeoutSeconds = 24 * 3600;
+    bool ChangedOnly() const { return m_options.changedOnly; }
+    QString ReportPath() const { return m_options.reportPath; }
+    // The seconds of "--timeout": decimal digits, 0 for no limit; nothing for other text.
+    static std::optional<int> TimeoutSeconds(const QString &text);
 
     // Unattended runs: a failure anywhere makes the exit status 1.
     void MarkRunFailed() { m_bRunFailed = true; }

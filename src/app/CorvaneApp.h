@@ -58,6 +58,9 @@ public:
     // Unattended runs: a failure anywhere makes the exit status 1.
     void MarkRunFailed() { m_bRunFailed = true; }
     bool RunFailed() const { return m_bRunFailed; }
+    // The texts of the failures an unattended run reported, in order, for its report.
+    void NoteFailureText(const QString &text) { m_strFailureText += text; }
+    QString FailureText() const { return m_strFailureText; }
     // The command-line sequence reached its end.
     void MarkRunCompleted() { m_bRunCompleted = true; }
     bool RunCompleted() const { return m_bRunCompleted; }
@@ -72,6 +75,7 @@ private:
     CRunOptions m_options;
     bool m_bRunFailed = false;
     bool m_bRunCompleted = false;
+    QString m_strFailureText;
 };
 
 // The program's one application object.

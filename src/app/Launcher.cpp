@@ -83,24 +83,32 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
     return interactiveStart(argc, argv);
 }
 
+// A command-line run claims its connection itself (CCommandLineRun), so that
+// runs on different boards go together; "-g" has no connection and stays the one copy.
 int CLauncher::RunUnattended(int argc, char **argv, bool generate)
 {
     QCoreApplication application(argc, argv);
+    if (generate)
+        return GenerateDummyHex();
+
+    CSignalExit signalExit;
+    QObject::connect(&signalExit, &CSignalExit::Received, &application, [](int signalNumber) {
+        theLog.Add(CSignalExit::LogText(signalNumber));
+        theApp().NoteFailureText(CSignalExit::LogText(signalNumber));
+        theApp().MarkRunFailed();
+        QCoreApplication::exit(ExitFailure);
+    });
+    return RunCommandLine();
+}
+
+int CLauncher::GenerateDummyHex()
+{
     CSingleInstance instance;
     if (instance.Claim() == CSingleInstance::ClaimResult::AnotherCopyRunning) {
         PrintTo(stderr, QStringLiteral("Another copy of Corvane is running.\n"));
         return ExitFailure;
     }
-    if (generate)
-        return theApp().GenerateDummyHex();
-
-    CSignalExit signalExit;
-    QObject::connect(&signalExit, &CSignalExit::Received, &application, [](int signalNumber) {
-        theLog.Add(CSignalExit::LogText(signalNumber));
-        theApp().MarkRunFailed();
-        QCoreApplication::exit(ExitFailure);
-    });
-    return RunCommandLine();
+    return theApp().GenerateDummyHex();
 }
 
 int CLauncher::RunCommandLine()

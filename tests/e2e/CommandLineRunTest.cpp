@@ -3,7 +3,11 @@
 #include "SimulatedBoard.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -144,10 +148,103 @@ TEST_F(CommandLineRun, ProgrammingOverProgrammedFlashFailsVerification)
     WriteImage(QStringLiteral("a.hex"), 0x8000, QByteArray(64, char(0xF0)));
     const CorvaneResult r = board.RunConfig({});
     EXPECT_EQ(r.exitCode, 1);
+    // The block read back says where it differs and why.
     EXPECT_TRUE(board.Log().contains("Checksum Error: host checksum = ")) << board.Log().constData();
+    EXPECT_TRUE(board.Log().contains("First difference at 0x8000: the image has 0xF0, the flash holds 0x00.\r\n"
+                                     "64 of 64 bytes of the block differ.\r\n"
+                                     "Flash at 0x8000 needs erasing: it holds 0x00 where the image has 0xF0.\r\n"))
+        << board.Log().constData();
     EXPECT_FALSE(board.Log().contains("is complete."));
     // NOR flash: the second image could only clear bits.
     EXPECT_EQ(board.Flash().left(64), QByteArray(64, char(0x00)));
+}
+
+// The names of every field in `value`, as "outcome.exit_status" and "operations[].kind".
+QSet<QString> FieldNames(const QJsonValue &value, const QString &prefix = {})
+{
+    QSet<QString> names;
+    if (value.isArray()) {
+        for (const QJsonValue &element : value.toArray())
+            names += FieldNames(element, prefix + QStringLiteral("[]"));
+    } else if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            const QString name = prefix.isEmpty() ? it.key() : prefix + u'.' + it.key();
+            names += name;
+            names += FieldNames(it.value(), name);
+        }
+    }
+    return names;
+}
+
+// The example report of docs/command-line.md.
+QJsonObject DocumentedReport()
+{
+    QFile file(QStringLiteral(CORVANE_SOURCE_DIR "/docs/command-line.md"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const qsizetype start = text.indexOf("```json\n") + 8;
+    return QJsonDocument::fromJson(text.mid(start, text.indexOf("```", start) - start)).object();
+}
+
+QJsonObject ReadReport(const SimulatedBoard &board, const char *name)
+{
+    return QJsonDocument::fromJson(board.ReadFile(QString::fromLatin1(name))).object();
+}
+
+TEST_F(CommandLineRun, ChangedOnlyWritesTheChangedBlocksAndReportsThem)
+{
+    board.WriteComponent({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x1000"),
+                          QStringLiteral("buffer = 256")});
+    QByteArray image = SimulatedBoard::RandomBytes(0x1000, 9);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    ASSERT_EQ(board.RunConfig(Words("-e")).exitCode, 0);
+    // One block changes, by clearing bits only.
+    image[0x510] = char(quint8(image[0x510]) & 0x0F ^ 0x01);
+    image[0x511] = char(quint8(image[0x511]) & 0xF0);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    const CorvaneResult r = board.RunConfig(Words("--changed-only --report report.json"));
+    ASSERT_EQ(r.exitCode, 0) << board.Log().constData();
+    EXPECT_EQ(board.Flash(), image);
+    EXPECT_TRUE(board.Log().contains("Written: 256 bytes, skipped: 3840 unchanged bytes.\r\n")) << board.Log().constData();
+
+    const QJsonObject report = ReadReport(board, "report.json");
+    const QJsonObject program = report[QStringLiteral("operations")].toArray().last().toObject();
+    EXPECT_EQ(program[QStringLiteral("kind")].toString(), QStringLiteral("program"));
+    EXPECT_EQ(program[QStringLiteral("bytes_written")].toInt(), 256);
+    EXPECT_EQ(program[QStringLiteral("bytes_skipped")].toInt(), 3840);
+    EXPECT_EQ(program[QStringLiteral("file")].toString(), board.Path(QStringLiteral("a.hex")));
+    EXPECT_EQ(report[QStringLiteral("outcome")][QStringLiteral("exit_status")].toInt(), 0);
+    EXPECT_EQ(report[QStringLiteral("target")][QStringLiteral("buffer_bytes")].toInt(), 256);
+    EXPECT_EQ(report[QStringLiteral("target")][QStringLiteral("flash_base")].toInteger(), 0x8000);
+
+    // After an erase every block differs; the report holds the documented fields.
+    const CorvaneResult full = board.RunConfig(Words("-e --changed-only --report report.json"));
+    EXPECT_EQ(full.exitCode, 0) << board.Log().constData();
+    const QSet<QString> documented = FieldNames(DocumentedReport());
+    const QSet<QString> written = FieldNames(ReadReport(board, "report.json"));
+    EXPECT_TRUE(documented.contains(written)) << (written - documented).values().join(u' ').toStdString();
+    EXPECT_TRUE(written.contains(documented - QSet<QString>{QStringLiteral("operations[].bytes_read")}))
+        << (documented - written).values().join(u' ').toStdString();
+
+    // A byte that would need a bit set, in a later block than one that could be written, fails before any write.
+    image[0x30] = char(0xFF);
+    image[0xF00] = char(0x00);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    ASSERT_EQ(board.RunConfig(Words("-e")).exitCode, 0);
+    const QByteArray programmed = board.Flash();
+    image[0x30] = char(0x00);
+    image[0xF00] = char(0xFF);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    const CorvaneResult refused = board.RunConfig(Words("--changed-only --report report.json"));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("Flash at 0x8F00 needs erasing: it holds 0x00 where the image has 0xFF.\r\n"))
+        << board.Log().constData();
+    EXPECT_EQ(board.Flash(), programmed);
+    const QJsonObject failed = ReadReport(board, "report.json");
+    EXPECT_EQ(failed[QStringLiteral("outcome")][QStringLiteral("result")].toString(), QStringLiteral("failed"));
+    EXPECT_TRUE(failed[QStringLiteral("outcome")][QStringLiteral("message")].toString().contains(
+        QStringLiteral("needs erasing")));
 }
 
 TEST_F(CommandLineRun, DumpOfOddRangeStartsEvenAndRoundsLengthUp)
@@ -265,6 +362,7 @@ struct FaultCase {
     const char *name;
     const char *componentLine;
     const char *logText;
+    const char *timeout = "2";  // --timeout; none: the default
 };
 
 class SimulatorFault : public ::testing::TestWithParam<FaultCase> {};
@@ -276,21 +374,23 @@ TEST_P(SimulatorFault, FailsTheRunWithItsMessage)
                           QString::fromLatin1(GetParam().componentLine)});
     board.WriteConfig(QStringLiteral("a.hex"));
     board.WriteSRecords(QStringLiteral("a.hex"), {{0, SimulatedBoard::RandomBytes(0x400, 6)}}, 2, 1);
-    const CorvaneResult r = board.Run({QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"),
-                                       QStringLiteral("-e"), QStringLiteral("-v"), QStringLiteral("--timeout"),
-                                       QStringLiteral("2")});
+    QStringList arguments = Words("board.txt -t -c -e -v");
+    if (GetParam().timeout)
+        arguments << QStringLiteral("--timeout") << QString::fromLatin1(GetParam().timeout);
+    const CorvaneResult r = board.Run(arguments);
     EXPECT_EQ(r.exitCode, 1) << board.Log().constData();
     EXPECT_TRUE(board.Log().contains(GetParam().logText)) << board.Log().constData();
     EXPECT_FALSE(board.Log().contains("is complete."));
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SimulatorFault, ::testing::Values(
-    FaultCase{"StuckBits", "fault.stuck_bits = 0x100:0x80", "Checksum Error: host checksum"},
+    FaultCase{"StuckBits", "fault.stuck_bits = 0x100:0x80", "Flash at 0x100 needs erasing: it holds 0x"},
     FaultCase{"DropWrite", "fault.drop_write = 1", "Checksum Error: host checksum"},
     FaultCase{"WrongEchoProtocol", "fault.wrong_echo = 1", "Cannot get CVTC Comm Protocol Version ID. (cmd = 0?)\r\n"},
     FaultCase{"WrongEchoBase", "fault.wrong_echo = 4", "Cannot get flash memory base addr. from CVTC.\r\n"},
     FaultCase{"WrongEchoEstimate", "fault.wrong_echo = 17", "Cannot get the erase estimate. (cmd = 0?)\r\n"},
     FaultCase{"NoAnswer", "fault.no_answer = 7", "Target did not answer within 2 seconds.\r\n"},
+    FaultCase{"NoAnswerByDefault", "fault.no_answer = 1", "Target did not answer within 30 seconds.\r\n", nullptr},
     FaultCase{"MissingMessage", "fault.missing_symbol = theMessage", "Failed to get msg storage addr\r\n"},
     FaultCase{"MissingBreakpoint", "fault.missing_symbol = doMessageProc", "Failed to get BP addr\r\n"},
     FaultCase{"LoadError", "fault.load_error = 1", "Either I cannot load CVTC, or the CVTC is not compatible"},

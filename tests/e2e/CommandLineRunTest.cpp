@@ -2,6 +2,7 @@
 // verify, dump, erase, further files and the failures a board can show.
 #include "SimulatedBoard.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -431,42 +432,89 @@ QByteArray StartWaiting(QProcess &process, const SimulatedBoard &board, const ch
     return said;
 }
 
-TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
+TEST(CommandLineRunSignal, TerminationWritesTheLogAndReportAndFails)
 {
     SimulatedBoard board(QStringLiteral("64x"));
     // The target never answers the protocol request, so the run waits until it is ended.
     board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
     board.WriteConfig(QStringLiteral("a.hex"));
     QProcess process;
-    StartWaiting(process, board, "", {}, QProcess::StandardError, "CVTC Download OK.");
+    StartWaiting(process, board, "--report report.json", {}, QProcess::StandardError, "CVTC Download OK.");
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(board.Log().contains("CVTC Download OK.\r\n")) << board.Log().constData();
     EXPECT_TRUE(board.Log().contains("Run ended by signal 15.\r\n")) << board.Log().constData();
+    const QJsonObject report = ReadReport(board, "report.json");
+    EXPECT_EQ(report[QStringLiteral("outcome")][QStringLiteral("exit_status")].toInt(), 1);
+    EXPECT_EQ(report[QStringLiteral("outcome")][QStringLiteral("message")].toString(),
+              QStringLiteral("Run ended by signal 15.\r\n"));
+    const QJsonArray operations = report[QStringLiteral("operations")].toArray();
+    ASSERT_EQ(operations.size(), 1);
+    EXPECT_EQ(operations[0][QStringLiteral("kind")].toString(), QStringLiteral("handshake"));
 }
 
-TEST(CommandLineRunSocket, OnlyTheUserCanReachTheRunningCopy)
+TEST(CommandLineRunLock, OnlyTheUserCanReachTheConnectionLock)
 {
     SimulatedBoard board(QStringLiteral("64x"));
     board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
     board.WriteConfig(QStringLiteral("a.hex"));
     QProcess process;
-    // Without a runtime folder the copy makes its own in the temporary folder, whatever the umask.
+    // Without a runtime folder the run makes its own in the temporary folder, whatever the umask.
     const QByteArray said = StartWaiting(process, board, "", {QStringLiteral("XDG_RUNTIME_DIR=")},
                                          QProcess::StandardError, "CVTC Download OK.", [] { ::umask(0); });
     const auto mode = [](const QString &path) {
         struct stat status {};
         return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
     };
-    const QString folder = board.Path(QStringLiteral("corvane-%1").arg(::getuid()));
-    const int folderMode = mode(folder);
-    const int socketMode = mode(QStringLiteral("%1/CVMainWnd-%2").arg(folder).arg(::getuid()));
+    const QDir folder(board.Path(QStringLiteral("corvane-%1").arg(::getuid())));
+    const int folderMode = mode(folder.path());
+    const QStringList locks = folder.entryList({QStringLiteral("CVRun-%1-*.lock").arg(::getuid())}, QDir::Files);
+    const int lockMode = locks.size() == 1 ? mode(folder.filePath(locks[0])) : -1;
     process.terminate();
     process.waitForFinished(10000);
     EXPECT_EQ(folderMode, 0700) << said.constData();
-    EXPECT_EQ(socketMode, 0600);
+    EXPECT_EQ(lockMode, 0600) << locks.join(u' ').toStdString();
+}
+
+TEST(CommandLineRunBoards, FourBoardsRunTogetherWhileABusyOneRefusesASecondRun)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    board.WriteComponent({QStringLiteral("flash_base = 0"), QStringLiteral("flash_size = 0x8000"),
+                          QStringLiteral("buffer = 512")});
+    const QByteArray image = SimulatedBoard::RandomBytes(0x8000, 10);
+    board.WriteSRecords(QStringLiteral("a.hex"), {{0, image}}, 2, 1);
+    board.WriteFile(QStringLiteral("stuck.sim"), "# corvane simulated target component\nfault.no_answer = 1\n");
+    board.WriteConfigFor(QStringLiteral("busy.txt"), QStringLiteral("55x"), QStringLiteral("stuck.sim"),
+                         QStringLiteral("a.hex"));
+    QProcess busy;
+    board.Start(busy, Words("busy.txt -t -c -v"));
+    busy.setReadChannel(QProcess::StandardError);
+    QByteArray said;
+    while (!said.contains("CVTC Download OK.") && busy.waitForReadyRead(30000))
+        said += busy.readAll();
+    const CorvaneResult second = board.Run(Words("busy.txt -t -c"));
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.err.contains("Another copy of Corvane is running.")) << second.err.constData();
+
+    const QStringList boards{QStringLiteral("64x"), QStringLiteral("67x"), QStringLiteral("62x"), QStringLiteral("ARM9")};
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (const QString &subfamily : boards) {
+        board.WriteConfigFor(subfamily + QStringLiteral(".txt"), subfamily, QStringLiteral("component.sim"),
+                             QStringLiteral("a.hex"));
+        runs.push_back(std::make_unique<QProcess>());
+        board.Start(*runs.back(), {subfamily + QStringLiteral(".txt"), QStringLiteral("-t"), QStringLiteral("-c"),
+                                   QStringLiteral("-e"), QStringLiteral("-o"), subfamily + QStringLiteral(".log")});
+    }
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(boards[int(i)].toStdString());
+        ASSERT_TRUE(runs[i]->waitForFinished(60000));
+        EXPECT_EQ(runs[i]->exitCode(), 0) << runs[i]->readAllStandardError().constData();
+        EXPECT_EQ(board.FlashOf(boards[int(i)]), image);
+    }
+    busy.terminate();
+    EXPECT_TRUE(busy.waitForFinished(10000));
 }
 
 class SignalWhileConverting : public ::testing::TestWithParam<QList<int>> {};

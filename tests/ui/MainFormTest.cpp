@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolBar>
@@ -183,6 +184,10 @@ TEST_F(MainForm, ControlsFollowTheConnectionAndDownloadStates)
 TEST_F(MainForm, EditsGoIntoTheDocument)
 {
     OpenReadyDocument(WriteDocument());
+    // "Changed blocks only" is the user's setting: the document does not change.
+    Widget<QCheckBox>(ControlId::ChangedOnlyCheck)->click();
+    EXPECT_FALSE(frame->Document()->IsModified());
+    EXPECT_TRUE(QSettings().value(QStringLiteral("ChangedBlocksOnly")).toBool());
     auto *base = Widget<QLineEdit>(ControlId::FlashBaseEdit);
     EXPECT_TRUE(base->isReadOnly());
     EXPECT_TRUE(Widget<QLineEdit>(ControlId::FlashSizeEdit)->isReadOnly());

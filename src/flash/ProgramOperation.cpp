@@ -130,18 +130,20 @@ void CProgramOperation::OpenImage()
     m_host.Continue();
 }
 
+// Equal blocks are skipped here, in a loop, however many follow each other.
 void CProgramOperation::NextBlock()
 {
-    if (!ReadBlock())
-        return;
-    if (IsComparePass()) {
-        ReadBack(QByteArray(reinterpret_cast<const char *>(m_block.data()), m_nBlockLength), Step::CompareBlock);
-    } else if (m_job.changedOnly && !m_changed[m_nBlockIndex - 1]) {
+    while (ReadBlock()) {
+        if (IsComparePass()) {
+            ReadBack(QByteArray(reinterpret_cast<const char *>(m_block.data()), m_nBlockLength), Step::CompareBlock);
+            return;
+        }
+        if (!m_job.changedOnly || m_changed[m_nBlockIndex - 1]) {
+            WriteBlock();
+            return;
+        }
         m_tally.skipped += m_nBlockLength;
         m_tally.verified += m_nBlockLength;
-        m_host.Continue();
-    } else {
-        WriteBlock();
     }
 }
 

@@ -11,6 +11,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 
 // The operations a report lists, by their report names; others are parts of these.
@@ -67,16 +69,21 @@ void CRunReport::OnStarted(FlashOperationKind kind)
     const QString name = KindName(kind);
     if (name.isEmpty())
         return;
+    m_open.append({m_operations.size(), kind, m_clock.elapsed()});
     m_operations.append(QJsonObject{{QStringLiteral("kind"), name}});
-    m_operationStarts.append(m_clock.elapsed());
 }
 
+// The form may start the next operation before this hears of the end of the last one: ends are matched by kind.
 void CRunReport::OnEnded(FlashOperationKind kind, OperationOutcome outcome)
 {
-    if (KindName(kind).isEmpty() || m_operationStarts.isEmpty())
+    const auto open = std::find_if(m_open.crbegin(), m_open.crend(),
+                                   [kind](const OpenOperation &candidate) { return candidate.kind == kind; });
+    if (open == m_open.crend())
         return;
-    QJsonObject operation = m_operations.last().toObject();
-    operation.insert(QStringLiteral("milliseconds"), m_clock.elapsed() - m_operationStarts.takeLast());
+    const OpenOperation ended = *open;
+    m_open.erase(std::next(open).base());
+    QJsonObject operation = m_operations.at(ended.index).toObject();
+    operation.insert(QStringLiteral("milliseconds"), m_clock.elapsed() - ended.startMs);
     operation.insert(QStringLiteral("result"), OutcomeName(outcome));
     switch (kind) {
     case FlashOperationKind::Program: {
@@ -97,7 +104,7 @@ void CRunReport::OnEnded(FlashOperationKind kind, OperationOutcome outcome)
         break;
     default: break;
     }
-    m_operations.replace(m_operations.size() - 1, operation);
+    m_operations.replace(ended.index, operation);
 }
 
 QJsonValue CRunReport::TargetJson() const

@@ -46,5 +46,11 @@ private:
     CComponentFacts m_target;
     const CFlashSession *m_session = nullptr;
     QJsonArray m_operations;
-    QList<qint64> m_operationStarts;  // m_clock's milliseconds when each open operation started
+    // The operations started and not yet ended: their place in m_operations, kind and m_clock's start.
+    struct OpenOperation {
+        qsizetype index;
+        FlashOperationKind kind;
+        qint64 startMs;
+    };
+    QList<OpenOperation> m_open;
 };

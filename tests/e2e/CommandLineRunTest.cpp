@@ -222,8 +222,15 @@ TEST_F(CommandLineRun, ChangedOnlyWritesTheChangedBlocksAndReportsThem)
     // After an erase every block differs; the report holds the documented fields.
     const CorvaneResult full = board.RunConfig(Words("-e --changed-only --report report.json"));
     EXPECT_EQ(full.exitCode, 0) << board.Log().constData();
+    const QJsonObject fullReport = ReadReport(board, "report.json");
+    QStringList kinds;
+    for (const QJsonValue &operation : fullReport[QStringLiteral("operations")].toArray()) {
+        kinds << operation[QStringLiteral("kind")].toString();
+        EXPECT_EQ(operation[QStringLiteral("result")].toString(), QStringLiteral("succeeded")) << kinds.last().toStdString();
+    }
+    EXPECT_EQ(kinds, Words("handshake erase program"));
     const QSet<QString> documented = FieldNames(DocumentedReport());
-    const QSet<QString> written = FieldNames(ReadReport(board, "report.json"));
+    const QSet<QString> written = FieldNames(fullReport);
     EXPECT_TRUE(documented.contains(written)) << (written - documented).values().join(u' ').toStdString();
     EXPECT_TRUE(written.contains(documented - QSet<QString>{QStringLiteral("operations[].bytes_read")}))
         << (documented - written).values().join(u' ').toStdString();

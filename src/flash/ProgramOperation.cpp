@@ -72,10 +72,16 @@ void CProgramOperation::OnChildSucceeded()
 
 void CProgramOperation::OnTick()
 {
+    EndIfAborted();
+}
+
+bool CProgramOperation::EndIfAborted()
+{
     if (!m_host.IsAbortRequested())
-        return;
+        return false;
     CleanUp();
     m_host.Abandon();
+    return true;
 }
 
 void CProgramOperation::SendFlashBase()
@@ -196,8 +202,11 @@ void CProgramOperation::ReadBack(const QByteArray &expected, Step next)
     m_host.RunChild(m_readBack);
 }
 
+// The timer's ticks reach this operation only while no read-back runs: the compare pass looks for an abort here.
 void CProgramOperation::CompareBlock()
 {
+    if (EndIfAborted())
+        return;
     const CBlockDifference difference(m_expected, m_readBack.Bytes(), m_job.flashBase + m_nTargetOffset,
                                       m_job.addressingUnit);
     if (difference.NeedsErase()) {

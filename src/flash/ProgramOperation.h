@@ -57,6 +57,8 @@ private:
     // Reads the flash range of the current block back; `expected` is what it should hold.
     void ReadBack(const QByteArray &expected, Step next);
     void CompareBlock();
+    // Ends the operation when the user asked to abort.
+    bool EndIfAborted();
     void WriteBlock();
     void ReportProgress();
     void StartWritePass();

@@ -280,6 +280,17 @@ TEST_F(ProgramOperationTest, AnAbortEndsTheOperationAtTheNextTick)
     EXPECT_TRUE(host.abandoned);
     EXPECT_FALSE(host.abortable);
     EXPECT_FALSE(host.succeeded);
+
+    // Comparing, the operation looks for an abort after each block read back.
+    FakeOperationHost comparing;
+    comparing.abortRequested = true;
+    CProgramOperation operation(comparing);
+    CProgramJob job = Job(Image(S1(0x8000, Bytes(16))));
+    job.changedOnly = true;
+    operation.SetJob(job);
+    comparing.Run(operation);
+    EXPECT_TRUE(comparing.abandoned);
+    EXPECT_TRUE(Writes(comparing).isEmpty());
 }
 
 } // namespace

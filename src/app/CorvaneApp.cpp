@@ -63,7 +63,7 @@ StartMode ReadCommandLine(const CCorvaneCommandLineInfo &info, CRunOptions &opti
     options.changedOnly = info.m_bChangedOnly;
     options.reportPath = info.m_strReportPath;
     if (info.m_bTimeout)
-        options.answerTimeoutSeconds = CCorvaneApp::TimeoutSeconds(info.m_strTimeout).value_or(0);
+        options.answerTimeoutSeconds = CCorvaneApp::TimeoutSeconds(info.m_strTimeout).value_or(CRunOptions::kDefaultAnswerTimeoutSeconds);
     return StartMode::CommandLineRun;
 }
 

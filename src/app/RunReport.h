@@ -31,9 +31,9 @@ public:
     void SetTarget(const CComponentFacts &facts) { m_target = facts; }
     // Writes the report; empty on success, else the system's reason.
     QString Write(int exitStatus, const QString &message) const;
-    QByteArray Json(int exitStatus, const QString &message) const;
 
 private:
+    QByteArray Json(int exitStatus, const QString &message) const;
     void OnStarted(FlashOperationKind kind);
     void OnEnded(FlashOperationKind kind, OperationOutcome outcome);
     QJsonValue TargetJson() const;

@@ -40,6 +40,10 @@ void CCorvaneCommandLineInfo::ParseLongOption(const QString &argument)
         m_bSaveAs = OweValue(m_strSaveAsPath);
     else if (argument == QLatin1String("--timeout"))
         m_bTimeout = OweValue(m_strTimeout);
+    else if (argument == QLatin1String("--changed-only"))
+        m_bChangedOnly = true;
+    else if (argument == QLatin1String("--report"))
+        m_bReport = OweValue(m_strReportPath);
     else
         ParseSwitch(argument);
 }

@@ -46,6 +46,9 @@ public:
     QString m_strSaveAsPath;  // empty after --save-as: the command line cannot run
     bool m_bTimeout = false;
     QString m_strTimeout;     // seconds to wait for each answer of the target
+    bool m_bChangedOnly = false;
+    bool m_bReport = false;
+    QString m_strReportPath;  // empty after --report: the command line cannot run
 
     int ValueCount() const { return int(m_values.size()); }
 

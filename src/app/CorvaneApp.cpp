@@ -60,8 +60,10 @@ StartMode ReadCommandLine(const CCorvaneCommandLineInfo &info, CRunOptions &opti
         return StartMode::MissingDocument;
     options.interactive = false;
     options.eraseRequested = info.m_bErase;
-    options.answerTimeoutSeconds =
-        int(qMin<quint32>(ParseUnsigned(info.m_strTimeout), CCorvaneApp::kMaxAnswerTimeoutSeconds));
+    options.changedOnly = info.m_bChangedOnly;
+    options.reportPath = info.m_strReportPath;
+    if (info.m_bTimeout)
+        options.answerTimeoutSeconds = CCorvaneApp::TimeoutSeconds(info.m_strTimeout).value_or(CRunOptions::kDefaultAnswerTimeoutSeconds);
     return StartMode::CommandLineRun;
 }
 
@@ -116,6 +118,15 @@ void CCorvaneApp::RequestMainWindowClose() const
     ::RequestMainWindowClose();
 }
 
+std::optional<int> CCorvaneApp::TimeoutSeconds(const QString &text)
+{
+    bool ok = false;
+    const uint seconds = text.toUInt(&ok, 10);
+    if (!ok || !text.at(0).isDigit())
+        return std::nullopt;
+    return int(qMin<uint>(seconds, kMaxAnswerTimeoutSeconds));
+}
+
 QString CCorvaneApp::GetFileVersionString()
 {
     return QStringLiteral(CORVANE_VERSION_STRING);
@@ -147,7 +158,11 @@ QString CCorvaneApp::UsageText()
         "                      configuration and end\n"
         "  --save-as NEW.cdd   save DOCUMENT (or the -t text configuration) as NEW.cdd\n"
         "                      and end\n"
-        "  --timeout SECONDS   with -c: fail when the target does not answer in time\n"
+        "  --timeout SECONDS   with -c: fail when the target does not answer a request\n"
+        "                      within SECONDS (default 30; 0 waits as long as it takes)\n"
+        "  --changed-only      with -c: read the flash back and write only the blocks\n"
+        "                      that differ from the image\n"
+        "  --report FILE.json  with -c: write a JSON report of the run to FILE.json\n"
         "  --help              show this text\n"
         "  --version           show the version\n"
         "\n"

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class CCorvaneDoc;
 
@@ -49,10 +50,17 @@ public:
     // Seconds a command-line run waits for each answer of the target; 0 waits forever.
     int AnswerTimeoutSeconds() const { return m_options.answerTimeoutSeconds; }
     static constexpr quint32 kMaxAnswerTimeoutSeconds = 24 * 3600;
+    bool ChangedOnly() const { return m_options.changedOnly; }
+    QString ReportPath() const { return m_options.reportPath; }
+    // The seconds of "--timeout": decimal digits, 0 for no limit; nothing for other text.
+    static std::optional<int> TimeoutSeconds(const QString &text);
 
     // Unattended runs: a failure anywhere makes the exit status 1.
     void MarkRunFailed() { m_bRunFailed = true; }
     bool RunFailed() const { return m_bRunFailed; }
+    // The texts of the failures an unattended run reported, in order, for its report.
+    void NoteFailureText(const QString &text) { m_strFailureText += text; }
+    QString FailureText() const { return m_strFailureText; }
     // The command-line sequence reached its end.
     void MarkRunCompleted() { m_bRunCompleted = true; }
     bool RunCompleted() const { return m_bRunCompleted; }
@@ -67,6 +75,7 @@ private:
     CRunOptions m_options;
     bool m_bRunFailed = false;
     bool m_bRunCompleted = false;
+    QString m_strFailureText;
 };
 
 // The program's one application object.

@@ -12,7 +12,6 @@
 #include "SingleInstance.h"
 #include "UnattendedReporter.h"
 #include "config/CorvaneDoc.h"
-#include "config/NumberParsing.h"
 #include "config/TextConfig.h"
 
 #include <QCoreApplication>
@@ -58,8 +57,12 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
         PrintTo(stderr, QStringLiteral("--save-as needs the name of the new document.\n"));
         return ExitUsage;
     }
-    if (info.m_bTimeout && ParseUnsigned(info.m_strTimeout) == 0) {
-        PrintTo(stderr, QStringLiteral("--timeout needs a number of seconds.\n"));
+    if (info.m_bReport && info.m_strReportPath.isEmpty()) {
+        PrintTo(stderr, QStringLiteral("--report needs the name of the report file.\n"));
+        return ExitUsage;
+    }
+    if (info.m_bTimeout && !CCorvaneApp::TimeoutSeconds(info.m_strTimeout)) {
+        PrintTo(stderr, QStringLiteral("--timeout needs a number of seconds (0 waits as long as the target takes).\n"));
         return ExitUsage;
     }
     switch (theApp().ApplyCommandLine(info)) {
@@ -80,24 +83,32 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
     return interactiveStart(argc, argv);
 }
 
+// A command-line run claims its connection itself (CCommandLineRun), so that
+// runs on different boards go together; "-g" has no connection and stays the one copy.
 int CLauncher::RunUnattended(int argc, char **argv, bool generate)
 {
     QCoreApplication application(argc, argv);
+    if (generate)
+        return GenerateDummyHex();
+
+    CSignalExit signalExit;
+    QObject::connect(&signalExit, &CSignalExit::Received, &application, [](int signalNumber) {
+        theLog.Add(CSignalExit::LogText(signalNumber));
+        theApp().NoteFailureText(CSignalExit::LogText(signalNumber));
+        theApp().MarkRunFailed();
+        QCoreApplication::exit(ExitFailure);
+    });
+    return RunCommandLine();
+}
+
+int CLauncher::GenerateDummyHex()
+{
     CSingleInstance instance;
     if (instance.Claim() == CSingleInstance::ClaimResult::AnotherCopyRunning) {
         PrintTo(stderr, QStringLiteral("Another copy of Corvane is running.\n"));
         return ExitFailure;
     }
-    if (generate)
-        return theApp().GenerateDummyHex();
-
-    CSignalExit signalExit;
-    QObject::connect(&signalExit, &CSignalExit::Received, &application, [](int signalNumber) {
-        theLog.Add(CSignalExit::LogText(signalNumber));
-        theApp().MarkRunFailed();
-        QCoreApplication::exit(ExitFailure);
-    });
-    return RunCommandLine();
+    return theApp().GenerateDummyHex();
 }
 
 int CLauncher::RunCommandLine()

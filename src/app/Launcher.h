@@ -15,6 +15,8 @@ public:
 
 private:
     static int RunUnattended(int argc, char **argv, bool generate);
+    // "-g": one copy at a time.
+    static int GenerateDummyHex();
     static int RunCommandLine();
     static int RunConfigConversion(int argc, char **argv);
 };

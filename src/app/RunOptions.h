@@ -32,7 +32,12 @@ struct CRunOptions {
     quint32 saveFlashStart = 0;
     quint32 saveFlashLength = 0;
     // Seconds to wait for each answer of the target; 0 waits forever.
-    int answerTimeoutSeconds = 0;
+    static constexpr int kDefaultAnswerTimeoutSeconds = 30;
+    int answerTimeoutSeconds = kDefaultAnswerTimeoutSeconds;
+    // "--changed-only": write only the blocks that differ from the flash.
+    bool changedOnly = false;
+    // "--report": the JSON run report's path; empty for none.
+    QString reportPath;
 
     // Configuration conversions.
     bool printConfigRequested = false;

@@ -7,6 +7,7 @@
 
 void CUnattendedReporter::Show(const CFailure &failure)
 {
+    theApp().NoteFailureText(failure.text);
     if (failure.shown == CFailure::Shown::InLog)
         theLog.Add(failure.text);
     else

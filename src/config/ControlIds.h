@@ -50,6 +50,7 @@ constexpr int CvtcStatusLabel = 1095;
 constexpr int Step1DoneIcon = 1097;
 constexpr int Step2DoneIcon = 1098;
 constexpr int Step3DoneIcon = 1099;
+constexpr int ChangedOnlyCheck = 1100;  // a user setting, never a document field
 } // namespace ControlId
 
 // Menu and toolbar commands that the form enables.

@@ -1,6 +1,5 @@
 #include "CommandLineSequence.h"
 
-#include "EraseEstimate.h"
 #include "OperationHost.h"
 #include "ProgramOperation.h"
 #include "SaveFlashDataOperation.h"
@@ -12,6 +11,7 @@ CCommandLineSequence::CCommandLineSequence(COperationHost &host, CProgramOperati
                                            CSaveFlashDataOperation &saveFlashData,
                                            CSendUserFileOperation &sendUserFile)
     : CFlashOperation(host)
+    , m_erase(host)
     , m_program(program)
     , m_saveFlashData(saveFlashData)
     , m_sendUserFile(sendUserFile)
@@ -38,7 +38,6 @@ void CCommandLineSequence::OnHalt()
 {
     switch (m_step) {
     case Step::Erase: Erase(); break;
-    case Step::EraseWithEstimate: EraseWithEstimate(); break;
     case Step::ChooseWork: ChooseWork(); break;
     case Step::NextFile: NextFile(); break;
     case Step::Finish: m_host.Succeed(); break;
@@ -47,33 +46,11 @@ void CCommandLineSequence::OnHalt()
 
 void CCommandLineSequence::Erase()
 {
-    if (!m_job.erase) {
-        m_step = Step::ChooseWork;
-        m_host.Continue();
-        return;
-    }
-    m_host.Report(CProgressEvent::Status(Kind(), QStringLiteral("Erasing Flash Memory")));
-    m_step = Step::EraseWithEstimate;
-    if (CEraseEstimate::IsOffered(m_host))
-        CEraseEstimate::Ask(m_host);
-    else
-        SendErase(CEraseEstimate::kUnknownSeconds);
-}
-
-void CCommandLineSequence::EraseWithEstimate()
-{
-    int estimate = 0;
-    if (CEraseEstimate::Receive(m_host, estimate))
-        SendErase(estimate);
-}
-
-// The answer time-out gets `seconds` on top.
-void CCommandLineSequence::SendErase(int seconds)
-{
     m_step = Step::ChooseWork;
-    CommMessage request;
-    request.SetCommand(CommandCode::EraseFlash);
-    m_host.SendHeader(request, seconds);
+    if (m_job.erase)
+        m_host.RunChild(m_erase);
+    else
+        m_host.Continue();
 }
 
 void CCommandLineSequence::ChooseWork()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandLineEraseOperation.h"
 #include "CommandLineJob.h"
 #include "FlashOperation.h"
 
@@ -9,12 +10,11 @@ class CProgramOperation;
 class CSaveFlashDataOperation;
 class CSendUserFileOperation;
 
-// The unattended run after the handshake: optional erase (waiting the target
-// component's estimate on top of the answer time-out), then a flash dump, the
+// The unattended run after the handshake: optional erase, then a flash dump, the
 // document's image, or the files named on the command line in order.
 class CCommandLineSequence : public CFlashOperation {
 public:
-    enum class Step { Erase, EraseWithEstimate, ChooseWork, NextFile, Finish };
+    enum class Step { Erase, ChooseWork, NextFile, Finish };
     enum class FileKind { HexImage, ConversionCommands, UserFile };
 
     CCommandLineSequence(COperationHost &host, CProgramOperation &program, CSaveFlashDataOperation &saveFlashData,
@@ -30,12 +30,11 @@ public:
 
 private:
     void Erase();
-    void EraseWithEstimate();
-    void SendErase(int seconds);
     void ChooseWork();
     void NextFile();
     void Program(const CProgramJob &job);
 
+    CCommandLineEraseOperation m_erase;
     CProgramOperation &m_program;
     CSaveFlashDataOperation &m_saveFlashData;
     CSendUserFileOperation &m_sendUserFile;

@@ -76,6 +76,7 @@ void CFlashSession::Launch(CFlashOperation &operation)
         theLog.Clear();
     m_link->SetNotifyWindow(this);
     m_running.append(&operation);
+    emit OperationStarted(operation.Kind());
     operation.Start();
 }
 

@@ -64,6 +64,9 @@ public:
     CHandshakeOperation &Handshake() { return *m_handshake; }
     CEraseOperation &Erase() { return *m_erase; }
     CProgramOperation &Program() { return *m_program; }
+    const CProgramOperation &Program() const { return *m_program; }
+    const CSendUserFileOperation &SendUserFile() const { return *m_sendUserFile; }
+    const CSaveFlashDataOperation &SaveFlashData() const { return *m_saveFlashData; }
 
     // Starting operations; each refuses (false) while another runs.
     bool StartHandshake(qint32 subfamily);
@@ -89,6 +92,7 @@ public:
     void OnCommFailure(const CAutomationError &error) override;
 
 signals:
+    void OperationStarted(FlashOperationKind operation);
     void Progress(const CProgressEvent &event);
     void OperationEnded(FlashOperationKind operation, OperationOutcome outcome);
     void AbortableChanged(bool abortable);

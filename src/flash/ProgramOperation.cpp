@@ -1,5 +1,6 @@
 #include "ProgramOperation.h"
 
+#include "BlockDifference.h"
 #include "OperationHost.h"
 #include "base/FileName.h"
 #include "base/InputFile.h"
@@ -16,6 +17,7 @@ constexpr quint32 kBootAddress = 0xFFFF;
 
 CProgramOperation::CProgramOperation(COperationHost &host)
     : CFlashOperation(host)
+    , m_readBack(host)
 {
 }
 
@@ -40,14 +42,17 @@ void CProgramOperation::OnHalt()
     case Step::SendBase: SendFlashBase(); break;
     case Step::SendSize: SendFlashSize(); break;
     case Step::OpenImage: OpenImage(); break;
-    case Step::NextBlock: WriteNextBlock(); break;
+    case Step::NextBlock: NextBlock(); break;
     case Step::AskChecksum: AskChecksum(Step::CompareChecksum); break;
     case Step::CompareChecksum:
         if (ChecksumMatches()) {
+            m_tally.verified += m_nBlockLength;
             m_step = Step::NextBlock;
             m_host.Continue();
         }
         break;
+    case Step::CompareBlock:
+    case Step::DescribeMismatch: break;  // reading back; the child's end continues
     case Step::EndOfImage: EndOfImage(); break;
     case Step::AskBootChecksum: AskBootChecksum(); break;
     case Step::CompareBootChecksum:
@@ -57,12 +62,26 @@ void CProgramOperation::OnHalt()
     }
 }
 
+void CProgramOperation::OnChildSucceeded()
+{
+    if (m_step == Step::CompareBlock)
+        CompareBlock();
+    else
+        DescribeMismatch();
+}
+
 void CProgramOperation::OnTick()
 {
+    EndIfAborted();
+}
+
+bool CProgramOperation::EndIfAborted()
+{
     if (!m_host.IsAbortRequested())
-        return;
+        return false;
     CleanUp();
     m_host.Abandon();
+    return true;
 }
 
 void CProgramOperation::SendFlashBase()
@@ -103,7 +122,10 @@ void CProgramOperation::OpenImage()
     }
     m_nFileLength = m_file.size();
     m_nStartTick = m_host.Now();
-    m_nBytesDone = 0;
+    m_tally = {};
+    m_bWritePass = false;
+    m_changed.clear();
+    m_nBlockIndex = 0;
     m_host.Report(CProgressEvent::Shown(Kind(), 0, 100, 0));
     m_bAbsoluteTiAddresses = false;
     m_nBlockLength = 0;
@@ -114,28 +136,49 @@ void CProgramOperation::OpenImage()
     m_host.Continue();
 }
 
-void CProgramOperation::WriteNextBlock()
+// Equal blocks are skipped here, in a loop, however many follow each other.
+void CProgramOperation::NextBlock()
+{
+    while (ReadBlock()) {
+        if (IsComparePass()) {
+            ReadBack(QByteArray(reinterpret_cast<const char *>(m_block.data()), m_nBlockLength), Step::CompareBlock);
+            return;
+        }
+        if (!m_job.changedOnly || m_changed[m_nBlockIndex - 1]) {
+            WriteBlock();
+            return;
+        }
+        m_tally.skipped += m_nBlockLength;
+        m_tally.verified += m_nBlockLength;
+    }
+}
+
+bool CProgramOperation::ReadBlock()
 {
     quint32 address = 0;
     do
         m_nBlockLength = m_reader->ReadBlock(address, m_block.data(), int(m_block.size()));
     while (m_nBlockLength == 0);
 
-    const qint64 percent = m_nFileLength > 0 ? m_reader->Position() * 100 / m_nFileLength : 0;
-    m_host.Report(CProgressEvent::Shown(Kind(), percent, 100, m_nBytesDone));
-    if (m_nBytesDone == 0 && m_reader->GetFormat() == HexTiAscii && address != 0)
+    ReportProgress();
+    if (m_nBlockIndex == 0 && m_reader->GetFormat() == HexTiAscii && address != 0)
         m_bAbsoluteTiAddresses = true;
 
     if (m_nBlockLength <= 0) {
         if (m_reader->HasFailed()) {
             StopWithFailure(CFailure::Logged(QStringLiteral("Programming stopped at an error in the image file.\r\n"))
                                 .CausedBy(CFailure::Message(m_reader->ErrorText(), CFailure::Then::RunGoesOn)));
-            return;
+            return false;
         }
-        m_step = Step::EndOfImage;
-        m_host.Continue();
-        return;
+        if (IsComparePass()) {
+            StartWritePass();
+        } else {
+            m_step = Step::EndOfImage;
+            m_host.Continue();
+        }
+        return false;
     }
+    ++m_nBlockIndex;
 
     m_nTargetOffset = TargetOffset(address);
     // Offsets count address units; the flash size counts bytes.
@@ -146,9 +189,50 @@ void CProgramOperation::WriteNextBlock()
             QString::asprintf("WRITE ERROR: Attempting to write locations\r\n 0x%x to 0x%x\r\nwhich is outside the "
                               "logical bounds of Flash Memory:\r\n0 to 0x%x\r\n",
                               m_nTargetOffset, end, flashSize)));
+        return false;
+    }
+    return true;
+}
+
+void CProgramOperation::ReadBack(const QByteArray &expected, Step next)
+{
+    m_expected = expected;
+    m_step = next;
+    m_readBack.SetPage(m_nTargetOffset, int(m_expected.size()));
+    m_host.RunChild(m_readBack);
+}
+
+// The timer's ticks reach this operation only while no read-back runs: the compare pass looks for an abort here.
+void CProgramOperation::CompareBlock()
+{
+    if (EndIfAborted())
+        return;
+    const CBlockDifference difference(m_expected, m_readBack.Bytes(), m_job.flashBase + m_nTargetOffset,
+                                      m_job.addressingUnit);
+    if (difference.NeedsErase()) {
+        StopWithFailure(CFailure::Logged(QStringLiteral("Nothing was written: the flash must be erased first.\r\n")
+                                         + difference.DifferenceLines() + difference.EraseLine()));
         return;
     }
+    m_changed.push_back(!difference.IsEqual());
+    m_step = Step::NextBlock;
+    m_host.Continue();
+}
 
+// The compare pass found nothing that needs an erase: the image is read again and the changed blocks written.
+void CProgramOperation::StartWritePass()
+{
+    m_bWritePass = true;
+    m_nBlockIndex = 0;
+    m_reader.reset();
+    m_file.seek(0);
+    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
+    m_step = Step::NextBlock;
+    m_host.Continue();
+}
+
+void CProgramOperation::WriteBlock()
+{
     // Without verification the next halt writes the next block.
     Step next = Step::NextBlock;
     if (m_job.verify) {
@@ -156,9 +240,15 @@ void CProgramOperation::WriteNextBlock()
         m_checksum.Add(m_block.data(), m_nBlockLength);
         next = Step::AskChecksum;
     }
-    m_nBytesDone += m_nBlockLength;
-    m_host.Report(CProgressEvent::Shown(Kind(), percent, 100, m_nBytesDone));
+    m_tally.written += m_nBlockLength;
+    ReportProgress();
     SendWrite(m_block.data(), m_nBlockLength, next);
+}
+
+void CProgramOperation::ReportProgress()
+{
+    const qint64 percent = m_nFileLength > 0 ? m_reader->Position() * 100 / m_nFileLength : 0;
+    m_host.Report(CProgressEvent::Shown(Kind(), percent, 100, m_tally.written));
 }
 
 quint32 CProgramOperation::TargetOffset(quint32 blockAddress) const
@@ -189,6 +279,7 @@ void CProgramOperation::SendWrite(const quint8 *bytes, int count, Step next)
     request.SetParam32(0, m_nTargetOffset);
     request.SetParam(2, quint32(count));
     request.SetData(bytes, count, m_host.Facts().maxDataBytes);
+    m_expected = QByteArray(reinterpret_cast<const char *>(bytes), count);
     m_step = next;
     m_host.SendMessage(request);
 }
@@ -200,10 +291,22 @@ bool CProgramOperation::ChecksumMatches()
         return false;
     if (answer.Param(0) == m_checksum.Value())
         return true;
-    StopWithFailure(CFailure::Logged(QString::asprintf(
+    m_strMismatch = QString::asprintf(
         "Checksum Error: host checksum = %x, flash checksum = %x, address = %x, bytes = %x\r\n",
-        unsigned(m_checksum.Value()), unsigned(answer.Param(0)), m_nTargetOffset, unsigned(m_nBlockLength))));
+        unsigned(m_checksum.Value()), unsigned(answer.Param(0)), m_nTargetOffset, unsigned(m_nBlockLength));
+    ReadBack(m_expected, Step::DescribeMismatch);
     return false;
+}
+
+// The checksum error, then where the block read back differs.
+void CProgramOperation::DescribeMismatch()
+{
+    const CBlockDifference difference(m_expected, m_readBack.Bytes(), m_job.flashBase + m_nTargetOffset,
+                                      m_job.addressingUnit);
+    QString text = m_strMismatch + difference.DifferenceLines();
+    if (difference.OnlyErasable())
+        text += difference.EraseLine();
+    StopWithFailure(CFailure::Logged(text));
 }
 
 void CProgramOperation::EndOfImage()
@@ -232,8 +335,11 @@ void CProgramOperation::AskBootChecksum()
 void CProgramOperation::Finish()
 {
     const quint32 elapsed = CTickClock::Elapsed(m_nStartTick, m_host.Now());
-    const QString done = QString::asprintf("Corvane of %d bytes is complete.\r\nTime: %d mSec.\r\n", m_nBytesDone,
-                                           int(elapsed));
+    const QString counts = m_job.changedOnly
+        ? QString::asprintf("Written: %lld bytes, skipped: %lld unchanged bytes.\r\n", m_tally.written, m_tally.skipped)
+        : QString();
+    const QString done = QString::asprintf("Corvane of %d bytes is complete.\r\n", int(m_tally.written)) + counts
+        + QString::asprintf("Time: %d mSec.\r\n", int(elapsed));
     CleanUp();
     m_host.Report(CProgressEvent::Status(Kind(), done));
     m_host.Record(done);

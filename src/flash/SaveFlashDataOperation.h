@@ -23,6 +23,8 @@ public:
 
     // `start` in target address units, `length` in bytes.
     void SetRange(quint32 start, quint32 length);
+    // Bytes of the range: its length made even.
+    quint32 TotalBytes() const { return m_nTotal; }
     FlashOperationKind Kind() const override { return FlashOperationKind::SaveFlashData; }
     void Start() override;
     void OnHalt() override;

@@ -15,6 +15,8 @@ public:
     explicit CSendUserFileOperation(COperationHost &host);
 
     void SetPath(const QString &path) { m_strPath = path; }
+    const QString &Path() const { return m_strPath; }
+    qint64 BytesSent() const { return m_nBytesSent; }
     FlashOperationKind Kind() const override { return FlashOperationKind::SendUserFile; }
     void Start() override;
     void OnHalt() override;

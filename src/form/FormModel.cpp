@@ -125,6 +125,7 @@ void CFormModel::SetCheck(int id, bool checked)
     switch (id) {
     case ControlId::VerifyWriteCheck: m_doc.SetVerifyWrite(checked); break;
     case ControlId::WriteBootAddrCheck: m_doc.SetWriteBootAddr(checked); break;
+    case ControlId::ChangedOnlyCheck: m_bChangedOnly = checked; break;
     case ControlId::OverrideFlashCheck:
         m_doc.SetOverrideFlash(checked);
         Refresh();
@@ -310,6 +311,7 @@ CProgramJob CFormModel::ProgramJob() const
     job.flashSize = ParseUnsigned(m_controls.Text(ControlId::FlashSizeEdit));
     job.imageOffset = ParseUnsigned(m_controls.Text(ControlId::ImageOffsetEdit));
     job.verify = m_doc.m_bVerifyWrite != 0;
+    job.changedOnly = m_bChangedOnly;
     job.writeBootAddress = m_doc.m_bWriteBootAddr != 0;
     job.subfamily = m_doc.m_nSubfamily;
     job.addressingUnit = m_session.Link().AddressingUnit();

@@ -102,6 +102,7 @@ private:
     std::optional<CCommandLineJob> m_commandLineJob;
     CComponentDownload m_download;
     int m_nDisconnectedIndex = -1;
+    bool m_bChangedOnly = false;  // "Changed blocks only": a setting of the user or the run, not of the document
     FlashViewFactory m_flashViewFactory;
     std::unique_ptr<CFlashViewHost> m_flashView;
 };

@@ -16,7 +16,7 @@ constexpr int kStep2Controls[] = {ControlId::Step2Group,         ControlId::Cvtc
 // Enabled exactly while downloaded.
 constexpr int kStep3Controls[] = {ControlId::Step3Group,      ControlId::BurnFileLabel,    ControlId::HexCmdLabel,
                                   ControlId::ImageOffsetLabel, ControlId::VerifyWriteCheck, ControlId::ImageOffsetEdit,
-                                  ControlId::ImageOffsetUnitLabel};
+                                  ControlId::ImageOffsetUnitLabel, ControlId::ChangedOnlyCheck};
 } // namespace
 
 QString CFormRefresh::ProcessorName(quint32 family, quint32 subfamily)

@@ -26,8 +26,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 
 namespace {
+// The user's "Changed blocks only" choice, kept across documents and starts.
+constexpr char kChangedOnlyKey[] = "ChangedBlocksOnly";
 
 const char kTitleEnabledProperty[] = "titleEnabled";
 const char kFormHelpTopic[] = "CorvaneGUI.htm";
@@ -101,6 +104,7 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
         return std::make_unique<CFlashMemoryDlg>(session, flashSizeBytes);
     });
     BindControls();
+    m_model->SetCheck(ControlId::ChangedOnlyCheck, QSettings().value(QLatin1String(kChangedOnlyKey), false).toBool());
     connect(&m_model->Controls(), &CFormControls::Changed, this, [this](int id) {
         ApplyControl(id);
         if (m_debuggerWindow)
@@ -139,7 +143,11 @@ void CCorvaneView::ConnectInput(int id, QWidget *widget)
                 [this, id](const QString &text) { Handle([&] { m_model->SetEditText(id, text); }); });
     } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
         connect(box, &QCheckBox::clicked, this,
-                [this, id](bool checked) { Handle([&] { m_model->SetCheck(id, checked); }); });
+                [this, id](bool checked) {
+                    Handle([&] { m_model->SetCheck(id, checked); });
+                    if (id == ControlId::ChangedOnlyCheck)
+                        QSettings().setValue(QLatin1String(kChangedOnlyKey), checked);
+                });
     } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
         connect(button, &QPushButton::clicked, this, [this, id] { OnButton(id); });
     } else if (auto *list = qobject_cast<QComboBox *>(widget)) {

@@ -2,8 +2,13 @@
 // verify, dump, erase, further files and the failures a board can show.
 #include "SimulatedBoard.h"
 
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -144,10 +149,110 @@ TEST_F(CommandLineRun, ProgrammingOverProgrammedFlashFailsVerification)
     WriteImage(QStringLiteral("a.hex"), 0x8000, QByteArray(64, char(0xF0)));
     const CorvaneResult r = board.RunConfig({});
     EXPECT_EQ(r.exitCode, 1);
+    // The block read back says where it differs and why.
     EXPECT_TRUE(board.Log().contains("Checksum Error: host checksum = ")) << board.Log().constData();
+    EXPECT_TRUE(board.Log().contains("First difference at 0x8000: the image has 0xF0, the flash holds 0x00.\r\n"
+                                     "64 of 64 bytes of the block differ.\r\n"
+                                     "Flash at 0x8000 needs erasing: it holds 0x00 where the image has 0xF0.\r\n"))
+        << board.Log().constData();
     EXPECT_FALSE(board.Log().contains("is complete."));
     // NOR flash: the second image could only clear bits.
     EXPECT_EQ(board.Flash().left(64), QByteArray(64, char(0x00)));
+}
+
+// The names of every field in `value`, as "outcome.exit_status" and "operations[].kind".
+QSet<QString> FieldNames(const QJsonValue &value, const QString &prefix = {})
+{
+    QSet<QString> names;
+    if (value.isArray()) {
+        for (const QJsonValue &element : value.toArray())
+            names += FieldNames(element, prefix + QStringLiteral("[]"));
+    } else if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            const QString name = prefix.isEmpty() ? it.key() : prefix + u'.' + it.key();
+            names += name;
+            names += FieldNames(it.value(), name);
+        }
+    }
+    return names;
+}
+
+// The example report of docs/command-line.md.
+QJsonObject DocumentedReport()
+{
+    QFile file(QStringLiteral(CORVANE_SOURCE_DIR "/docs/command-line.md"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const qsizetype start = text.indexOf("```json\n") + 8;
+    return QJsonDocument::fromJson(text.mid(start, text.indexOf("```", start) - start)).object();
+}
+
+QJsonObject ReadReport(const SimulatedBoard &board, const char *name)
+{
+    return QJsonDocument::fromJson(board.ReadFile(QString::fromLatin1(name))).object();
+}
+
+TEST_F(CommandLineRun, ChangedOnlyWritesTheChangedBlocksAndReportsThem)
+{
+    board.WriteComponent({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x1000"),
+                          QStringLiteral("buffer = 256")});
+    QByteArray image = SimulatedBoard::RandomBytes(0x1000, 9);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    ASSERT_EQ(board.RunConfig(Words("-e")).exitCode, 0);
+    // One block changes, by clearing bits only.
+    image[0x510] = char(quint8(image[0x510]) & 0x0F ^ 0x01);
+    image[0x511] = char(quint8(image[0x511]) & 0xF0);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    const CorvaneResult r = board.RunConfig(Words("--changed-only --report report.json"));
+    ASSERT_EQ(r.exitCode, 0) << board.Log().constData();
+    EXPECT_EQ(board.Flash(), image);
+    EXPECT_TRUE(board.Log().contains("Written: 256 bytes, skipped: 3840 unchanged bytes.\r\n")) << board.Log().constData();
+
+    const QJsonObject report = ReadReport(board, "report.json");
+    const QJsonObject program = report[QStringLiteral("operations")].toArray().last().toObject();
+    EXPECT_EQ(program[QStringLiteral("kind")].toString(), QStringLiteral("program"));
+    EXPECT_EQ(program[QStringLiteral("bytes_written")].toInt(), 256);
+    EXPECT_EQ(program[QStringLiteral("bytes_skipped")].toInt(), 3840);
+    EXPECT_EQ(program[QStringLiteral("file")].toString(), board.Path(QStringLiteral("a.hex")));
+    EXPECT_EQ(report[QStringLiteral("outcome")][QStringLiteral("exit_status")].toInt(), 0);
+    EXPECT_EQ(report[QStringLiteral("target")][QStringLiteral("buffer_bytes")].toInt(), 256);
+    EXPECT_EQ(report[QStringLiteral("target")][QStringLiteral("flash_base")].toInteger(), 0x8000);
+
+    // After an erase every block differs; the report holds the documented fields.
+    const CorvaneResult full = board.RunConfig(Words("-e --changed-only --report report.json"));
+    EXPECT_EQ(full.exitCode, 0) << board.Log().constData();
+    const QJsonObject fullReport = ReadReport(board, "report.json");
+    QStringList kinds;
+    for (const QJsonValue &operation : fullReport[QStringLiteral("operations")].toArray()) {
+        kinds << operation[QStringLiteral("kind")].toString();
+        EXPECT_EQ(operation[QStringLiteral("result")].toString(), QStringLiteral("succeeded")) << kinds.last().toStdString();
+    }
+    EXPECT_EQ(kinds, Words("handshake erase program"));
+    const QSet<QString> documented = FieldNames(DocumentedReport());
+    const QSet<QString> written = FieldNames(fullReport);
+    EXPECT_TRUE(documented.contains(written)) << (written - documented).values().join(u' ').toStdString();
+    EXPECT_TRUE(written.contains(documented - QSet<QString>{QStringLiteral("operations[].bytes_read")}))
+        << (documented - written).values().join(u' ').toStdString();
+
+    // A byte that would need a bit set, in a later block than one that could be written, fails before any write.
+    image[0x30] = char(0xFF);
+    image[0xF00] = char(0x00);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    ASSERT_EQ(board.RunConfig(Words("-e")).exitCode, 0);
+    const QByteArray programmed = board.Flash();
+    image[0x30] = char(0x00);
+    image[0xF00] = char(0xFF);
+    WriteImage(QStringLiteral("a.hex"), 0x8000, image);
+    const CorvaneResult refused = board.RunConfig(Words("--changed-only --report report.json"));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(board.Log().contains("Flash at 0x8F00 needs erasing: it holds 0x00 where the image has 0xFF.\r\n"))
+        << board.Log().constData();
+    EXPECT_EQ(board.Flash(), programmed);
+    const QJsonObject failed = ReadReport(board, "report.json");
+    EXPECT_EQ(failed[QStringLiteral("outcome")][QStringLiteral("result")].toString(), QStringLiteral("failed"));
+    EXPECT_TRUE(failed[QStringLiteral("outcome")][QStringLiteral("message")].toString().contains(
+        QStringLiteral("needs erasing")));
 }
 
 TEST_F(CommandLineRun, DumpOfOddRangeStartsEvenAndRoundsLengthUp)
@@ -265,6 +370,7 @@ struct FaultCase {
     const char *name;
     const char *componentLine;
     const char *logText;
+    const char *timeout = "2";  // --timeout; none: the default
 };
 
 class SimulatorFault : public ::testing::TestWithParam<FaultCase> {};
@@ -276,21 +382,23 @@ TEST_P(SimulatorFault, FailsTheRunWithItsMessage)
                           QString::fromLatin1(GetParam().componentLine)});
     board.WriteConfig(QStringLiteral("a.hex"));
     board.WriteSRecords(QStringLiteral("a.hex"), {{0, SimulatedBoard::RandomBytes(0x400, 6)}}, 2, 1);
-    const CorvaneResult r = board.Run({QStringLiteral("board.txt"), QStringLiteral("-t"), QStringLiteral("-c"),
-                                       QStringLiteral("-e"), QStringLiteral("-v"), QStringLiteral("--timeout"),
-                                       QStringLiteral("2")});
+    QStringList arguments = Words("board.txt -t -c -e -v");
+    if (GetParam().timeout)
+        arguments << QStringLiteral("--timeout") << QString::fromLatin1(GetParam().timeout);
+    const CorvaneResult r = board.Run(arguments);
     EXPECT_EQ(r.exitCode, 1) << board.Log().constData();
     EXPECT_TRUE(board.Log().contains(GetParam().logText)) << board.Log().constData();
     EXPECT_FALSE(board.Log().contains("is complete."));
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SimulatorFault, ::testing::Values(
-    FaultCase{"StuckBits", "fault.stuck_bits = 0x100:0x80", "Checksum Error: host checksum"},
+    FaultCase{"StuckBits", "fault.stuck_bits = 0x100:0x80", "Flash at 0x100 needs erasing: it holds 0x"},
     FaultCase{"DropWrite", "fault.drop_write = 1", "Checksum Error: host checksum"},
     FaultCase{"WrongEchoProtocol", "fault.wrong_echo = 1", "Cannot get CVTC Comm Protocol Version ID. (cmd = 0?)\r\n"},
     FaultCase{"WrongEchoBase", "fault.wrong_echo = 4", "Cannot get flash memory base addr. from CVTC.\r\n"},
     FaultCase{"WrongEchoEstimate", "fault.wrong_echo = 17", "Cannot get the erase estimate. (cmd = 0?)\r\n"},
     FaultCase{"NoAnswer", "fault.no_answer = 7", "Target did not answer within 2 seconds.\r\n"},
+    FaultCase{"NoAnswerByDefault", "fault.no_answer = 1", "Target did not answer within 30 seconds.\r\n", nullptr},
     FaultCase{"MissingMessage", "fault.missing_symbol = theMessage", "Failed to get msg storage addr\r\n"},
     FaultCase{"MissingBreakpoint", "fault.missing_symbol = doMessageProc", "Failed to get BP addr\r\n"},
     FaultCase{"LoadError", "fault.load_error = 1", "Either I cannot load CVTC, or the CVTC is not compatible"},
@@ -331,42 +439,94 @@ QByteArray StartWaiting(QProcess &process, const SimulatedBoard &board, const ch
     return said;
 }
 
-TEST(CommandLineRunSignal, TerminationWritesTheLogAndFails)
+TEST(CommandLineRunSignal, TerminationWritesTheLogAndReportAndFails)
 {
     SimulatedBoard board(QStringLiteral("64x"));
     // The target never answers the protocol request, so the run waits until it is ended.
     board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
     board.WriteConfig(QStringLiteral("a.hex"));
     QProcess process;
-    StartWaiting(process, board, "", {}, QProcess::StandardError, "CVTC Download OK.");
+    StartWaiting(process, board, "--report report.json", {}, QProcess::StandardError, "CVTC Download OK.");
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(board.Log().contains("CVTC Download OK.\r\n")) << board.Log().constData();
     EXPECT_TRUE(board.Log().contains("Run ended by signal 15.\r\n")) << board.Log().constData();
+    const QJsonObject report = ReadReport(board, "report.json");
+    EXPECT_EQ(report[QStringLiteral("outcome")][QStringLiteral("exit_status")].toInt(), 1);
+    EXPECT_EQ(report[QStringLiteral("outcome")][QStringLiteral("message")].toString(),
+              QStringLiteral("Run ended by signal 15.\r\n"));
+    const QJsonArray operations = report[QStringLiteral("operations")].toArray();
+    ASSERT_EQ(operations.size(), 1);
+    EXPECT_EQ(operations[0][QStringLiteral("kind")].toString(), QStringLiteral("handshake"));
 }
 
-TEST(CommandLineRunSocket, OnlyTheUserCanReachTheRunningCopy)
+TEST(CommandLineRunLock, OnlyTheUserCanReachTheConnectionLock)
 {
     SimulatedBoard board(QStringLiteral("64x"));
     board.WriteComponent({QStringLiteral("fault.no_answer = 1")});
     board.WriteConfig(QStringLiteral("a.hex"));
     QProcess process;
-    // Without a runtime folder the copy makes its own in the temporary folder, whatever the umask.
+    // Without a runtime folder the run makes its own in the temporary folder, whatever the umask.
     const QByteArray said = StartWaiting(process, board, "", {QStringLiteral("XDG_RUNTIME_DIR=")},
                                          QProcess::StandardError, "CVTC Download OK.", [] { ::umask(0); });
     const auto mode = [](const QString &path) {
         struct stat status {};
         return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
     };
-    const QString folder = board.Path(QStringLiteral("corvane-%1").arg(::getuid()));
-    const int folderMode = mode(folder);
-    const int socketMode = mode(QStringLiteral("%1/CVMainWnd-%2").arg(folder).arg(::getuid()));
+    const QDir folder(board.Path(QStringLiteral("corvane-%1").arg(::getuid())));
+    const int folderMode = mode(folder.path());
+    const QStringList locks = folder.entryList({QStringLiteral("CVRun-%1-*.lock").arg(::getuid())}, QDir::Files);
+    const int lockMode = locks.size() == 1 ? mode(folder.filePath(locks[0])) : -1;
     process.terminate();
     process.waitForFinished(10000);
     EXPECT_EQ(folderMode, 0700) << said.constData();
-    EXPECT_EQ(socketMode, 0600);
+    EXPECT_EQ(lockMode, 0600) << locks.join(u' ').toStdString();
+}
+
+TEST(CommandLineRunBoards, FourBoardsRunTogetherWhileABusyOneRefusesASecondRun)
+{
+    SimulatedBoard board(QStringLiteral("64x"));
+    board.WriteComponent({QStringLiteral("flash_base = 0"), QStringLiteral("flash_size = 0x8000"),
+                          QStringLiteral("buffer = 512")});
+    const QByteArray image = SimulatedBoard::RandomBytes(0x8000, 10);
+    board.WriteSRecords(QStringLiteral("a.hex"), {{0, image}}, 2, 1);
+    board.WriteFile(QStringLiteral("stuck.sim"), "# corvane simulated target component\nfault.no_answer = 1\n");
+    board.WriteConfigFor(QStringLiteral("busy.txt"), QStringLiteral("55x"), QStringLiteral("stuck.sim"),
+                         QStringLiteral("a.hex"));
+    // Two runs on one connection, started together: one runs (its target never answers), the other refuses.
+    QProcess busy[2];
+    for (QProcess &run : busy)
+        board.Start(run, Words("busy.txt -t -c"));
+    int refused = -1;
+    for (int wait = 0; refused < 0 && wait < 300; ++wait) {
+        QProcess &run = busy[wait % 2];
+        refused = run.state() == QProcess::NotRunning || run.waitForFinished(50) ? wait % 2 : -1;
+    }
+    ASSERT_GE(refused, 0);
+    QProcess &running = busy[1 - refused];
+    EXPECT_EQ(busy[refused].exitCode(), 1);
+    EXPECT_TRUE(busy[refused].readAllStandardError().contains("Another copy of Corvane is running."));
+    EXPECT_EQ(running.state(), QProcess::Running);
+
+    const QStringList boards{QStringLiteral("64x"), QStringLiteral("67x"), QStringLiteral("62x"), QStringLiteral("ARM9")};
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (const QString &subfamily : boards) {
+        board.WriteConfigFor(subfamily + QStringLiteral(".txt"), subfamily, QStringLiteral("component.sim"),
+                             QStringLiteral("a.hex"));
+        runs.push_back(std::make_unique<QProcess>());
+        board.Start(*runs.back(), {subfamily + QStringLiteral(".txt"), QStringLiteral("-t"), QStringLiteral("-c"),
+                                   QStringLiteral("-e"), QStringLiteral("-o"), subfamily + QStringLiteral(".log")});
+    }
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(boards[int(i)].toStdString());
+        ASSERT_TRUE(runs[i]->waitForFinished(60000));
+        EXPECT_EQ(runs[i]->exitCode(), 0) << runs[i]->readAllStandardError().constData();
+        EXPECT_EQ(board.FlashOf(boards[int(i)]), image);
+    }
+    running.terminate();
+    EXPECT_TRUE(running.waitForFinished(10000));
 }
 
 class SignalWhileConverting : public ::testing::TestWithParam<QList<int>> {};

@@ -194,7 +194,15 @@ INSTANTIATE_TEST_SUITE_P(Causes, FailedRun, ::testing::Values(
                 },
                 "(CPU).lock: Not a directory.\r\n"},
     FailureCase{"UnreadableFlashFile", FolderInPlaceOfTheFlashFile, "Cannot read the simulated flash "},
-    FailureCase{"HeldByAnotherRun", HeldByAnotherRun, "is held by another run.\r\n"}),
+    FailureCase{"HeldByAnotherRun", HeldByAnotherRun, "is held by another run.\r\n"},
+    FailureCase{"ReportIntoMissingFolder",
+                [](Scene &s) {
+                    const CorvaneResult r = s.Run(Words("--report missing/report.json"));
+                    EXPECT_EQ(s.board.Flash().left(16), QByteArray(16, 0x11)) << "the flash work is done";
+                    EXPECT_TRUE(s.board.Log().contains("is complete.")) << s.board.Log().constData();
+                    return r;
+                },
+                "Cannot write the run report.\r\n"}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
 
 // An input that is no regular file, a FIFO or a device, in each of its roles.

@@ -9,9 +9,29 @@
 
 #include <random>
 
-SimulatedBoard::SimulatedBoard(const QString &subfamily)
-    : m_strConnection(QStringLiteral("Simulator %1 (CPU)").arg(subfamily))
+namespace {
+QString SimulatorConnection(const QString &subfamily)
 {
+    return QStringLiteral("Simulator %1 (CPU)").arg(subfamily);
+}
+
+QByteArray ConfigText(const QString &connection, const QString &component, const QString &burnFile,
+                      const QStringList &extraLines)
+{
+    const QStringList lines{QStringLiteral("1064 %1").arg(connection), QStringLiteral("1023 %1").arg(component),
+                            QStringLiteral("1019 %1").arg(burnFile)};
+    return (lines + extraLines).join(u'\n').toUtf8() + '\n';
+}
+} // namespace
+
+SimulatedBoard::SimulatedBoard(const QString &subfamily)
+    : m_strConnection(SimulatorConnection(subfamily))
+{
+}
+
+QByteArray SimulatedBoard::FlashOf(const QString &subfamily) const
+{
+    return ReadFile(QStringLiteral("sim/%1.flash").arg(SimulatorConnection(subfamily)));
 }
 
 SimulatedBoard::SimulatedBoard(OnQemu)
@@ -58,9 +78,13 @@ void SimulatedBoard::WriteComponent(const QStringList &lines) const
 
 void SimulatedBoard::WriteConfig(const QString &burnFile, const QStringList &extraLines) const
 {
-    QStringList lines{QStringLiteral("1064 %1").arg(m_strConnection), QStringLiteral("1023 %1").arg(m_strComponent),
-                      QStringLiteral("1019 %1").arg(burnFile)};
-    WriteFile(QStringLiteral("board.txt"), (lines + extraLines).join(u'\n').toUtf8() + '\n');
+    WriteFile(QStringLiteral("board.txt"), ConfigText(m_strConnection, m_strComponent, burnFile, extraLines));
+}
+
+void SimulatedBoard::WriteConfigFor(const QString &name, const QString &subfamily, const QString &component,
+                                    const QString &burnFile) const
+{
+    WriteFile(name, ConfigText(SimulatorConnection(subfamily), component, burnFile, {}));
 }
 
 void SimulatedBoard::WriteSmallBoard(quint32 flashBytes, const QByteArray &image) const

@@ -41,6 +41,9 @@ public:
     void WriteComponent(const QStringList &lines) const;
     // board.txt naming the board, its component and `burnFile`, with `extraLines` after them.
     void WriteConfig(const QString &burnFile, const QStringList &extraLines = {}) const;
+    // `name` naming another simulated processor of the folder, by its sub-family, with its component and image.
+    void WriteConfigFor(const QString &name, const QString &subfamily, const QString &component,
+                        const QString &burnFile) const;
     // A flash of `flashBytes` at 0, and board.txt naming a.hex, which holds `image` at 0.
     void WriteSmallBoard(quint32 flashBytes, const QByteArray &image) const;
 
@@ -64,6 +67,8 @@ public:
     // The flash as the simulator's state folder or QEMU's flash file holds it
     // (empty before the first simulated run).
     QByteArray Flash() const;
+    // The flash of another simulated processor of the folder, by its sub-family.
+    QByteArray FlashOf(const QString &subfamily) const;
     QByteArray UserData() const;
     QByteArray Log() const { return ReadFile(QStringLiteral("LogCorvane.txt")); }
     // FlashData.txt read back: the offset of its first line and the bytes of all lines.

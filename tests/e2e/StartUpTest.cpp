@@ -70,6 +70,13 @@ TEST_F(StartUp, UnusableCommandLinesExitWithTwo)
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.startsWith("Usage: Corvane -g addr datalength MAU\n")) << usage.err.constData();
 
+    for (const char *line : {"b.txt -t -c --timeout -1", "b.txt -t -c --timeout abc", "b.txt -t -c --timeout 5s",
+                             "b.txt -t -c --timeout", "b.txt -t -c --report"}) {
+        const CorvaneResult r = Run(Words(line));
+        EXPECT_EQ(r.exitCode, 2) << line;
+        EXPECT_TRUE(r.err.startsWith("--")) << r.err.constData();
+    }
+
     const CorvaneResult missing = Run({QStringLiteral("-c")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "Command line invocation of Corvane must include a .cdd file.\n");

@@ -33,12 +33,15 @@ TEST(CommandLineErase, WaitsTheComponentsEstimate)
         job.erase = true;
         sequence.SetJob(job);
         host.Run(sequence);
+        // The requests up to the erase; the run goes on to program the (missing) image.
         QList<quint16> requests;
-        for (const CommMessage &request : host.requests)
+        for (const CommMessage &request : host.requests) {
             requests.append(request.Command());
+            if (request.IsAnswerTo(CommandCode::EraseFlash))
+                break;
+        }
         EXPECT_EQ(requests, c.requests);
-        EXPECT_EQ(host.extraWaits.last(), c.eraseWait);
-        EXPECT_FALSE(host.failure);
+        EXPECT_EQ(host.extraWaits.value(requests.size() - 1), c.eraseWait);
     }
 }
 

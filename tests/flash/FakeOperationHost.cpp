@@ -10,12 +10,27 @@ FakeOperationHost::FakeOperationHost()
 
 void FakeOperationHost::Run(CFlashOperation &operation)
 {
-    m_operation = &operation;
+    m_operations = {&operation};
     operation.Start();
     while (m_bAnswerPending && !Ended() && requests.size() <= answeredRequests) {
         m_bAnswerPending = false;
-        operation.OnHalt();
+        m_operations.last()->OnHalt();
     }
+}
+
+void FakeOperationHost::RunChild(CFlashOperation &child)
+{
+    m_operations.append(&child);
+    child.Start();
+}
+
+void FakeOperationHost::Succeed()
+{
+    m_operations.removeLast();
+    if (m_operations.isEmpty())
+        succeeded = true;
+    else
+        m_operations.last()->OnChildSucceeded();
 }
 
 bool FakeOperationHost::SendHeader(const CommMessage &request, int extraWaitSeconds)
@@ -60,7 +75,7 @@ CommMessage FakeOperationHost::Answer(const CommMessage &request)
         const quint32 first = request.Param32(0) * quint32(addressingUnit);
         CommChecksum checksum;
         for (quint32 i = 0; i < request.Param32(2); ++i) {
-            const quint8 byte = stuckByte == first + i ? 0 : flash.value(first + i, 0xFF);
+            const quint8 byte = ByteAt(first + i);
             checksum.Add(&byte, 1);
         }
         answer.SetParam(0, checksum.Value());
@@ -77,6 +92,6 @@ void FakeOperationHost::AnswerRead(const CommMessage &request, CommMessage &answ
     const quint32 first = request.Param32(0) * quint32(addressingUnit);
     const int count = qMin(int(request.Param(2)), int(facts.maxDataBytes));
     for (int i = 0; i < count; ++i)
-        answer.Data()[i] = flash.value(first + quint32(i), 0xFF);
+        answer.Data()[i] = ByteAt(first + quint32(i));
     answer.SetDataLength(count);
 }

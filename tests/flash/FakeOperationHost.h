@@ -12,7 +12,7 @@
 #include <optional>
 
 // Runs one operation without a target: keeps the requests it sends, answers
-// them from a byte-addressed flash of its own (reads carry no more data than
+// them from a byte-addressed flash of its own, runs its children in turn (reads carry no more data than
 // facts.maxDataBytes, as a component with that buffer), and records how it ended.
 class FakeOperationHost : public COperationHost {
 public:
@@ -47,7 +47,7 @@ public:
     bool ResumeTarget() override { return true; }
     bool ReceiveHeader(CommMessage &answer) override;
     bool ReceiveMessage(CommMessage &answer) override { return ReceiveHeader(answer); }
-    void Continue() override { m_operation->OnHalt(); }
+    void Continue() override { m_operations.last()->OnHalt(); }
     void Report(const CProgressEvent &) override {}
     void Record(const QString &text) override { records.append(text); }
     quint32 Now() const override { return 0; }
@@ -55,8 +55,8 @@ public:
     bool IsAbortRequested() const override { return abortRequested; }
     void StartTicks() override {}
     void StopTicks() override {}
-    void RunChild(CFlashOperation &) override {}
-    void Succeed() override { succeeded = true; }
+    void RunChild(CFlashOperation &child) override;
+    void Succeed() override;
     void Fail(const CFailure &value) override { failure = value; }
     void Abandon() override { abandoned = true; }
 
@@ -65,8 +65,9 @@ private:
     CommMessage Answer(const CommMessage &request);
     void AnswerRead(const CommMessage &request, CommMessage &answer);
     bool Ended() const { return succeeded || failure || abandoned; }
+    quint8 ByteAt(quint32 position) const { return stuckByte == position ? 0 : flash.value(position, 0xFF); }
 
     CTargetLink m_link;
-    CFlashOperation *m_operation = nullptr;
+    QList<CFlashOperation *> m_operations;  // the running one and its parents
     bool m_bAnswerPending = false;
 };

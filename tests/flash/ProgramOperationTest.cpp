@@ -62,7 +62,7 @@ protected:
         job.subfamily = 0x64;
         return job;
     }
-    QList<Write> Writes() const
+    static QList<Write> Writes(const FakeOperationHost &host)
     {
         QList<Write> writes;
         for (const CommMessage &request : host.requests) {
@@ -92,7 +92,7 @@ TEST_P(ProgramOperationTest, BlocksLandAtTheirOffsetsWithinTheFlash)
     job.imageOffset = c.imageOffset;
     job.addressingUnit = c.addressingUnit;
     Run(job);
-    EXPECT_EQ(Writes(), c.writes);
+    EXPECT_EQ(Writes(host), c.writes);
     if (c.failure.isEmpty()) {
         EXPECT_TRUE(host.succeeded);
         EXPECT_FALSE(host.failure);
@@ -138,8 +138,64 @@ TEST_F(ProgramOperationTest, VerificationComparesEveryBlockAndNamesTheOneThatDif
     host.stuckByte = 0x45;
     Run(job);
     ASSERT_TRUE(host.failure);
-    EXPECT_TRUE(host.failure->text.contains(QStringLiteral("address = 40, bytes = 10"))) << host.failure->text.toStdString();
-    EXPECT_EQ(Writes(), (QList<Write> {{0, 16}, {0x40, 16}}));
+    // The block is read back to say where it differs; a bit that reads 0 where the image has 1 needs an erase.
+    EXPECT_TRUE(host.failure->text.endsWith(QStringLiteral(
+        "address = 40, bytes = 10\r\n"
+        "First difference at 0x8045: the image has 0x06, the flash holds 0x00.\r\n"
+        "1 of 16 bytes of the block differ.\r\n"
+        "Flash at 0x8045 needs erasing: it holds 0x00 where the image has 0x06.\r\n")))
+        << host.failure->text.toStdString();
+    EXPECT_EQ(Writes(host), (QList<Write> {{0, 16}, {0x40, 16}}));
+}
+
+TEST_F(ProgramOperationTest, ChangedOnlyWritesOnlyTheBlocksThatDiffer)
+{
+    const QByteArray first = Bytes(16);
+    const QByteArray second = Bytes(16, 0x40);
+    struct Case {
+        const char *name;
+        QByteArray flashAt0;      // the flash before the run, from offset 0 (0xFF beyond)
+        QByteArray flashAt40;
+        QList<Write> writes;
+        qint64 skipped;
+        QString failure;          // the end of the failure's text; empty when the run succeeds
+    };
+    const QByteArray cleared = QByteArray(first).replace(3, 1, QByteArray(1, '\0'));
+    const Case cases[] = {
+        {"Erased", {}, {}, {{0, 16}, {0x40, 16}}, 0, {}},
+        {"FirstEqual", first, {}, {{0x40, 16}}, 16, {}},
+        {"AllEqual", first, second, {}, 32, {}},
+        {"NeedsErase", cleared, {}, {}, 0,
+         QStringLiteral("Flash at 0x8003 needs erasing: it holds 0x00 where the image has 0x04.\r\n")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeOperationHost fresh;
+        for (int i = 0; i < c.flashAt0.size(); ++i)
+            fresh.flash[quint32(i)] = quint8(c.flashAt0[i]);
+        for (int i = 0; i < c.flashAt40.size(); ++i)
+            fresh.flash[0x40 + quint32(i)] = quint8(c.flashAt40[i]);
+        CProgramOperation operation(fresh);
+        CProgramJob job = Job(Image(S1(0x8000, first) + S1(0x8040, second)));
+        job.changedOnly = true;
+        job.verify = true;
+        operation.SetJob(job);
+        fresh.Run(operation);
+        EXPECT_EQ(Writes(fresh), c.writes);
+        if (c.failure.isEmpty()) {
+            ASSERT_TRUE(fresh.succeeded);
+            EXPECT_EQ(operation.Done().skipped, c.skipped);
+            EXPECT_EQ(operation.Done().written + c.skipped, 32);
+            EXPECT_EQ(operation.Done().verified, 32);
+            EXPECT_EQ(fresh.flash.value(0x4F), 0x4F);
+            EXPECT_TRUE(fresh.records.value(0).contains(
+                QStringLiteral("Written: %1 bytes, skipped: %2 unchanged bytes.\r\n").arg(32 - c.skipped).arg(c.skipped)));
+        } else {
+            ASSERT_TRUE(fresh.failure);
+            EXPECT_TRUE(fresh.failure->text.startsWith(QStringLiteral("Nothing was written")));
+            EXPECT_TRUE(fresh.failure->text.endsWith(c.failure)) << fresh.failure->text.toStdString();
+        }
+    }
 }
 
 TEST_F(ProgramOperationTest, AVerifiedRunRecordsItsByteCount)
@@ -215,7 +271,7 @@ TEST_F(ProgramOperationTest, AnAbortEndsTheOperationAtTheNextTick)
 {
     host.answeredRequests = 2;  // base and size answered; the first write never is
     Run(Job(Image(S1(0x8000, Bytes(16)))));
-    EXPECT_EQ(Writes(), (QList<Write> {{0, 16}}));
+    EXPECT_EQ(Writes(host), (QList<Write> {{0, 16}}));
     EXPECT_TRUE(host.abortable);
     m_operation.OnTick();
     EXPECT_FALSE(host.abandoned) << "without an abort a tick does nothing";
@@ -224,6 +280,17 @@ TEST_F(ProgramOperationTest, AnAbortEndsTheOperationAtTheNextTick)
     EXPECT_TRUE(host.abandoned);
     EXPECT_FALSE(host.abortable);
     EXPECT_FALSE(host.succeeded);
+
+    // Comparing, the operation looks for an abort after each block read back.
+    FakeOperationHost comparing;
+    comparing.abortRequested = true;
+    CProgramOperation operation(comparing);
+    CProgramJob job = Job(Image(S1(0x8000, Bytes(16))));
+    job.changedOnly = true;
+    operation.SetJob(job);
+    comparing.Run(operation);
+    EXPECT_TRUE(comparing.abandoned);
+    EXPECT_TRUE(Writes(comparing).isEmpty());
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolBar>
@@ -187,6 +188,10 @@ TEST_F(MainForm, ControlsFollowTheConnectionAndDownloadStates)
 TEST_F(MainForm, EditsGoIntoTheDocument)
 {
     OpenReadyDocument(WriteDocument());
+    // "Changed blocks only" is the user's setting: the document does not change.
+    Widget<QCheckBox>(ControlId::ChangedOnlyCheck)->click();
+    EXPECT_FALSE(frame->Document()->IsModified());
+    EXPECT_TRUE(QSettings().value(QStringLiteral("ChangedBlocksOnly")).toBool());
     auto *base = Widget<QLineEdit>(ControlId::FlashBaseEdit);
     // Read-only edits are not in the tab order.
     for (int id : {ControlId::FlashBaseEdit, ControlId::FlashSizeEdit, ControlId::ProcessorEdit,

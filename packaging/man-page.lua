@@ -1,6 +1,7 @@
 -- Makes the manual page from the command-line documentation: the document's
 -- title gives way to NAME (from the metadata "summary") and SYNOPSIS, the other
--- headings move up a level, and the words of section headings are upper-cased.
+-- headings move up a level, the words of section headings are upper-cased, and
+-- tables get columns as wide as their contents.
 local function upper_words(header)
   return pandoc.walk_block(header, {Str = function(word) return pandoc.Str(pandoc.text.upper(word.text)) end})
 end
@@ -20,4 +21,35 @@ function Pandoc(doc)
     end
   end
   return pandoc.Pandoc(blocks, doc.meta)
+end
+
+-- Pandoc gives a table column the fraction w of 70 characters (lw(70*w n)); a
+-- page takes 63 of them with the gaps. Every column but the last is as wide as
+-- its longest cell, and the last one takes the rest.
+local CHARACTERS, PAGE = 70, 63
+
+local function longest_cells(tbl)
+  local longest = {}
+  local function measure(rows)
+    for _, row in ipairs(rows) do
+      for i, cell in ipairs(row.cells) do
+        longest[i] = math.max(longest[i] or 0, #pandoc.utils.stringify(cell.contents))
+      end
+    end
+  end
+  measure(tbl.head.rows)
+  for _, body in ipairs(tbl.bodies) do
+    measure(body.body)
+  end
+  return longest
+end
+
+function Table(tbl)
+  local longest, rest = longest_cells(tbl), PAGE
+  for i = 1, #tbl.colspecs - 1 do
+    rest = rest - longest[i] - 1
+    tbl.colspecs[i] = {tbl.colspecs[i][1], (longest[i] + 1) / CHARACTERS}
+  end
+  tbl.colspecs[#tbl.colspecs] = {tbl.colspecs[#tbl.colspecs][1], rest / CHARACTERS}
+  return tbl
 end

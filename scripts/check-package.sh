@@ -23,10 +23,11 @@ echo "check-package: $deb"
 [ -f "$deb" ] || fail "no package $deb (make package)"
 [ "$(field Package)" = corvane ] || fail "Package is $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version), the project's is $version"
+depends=$(field Depends)
 for needed in libqt6widgets6 qt6-qpa-plugins libqt6svg6; do
-  field Depends | grep -qw "$needed" || fail "Depends lacks $needed: $(field Depends)"
+  grep -qw "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
-field Suggests | grep -qw qemu-system-arm || fail "Suggests lacks qemu-system-arm"
+grep -qw qemu-system-arm <<<"$(field Suggests)" || fail "Suggests lacks qemu-system-arm"
 
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's,^\./,/,' > "$scratch/contents"
 for path in /usr/bin/corvane /usr/share/applications/corvane.desktop /usr/share/mime/packages/corvane.xml \
@@ -57,7 +58,9 @@ dumped=$(head -n 1 "$run/FlashData.txt" | tr -d '\r')
 programmed="00000000: $(sed -n 2p "$run/app.hex" | cut -c 13-44 | sed 's/../& /g')"
 [ "$dumped" = "$programmed" ] || fail "the flash holds \"$dumped\", not \"$programmed\""
 
-python3 "$here/help-options.py" check-man "$corvane" "$root/usr/share/man/man1/corvane.1.gz" ||
+manual="$root/usr/share/man/man1/corvane.1.gz"
+grep -q "Corvane $version" <<<"$(man -l "$manual" 2>/dev/null)" || fail "the manual page does not name Corvane $version"
+python3 "$here/help-options.py" check-man "$corvane" "$manual" ||
   fail "the manual page lacks options that --help lists"
 
 # The bash completion on a folder with a file of each kind.

@@ -4,16 +4,16 @@
   help-options.py completion CORVANE TEMPLATE OUT   bash completion: TEMPLATE with its option table filled in
   help-options.py check-man CORVANE MANUAL          fails naming each option that `man MANUAL` lacks
 
-An option line of the help text starts with spaces and "-": the option names, separated
-by ", ", then the names of their values (`-r START LENGTH`), then two spaces and
-the description.
+An option line of the help text starts with up to four spaces and "-": the
+option names, separated by ", ", then the names of their values
+(`-r START LENGTH`), then two spaces and the description.
 """
 import os
 import re
 import subprocess
 import sys
 
-OPTION_LINE = re.compile(r"^ +(-\S.*?)(?: {2,}|$)")
+OPTION_LINE = re.compile(r"^ {1,4}(-\S.*?)(?: {2,}|$)")
 # A value named like a file ("LOG", "NEW.cdd", "FILE.json") completes file names;
 # with an extension, only those with it. Other values (numbers) complete nothing.
 FILE_VALUE = re.compile(r"^(?:LOG|FILE|PATH|DIR)$|\.(\w+)$")

@@ -25,8 +25,8 @@ end
 
 -- Pandoc gives a table column the fraction w of 70 characters (lw(70*w n)); a
 -- page takes 63 of them with the gaps. Every column but the last is as wide as
--- its longest cell, and the last one takes the rest.
-local CHARACTERS, PAGE = 70, 63
+-- its longest cell, and the last one takes the rest, at least NARROWEST.
+local CHARACTERS, PAGE, NARROWEST = 70, 63, 20
 
 local function longest_cells(tbl)
   local longest = {}
@@ -50,6 +50,6 @@ function Table(tbl)
     rest = rest - longest[i] - 1
     tbl.colspecs[i] = {tbl.colspecs[i][1], (longest[i] + 1) / CHARACTERS}
   end
-  tbl.colspecs[#tbl.colspecs] = {tbl.colspecs[#tbl.colspecs][1], rest / CHARACTERS}
+  tbl.colspecs[#tbl.colspecs] = {tbl.colspecs[#tbl.colspecs][1], math.max(rest, NARROWEST) / CHARACTERS}
   return tbl
 end

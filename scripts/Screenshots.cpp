@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     const QString documentPath = QDir(examples).filePath(QStringLiteral("board64x.cdd"));
     {
         CCorvaneDoc document;
-        if (!document.OnNewDocument() || !document.OnSaveDocument(documentPath))
+        if (!document.OnNewDocument(theApp().Options().textConfigPath) || !document.OnSaveDocument(documentPath))
             return 1;
     }
 

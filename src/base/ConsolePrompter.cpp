@@ -27,6 +27,11 @@ bool CConsolePrompter::AskYesNo(const QString &, bool unattendedAnswer)
     return unattendedAnswer;
 }
 
+CPrompter::Answer CConsolePrompter::AskYesNoCancel(const QString &, Answer unattendedAnswer)
+{
+    return unattendedAnswer;
+}
+
 void CConsolePrompter::Print(const QString &text)
 {
     if (text.isEmpty())

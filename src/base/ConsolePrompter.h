@@ -14,6 +14,7 @@ public:
     // Prints nothing: the added text was printed when the log got it.
     void ShowLog(const QString &buffer, const QString &added) override;
     bool AskYesNo(const QString &question, bool unattendedAnswer) override;
+    Answer AskYesNoCancel(const QString &question, Answer unattendedAnswer) override;
     void LogAdded(const QString &text) override;
 
 private:

@@ -12,6 +12,20 @@
 
 CMessageLog theLog;
 
+namespace {
+// Drops whole leading lines while the text is longer than `limit`.
+template <typename Text>
+void DropLeadingLines(Text &text, qsizetype limit)
+{
+    while (text.size() > limit) {
+        const qsizetype cr = text.indexOf('\r');
+        if (cr < 0)
+            return;
+        text.remove(0, cr + 1);
+    }
+}
+} // namespace
+
 CMessageLog::CMessageLog(const QString &applicationName)
     : m_applicationName(applicationName)
 {
@@ -35,10 +49,22 @@ QString CMessageLog::DefaultFileName() const
 
 void CMessageLog::Add(const QString &text)
 {
+    m_messages += text;
+    DropLeadingLines(m_messages, kMaxBufferLength);
+    AddToBuffer(text);
+}
+
+void CMessageLog::AddTrace(const QString &text)
+{
+    AddToBuffer(text);
+}
+
+void CMessageLog::AddToBuffer(const QString &text)
+{
     if (m_buffer.isEmpty())
         m_buffer = TimeStampLine();
     m_buffer += CFileName::ToSystem(text);
-    DropLeadingLines();
+    DropLeadingLines(m_buffer, kMaxBufferLength);
     thePrompter().LogAdded(text);
 }
 
@@ -46,13 +72,15 @@ void CMessageLog::AddAndShow(const QString &text)
 {
     if (!text.isEmpty())
         Add(text);
-    thePrompter().ShowLog(CFileName::FromSystem(m_buffer), text);
+    thePrompter().ShowLog(m_messages, text);
 }
 
 void CMessageLog::Clear()
 {
-    if (!theReporter().KeepsLog())
-        m_buffer.clear();
+    if (theReporter().KeepsLog())
+        return;
+    m_buffer.clear();
+    m_messages.clear();
 }
 
 // The default name is replaced, never written through a link planted there. A
@@ -66,6 +94,7 @@ void CMessageLog::Flush()
     else if (CFileName::Open(file, m_path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC) == 0)
         file.write(m_buffer);
     m_buffer.clear();
+    m_messages.clear();
 }
 
 QByteArray CMessageLog::TimeStampLine()
@@ -77,14 +106,4 @@ QByteArray CMessageLog::TimeStampLine()
     char text[128];
     const std::size_t length = std::strftime(text, sizeof text, "## %c\r\n", &local);
     return length == 0 ? QByteArray() : QByteArray(text, qsizetype(length));
-}
-
-void CMessageLog::DropLeadingLines()
-{
-    while (m_buffer.size() > kMaxBufferLength) {
-        const qsizetype cr = m_buffer.indexOf('\r');
-        if (cr < 0)
-            return;
-        m_buffer.remove(0, cr + 1);
-    }
 }

@@ -5,7 +5,9 @@
 
 // Collects the texts of the current operation in a bounded buffer, hands each
 // to the prompter as it comes (LogAdded), shows them through the prompter and
-// writes them to the log file when the program ends.
+// writes them to the log file when the program ends. The file starts with a
+// time stamp and keeps the trace of how the connection was made; a user is
+// shown the messages only.
 class CMessageLog {
 public:
     static constexpr qsizetype kMaxBufferLength = 384;
@@ -19,6 +21,8 @@ public:
     // current directory, which is replaced (CReplacingFile) when written.
     void SetPath(const QString &path);
     void Add(const QString &text);
+    // A line of the connection's trace: written to the log file, not shown to a user.
+    void AddTrace(const QString &text);
     void AddAndShow(const QString &text = QString());
     // Empties the buffer, unless the reporter keeps the log of a failed run (KeepsLog).
     void Clear();
@@ -26,14 +30,17 @@ public:
     void Flush();
 
     const QByteArray &Buffer() const { return m_buffer; }
+    // The messages of the buffer, as a user is shown them.
+    const QString &Messages() const { return m_messages; }
     QString DefaultFileName() const;
 
 private:
     static QByteArray TimeStampLine();
-    void DropLeadingLines();
+    void AddToBuffer(const QString &text);
 
     QString m_applicationName;
     QByteArray m_buffer;
+    QString m_messages;
     QString m_path;
 };
 

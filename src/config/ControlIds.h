@@ -15,6 +15,7 @@ constexpr int BurnFileBrowse = 1022;
 constexpr int CvtcFileEdit = 1023;
 constexpr int CvtcFileBrowse = 1024;
 constexpr int HexCmdBrowse = 1025;
+constexpr int ProgramIcon = 1036;
 constexpr int ProgressBar = 1037;
 constexpr int EraseIcon = 1038;
 constexpr int VerifyWriteCheck = 1039;

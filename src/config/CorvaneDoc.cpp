@@ -149,8 +149,11 @@ bool CCorvaneDoc::SaveModified(const SavePathChooser &chooseSavePath)
 {
     if (!IsModified())
         return true;
-    if (!thePrompter().AskYesNo(QStringLiteral("Save changes to %1?").arg(GetTitle()), false))
-        return true;
+    switch (thePrompter().AskYesNoCancel(QStringLiteral("Save changes to %1?").arg(GetTitle()), CPrompter::Answer::No)) {
+    case CPrompter::Answer::Yes: break;
+    case CPrompter::Answer::No: return true;
+    case CPrompter::Answer::Cancel: return false;
+    }
     QString path = GetPathName();
     if (path.isEmpty() && chooseSavePath)
         path = chooseSavePath();

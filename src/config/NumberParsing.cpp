@@ -4,6 +4,16 @@
 
 namespace {
 
+int SuffixBase(QChar c)
+{
+    switch (c.unicode()) {
+    case 'H': return 16;
+    case 'Q': return 8;
+    case 'B': return 2;
+    default: return 10;
+    }
+}
+
 int ChooseBase(QStringView text)
 {
     if (text.size() <= 1)
@@ -13,12 +23,7 @@ int ChooseBase(QStringView text)
         ++pos;
     if (pos + 1 < text.size() && text[pos] == u'0')
         return (text[pos + 1] == u'x' || text[pos + 1] == u'X') ? 16 : 8;
-    switch (text.back().unicode()) {
-    case 'H': return 16;
-    case 'Q': return 8;
-    case 'B': return 2;
-    default: return 10;
-    }
+    return SuffixBase(text.back());
 }
 
 int DigitValue(QChar c)
@@ -39,10 +44,13 @@ bool IsSpace(QChar c)
     return u == u' ' || (u >= u'\t' && u <= u'\r');
 }
 
-// The magnitude of the digits, capped just above the 32-bit range, and the sign.
+// The magnitude of the digits, capped just above the 32-bit range, the sign,
+// how many digits were read and where the reading stopped.
 struct Conversion {
     quint64 magnitude = 0;
     bool negative = false;
+    int digits = 0;
+    qsizetype end = 0;
 };
 
 constexpr quint64 kCap = quint64(1) << 33;
@@ -65,7 +73,9 @@ Conversion Convert(QStringView text, int base)
         if (digit >= base)
             break;
         result.magnitude = qMin(result.magnitude * base + digit, kCap);
+        ++result.digits;
     }
+    result.end = pos;
     return result;
 }
 
@@ -89,4 +99,18 @@ quint32 ParseUnsigned(QStringView text)
         return std::numeric_limits<quint32>::max();
     const quint32 value = quint32(c.magnitude);
     return c.negative ? quint32(0u - value) : value;
+}
+
+// The reading stops at the end, or just before the suffix that chose the base.
+bool IsNumberText(QStringView text)
+{
+    const int base = ChooseBase(text);
+    const Conversion c = Convert(text, base);
+    const bool whole = c.end == text.size() || (c.end == text.size() - 1 && base != 10 && SuffixBase(text.back()) == base);
+    return c.digits > 0 && whole && c.magnitude <= std::numeric_limits<quint32>::max();
+}
+
+QString NumberNotations()
+{
+    return QStringLiteral("4096, 0x1000, 1000H, 010000, 10000Q or 1010B, with an optional sign");
 }

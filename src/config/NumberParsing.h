@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 #include <QtGlobal>
 
@@ -8,3 +9,7 @@
 // digits gives 0; results beyond the 32-bit range saturate.
 qint32 ParseSigned(QStringView text);
 quint32 ParseUnsigned(QStringView text);
+// Whether the parsers read all of `text` as one number within 32 bits (either sign).
+bool IsNumberText(QStringView text);
+// The notations above as users are told them.
+QString NumberNotations();

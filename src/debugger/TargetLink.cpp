@@ -32,6 +32,11 @@ void Record(const QString &text)
     theLog.Add(text);
 }
 
+void Trace(const QString &text)
+{
+    theLog.AddTrace(text);
+}
+
 // A failure shown in a plain box at once; the running operation then ends.
 CFailure ShownAtOnce(const QString &text)
 {
@@ -182,7 +187,7 @@ CResult CTargetLink::Create(qint32 boardIndex, qint32 processorIndex, qint32 &ex
 {
     if (IsCreated())
         Release();
-    Record(QStringLiteral("Attempt to create Code Composer Studio...\r\n"));
+    Trace(QStringLiteral("Attempt to create Code Composer Studio...\r\n"));
     CScopedStatusText status(QStringLiteral("Connecting to Code Composer Studio"));
 
     m_pApplication.reset();
@@ -221,7 +226,7 @@ CResult CTargetLink::Connect(std::shared_ptr<IDspUser> dspUser, bool reverseByte
     m_pProcessor = std::move(dspUser);
     m_nAddressingUnit = info->addressingUnit;
     m_bReverseByteOrder = reverseByteOrder;
-    Record(QStringLiteral("CCS created OK.\r\n"));
+    Trace(QStringLiteral("CCS created OK.\r\n"));
     if (!AdviseSink())
         return ConnectionFailure(QStringLiteral("Cannot Create Sink Object\r\n"));
     ConnectTarget();
@@ -328,7 +333,7 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
         }
     }
     const QString fullPath = CFileName::Absolute(path);
-    Record(QStringLiteral("Req. CVTC Load.\r\n"));
+    Trace(QStringLiteral("Req. CVTC Load.\r\n"));
     sink->ClearLoadFinished();
     m_nLoaded = 0;
     if (!DspUser().LoadProgram(fullPath))
@@ -339,7 +344,7 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
         Record(sink->LoadError() + QStringLiteral("\r\n"));
         return recordedOnly;
     }
-    Record(QStringLiteral("CVTC Download OK.\r\n"));
+    Trace(QStringLiteral("CVTC Download OK.\r\n"));
     m_nLoaded = 1;
     return BindComponentSymbols(*sink);
 }

@@ -263,6 +263,7 @@ void CFlashSession::SetAbortable(bool abortable)
 {
     if (abortable)
         m_bAbortRequested = false;
+    m_bAbortable = abortable;
     emit AbortableChanged(abortable);
 }
 
@@ -310,6 +311,7 @@ void CFlashSession::EndAll(OperationOutcome outcome)
     m_answerTimer.stop();
     m_eraseTimer.stop();
     m_programTimer.stop();
+    m_bAbortable = false;
     emit AbortableChanged(false);
     const QList<CFlashOperation *> ended = std::exchange(m_running, {});
     if (m_viewRequestDone && !ended.isEmpty() && IsFlashViewRequest(ended.last()->Kind()))

@@ -79,6 +79,8 @@ public:
 
     // The user's abort; the running operation's timer acts on it.
     void RequestAbort() { m_bAbortRequested = true; }
+    // An erase or programming runs that the user may abort.
+    bool IsAbortable() const { return m_bAbortable; }
     bool IsTimerActive(int timerId) const;
     void StopTimer(int timerId);
 
@@ -129,6 +131,7 @@ private:
     CComponentFacts m_facts;
     QList<CFlashOperation *> m_running;
     bool m_bAbortRequested = false;
+    bool m_bAbortable = false;
     bool m_bKeepLog = false;
     int m_nAnswerTimeoutSeconds = 0;
     QTimer m_eraseTimer;

@@ -32,7 +32,7 @@ bool CFlashPage::Next()
     const quint64 next = quint64(m_nPageStart) + PageUnits();
     if (next >= m_nFlashSizeUnits)
         return false;
-    m_nPageStart = quint32(std::min<quint64>(next, m_nFlashSizeUnits - PageUnits()));
+    m_nPageStart = quint32(std::min<quint64>(next, LastPageStart()));
     return true;
 }
 
@@ -120,6 +120,15 @@ void CFlashPage::SetUnitValue(int byteOffset, int unitBytes, quint32 value)
 QString CFlashPage::RowText(int row) const
 {
     return QString::asprintf("%08X | %08X:", RowOffsets().value(row), m_rowAddresses.value(row));
+}
+
+QString CFlashPage::RowCharacters(int row) const
+{
+    constexpr int kRowBytes = kPageBytes / kRows;
+    QString text;
+    for (const char byte : m_bytes.mid(row * kRowBytes, kRowBytes))
+        text += byte >= 0x20 && byte < 0x7F ? QChar::fromLatin1(byte) : u'.';
+    return text;
 }
 
 QString CFlashPage::UnitHex(int byteOffset, int unitBytes) const

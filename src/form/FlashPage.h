@@ -26,6 +26,8 @@ public:
     void SetFlashSizeBytes(quint32 bytes);
     // Units one page spans: 256 / addressing unit.
     quint32 PageUnits() const { return quint32(kPageBytes / m_nAddressingUnit); }
+    // The highest offset a whole page may start at.
+    quint32 LastPageStart() const { return m_nFlashSizeUnits > PageUnits() ? m_nFlashSizeUnits - PageUnits() : 0; }
     quint32 PageStart() const { return m_nPageStart; }
     void SetPageStart(quint32 start) { m_nPageStart = start; }
     // Offsets of the 16 rows from the flash base, in units.
@@ -82,6 +84,8 @@ public:
     QString RowText(int row) const;
     // The unit of item `item` as the grid shows it.
     QString ItemText(int item) const;
+    // The row's bytes in memory order as characters: printable ASCII, others as ".".
+    QString RowCharacters(int row) const;
     // The page as "Save As Text" writes it; empty while the page is not valid.
     QString PageText() const;
     // The largest value a unit of `unitBytes` holds.

@@ -6,7 +6,7 @@ namespace {
 // Controls that the form template creates hidden.
 constexpr int kHiddenAtStart[] = {ControlId::Step1DoneIcon, ControlId::DownloadedIcon, ControlId::Step2DoneIcon,
                                   ControlId::ProgressBar,   ControlId::AbortButton,    ControlId::EraseIcon,
-                                  ControlId::Step3DoneIcon, ControlId::SizeMarker};
+                                  ControlId::ProgramIcon,   ControlId::Step3DoneIcon, ControlId::SizeMarker};
 } // namespace
 
 CFormControls::CFormControls()
@@ -35,41 +35,40 @@ ControlState &CFormControls::Mutable(int id)
 
 void CFormControls::SetText(int id, const QString &text)
 {
-    if (Control(id).text == text)
-        return;
-    Mutable(id).text = text;
-    emit Changed(id);
+    Store(id, &ControlState::text, text);
 }
 
 void CFormControls::SetEnabled(int id, bool enabled)
 {
-    if (Control(id).enabled == enabled)
-        return;
-    Mutable(id).enabled = enabled;
-    emit Changed(id);
+    Store(id, &ControlState::enabled, enabled);
 }
 
 void CFormControls::SetVisible(int id, bool visible)
 {
-    if (Control(id).visible == visible)
-        return;
-    Mutable(id).visible = visible;
-    emit Changed(id);
+    Store(id, &ControlState::visible, visible);
 }
 
 void CFormControls::SetChecked(int id, bool checked)
 {
-    if (Control(id).checked == checked)
-        return;
-    Mutable(id).checked = checked;
-    emit Changed(id);
+    Store(id, &ControlState::checked, checked);
 }
 
 void CFormControls::SetReadOnly(int id, bool readOnly)
 {
-    if (Control(id).readOnly == readOnly)
+    Store(id, &ControlState::readOnly, readOnly);
+}
+
+void CFormControls::SetInvalid(int id, bool invalid)
+{
+    Store(id, &ControlState::invalid, invalid);
+}
+
+template <typename T>
+void CFormControls::Store(int id, T ControlState::*member, const T &value)
+{
+    if (Control(id).*member == value)
         return;
-    Mutable(id).readOnly = readOnly;
+    Mutable(id).*member = value;
     emit Changed(id);
 }
 

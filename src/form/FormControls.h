@@ -14,6 +14,7 @@ struct ControlState {
     bool visible = true;
     bool checked = false;
     bool readOnly = false;
+    bool invalid = false;  // the text is not a value the field takes
 };
 
 
@@ -35,6 +36,7 @@ public:
     void SetVisible(int id, bool visible);
     void SetChecked(int id, bool checked);
     void SetReadOnly(int id, bool readOnly);
+    void SetInvalid(int id, bool invalid);
 
     // Connection list
     const CConnectionList &Connections() const { return m_connections; }
@@ -57,6 +59,8 @@ signals:
 
 private:
     ControlState &Mutable(int id);
+    template <typename T>
+    void Store(int id, T ControlState::*member, const T &value);
 
     std::map<int, ControlState> m_controls;
     CConnectionList m_connections;

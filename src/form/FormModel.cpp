@@ -17,6 +17,7 @@
 
 namespace {
 const char kDisconnected[] = "Disconnected";
+const char kCanceled[] = "Canceled.";
 } // namespace
 
 CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
@@ -74,9 +75,16 @@ void CFormModel::Guarded(const std::function<void()> &command)
 
 // ---- edits, check boxes and the connection list ----
 
+// A number field that holds no number is marked, and the document keeps its last value.
 void CFormModel::SetEditText(int id, const QString &text)
 {
     m_controls.SetText(id, text);
+    if (NumberFieldName(id)) {
+        const bool invalid = !text.isEmpty() && !IsNumberText(text);
+        m_controls.SetInvalid(id, invalid);
+        if (invalid)
+            return;
+    }
     switch (id) {
     case ControlId::HexCmdEdit: m_doc.SetHexCmdFile(text); break;
     case ControlId::BurnFileEdit: m_doc.SetBurnFile(text); break;
@@ -86,6 +94,29 @@ void CFormModel::SetEditText(int id, const QString &text)
     case ControlId::ImageOffsetEdit: m_doc.SetImageOffset(quint32(ParseSigned(text))); break;
     default: break;
     }
+}
+
+const char *CFormModel::NumberFieldName(int id)
+{
+    switch (id) {
+    case ControlId::FlashBaseEdit: return "Flash Base Address";
+    case ControlId::FlashSizeEdit: return "Flash Size";
+    case ControlId::ImageOffsetEdit: return "Flash Image Offset";
+    default: return nullptr;
+    }
+}
+
+bool CFormModel::RefusesInvalidNumbers(std::initializer_list<int> fieldIds) const
+{
+    for (int id : fieldIds) {
+        if (m_controls.Control(id).invalid) {
+            thePrompter().ShowMessage(QStringLiteral("The %1 field holds \"%2\", which is not a number.\r\nNumbers are "
+                                                     "written as %3.")
+                                          .arg(QLatin1String(NumberFieldName(id)), m_controls.Text(id), NumberNotations()));
+            return true;
+        }
+    }
+    return false;
 }
 
 void CFormModel::SetCheck(int id, bool checked)
@@ -171,11 +202,6 @@ void CFormModel::InitialDisplay()
             m_controls.SetSelection(index);
         }
     }
-    m_controls.SetChecked(ControlId::VerifyWriteCheck, m_doc.m_bVerifyWrite != 0);
-    if (m_doc.m_nSubfamily == 0x54)
-        m_controls.SetChecked(ControlId::WriteBootAddrCheck, m_doc.m_bWriteBootAddr != 0);
-    else
-        m_controls.SetEnabled(ControlId::WriteBootAddrCheck, false);
     m_doc.SetModifiedFlag(wasModified || m_doc.GetStoredSchema() < CDocumentFields::kCurrentSchema);
     Refresh();
     m_controls.SetVisible(ControlId::Step3DoneIcon, false);
@@ -191,6 +217,10 @@ void CFormModel::FillControlsFromDocument()
     m_controls.SetChecked(ControlId::OverrideFlashCheck, m_doc.m_bOverrideFlash != 0);
     SetEditText(ControlId::BurnFileEdit, m_doc.m_strBurnFile);
     SetEditText(ControlId::ImageOffsetEdit, QString::asprintf("0x%X", m_doc.m_nImageOffset));
+    // The boxes show the document's flags whatever the processor: the one for
+    // the boot address only greys while the processor is not a 54x.
+    m_controls.SetChecked(ControlId::VerifyWriteCheck, m_doc.m_bVerifyWrite != 0);
+    m_controls.SetChecked(ControlId::WriteBootAddrCheck, m_doc.m_bWriteBootAddr != 0);
 }
 
 void CFormModel::ExamineConnections()
@@ -297,7 +327,10 @@ void CFormModel::StartErase()
 
 void CFormModel::StartProgramming()
 {
+    if (RefusesInvalidNumbers({ControlId::FlashBaseEdit, ControlId::FlashSizeEdit, ControlId::ImageOffsetEdit}))
+        return;
     Refresh();
+    m_controls.SetVisible(ControlId::Step3DoneIcon, false);
     m_session.StartProgram(ProgramJob());
     Refresh();
 }
@@ -310,6 +343,8 @@ void CFormModel::StartSendUserFile(const QString &path)
 
 void CFormModel::StartViewFlash()
 {
+    if (RefusesInvalidNumbers({ControlId::FlashBaseEdit, ControlId::FlashSizeEdit}))
+        return;
     CViewFlashJob job;
     job.flashBase = ParseUnsigned(m_controls.Text(ControlId::FlashBaseEdit));
     job.flashSize = ParseUnsigned(m_controls.Text(ControlId::FlashSizeEdit));
@@ -320,7 +355,7 @@ void CFormModel::StartViewFlash()
 
 void CFormModel::OnAbort()
 {
-    theStatusText().SetStatusText(QStringLiteral("Canceled"));
+    theStatusText().SetStatusText(QString::fromLatin1(kCanceled));
     m_session.RequestAbort();
 }
 
@@ -334,14 +369,7 @@ void CFormModel::OnOperationEnded(FlashOperationKind operation, OperationOutcome
             OnHandshakeDone();
         break;
     case FlashOperationKind::Erase:
-    case FlashOperationKind::Program:
-        if (outcome == OperationOutcome::Aborted) {
-            if (const CResult loaded = m_download.DownloadNow(m_controls.Text(ControlId::CvtcFileEdit)); !loaded)
-                theReporter().Report(loaded.Failure());
-        }
-        else if (outcome == OperationOutcome::Succeeded && operation == FlashOperationKind::Program)
-            m_controls.SetVisible(ControlId::Step3DoneIcon, true);
-        break;
+    case FlashOperationKind::Program: OnFlashWorkEnded(operation, outcome); break;
     case FlashOperationKind::ViewFlash:
         if (outcome == OperationOutcome::Succeeded)
             ShowFlashView();
@@ -354,6 +382,25 @@ void CFormModel::OnOperationEnded(FlashOperationKind operation, OperationOutcome
     default: break;
     }
     Refresh();
+}
+
+// A programmed flash gets step 3's mark; an aborted or failed erase or
+// programming leaves a status text that stays.
+void CFormModel::OnFlashWorkEnded(FlashOperationKind operation, OperationOutcome outcome)
+{
+    if (outcome == OperationOutcome::Succeeded) {
+        m_controls.SetVisible(ControlId::Step3DoneIcon, operation == FlashOperationKind::Program);
+        return;
+    }
+    m_controls.SetVisible(ControlId::Step3DoneIcon, false);
+    if (outcome == OperationOutcome::Aborted) {
+        if (const CResult loaded = m_download.DownloadNow(m_controls.Text(ControlId::CvtcFileEdit)); !loaded)
+            theReporter().Report(loaded.Failure());
+    }
+    const bool programming = operation == FlashOperationKind::Program;
+    theStatusText().SetStatusText(outcome == OperationOutcome::Aborted ? QString::fromLatin1(kCanceled)
+                                  : programming ? QStringLiteral("Programming failed.")
+                                                : QStringLiteral("Erase failed."));
 }
 
 void CFormModel::OnHandshakeDone()

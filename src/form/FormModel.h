@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -74,9 +75,13 @@ public:
     void SetFlashViewFactory(FlashViewFactory factory) { m_flashViewFactory = std::move(factory); }
     // The programming job the fields describe.
     CProgramJob ProgramJob() const;
+    // The name of a number field as the form labels it; null for another control.
+    static const char *NumberFieldName(int id);
 
 private:
     void FillControlsFromDocument();
+    // Tells the user and returns true when one of the fields holds no number.
+    bool RefusesInvalidNumbers(std::initializer_list<int> fieldIds) const;
     void ConnectDocumentConnection();
     void ExamineConnections();
     void CopySelectionToDocument();
@@ -85,6 +90,7 @@ private:
     // Runs a command entered from the event loop; a debugger failure is reported.
     void Guarded(const std::function<void()> &command);
     void OnOperationEnded(FlashOperationKind operation, OperationOutcome outcome);
+    void OnFlashWorkEnded(FlashOperationKind operation, OperationOutcome outcome);
     void OnHandshakeDone();
     // Asks whether to take the target's value when the field holds another one.
     void Reconcile(int fieldId, quint32 targetValue, const char *question);

@@ -55,6 +55,9 @@ void CFormRefresh::Apply(CFormControls &controls, const FormFacts &facts)
 
     controls.SetVisible(ControlId::Step1DoneIcon, facts.connected);
     controls.SetVisible(ControlId::Step2DoneIcon, facts.downloaded);
+    // Step 3's mark tells of the connection's last programming.
+    if (!facts.downloaded)
+        controls.SetVisible(ControlId::Step3DoneIcon, false);
     controls.SetEnabled(ControlId::WriteBootAddrCheck, facts.subfamily == kSubfamily54x && facts.downloaded);
 }
 

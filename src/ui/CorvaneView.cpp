@@ -10,6 +10,7 @@
 #include "app/CorvaneApp.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
+#include "config/NumberParsing.h"
 #include "debugger/AutomationError.h"
 #include "debugger/DebuggerApplication.h"
 #include "debugger/TargetLink.h"
@@ -46,6 +47,7 @@ const struct {
     {ControlId::DownloadedIcon, ":/icons/downloaded.svg"},
     {ControlId::NotDownloadedIcon, ":/icons/not-downloaded.svg"},
     {ControlId::EraseIcon, ":/icons/erase.svg"},
+    {ControlId::ProgramIcon, ":/icons/program.svg"},
 };
 
 struct BrowseTarget {
@@ -63,7 +65,8 @@ const BrowseTarget &BrowseTargetOf(int button)
                          "(*.*)|*.*||"),
           QStringLiteral("hex"), QStringLiteral("*.hex")}},
         {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit,
-         {QStringLiteral("Select An CVTC Program..."), QStringLiteral("Coff Files (*.out)|*.out|All Files (*.*)|*.*||"),
+         {QStringLiteral("Select An CVTC Program..."),
+          QStringLiteral("Coff Files (*.out)|*.out|Simulated Components (*.sim)|*.sim|All Files (*.*)|*.*||"),
           QStringLiteral("out"), QStringLiteral("*.out")}},
         {ControlId::HexCmdBrowse, ControlId::HexCmdEdit,
          {QStringLiteral("Select A Command File For Hex Conversion"),
@@ -91,6 +94,7 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
     , m_doc(doc)
     , m_ui(std::make_unique<Ui::CorvaneView>())
     , m_model(std::make_unique<CFormModel>(doc, periods))
+    , m_focusKeeper(*this)
 {
     m_ui->setupUi(this);
     m_model->SetFlashViewFactory([](CFlashSession &session, quint32 flashSizeBytes) -> std::unique_ptr<CFlashViewHost> {
@@ -240,7 +244,7 @@ QLineEdit *CCorvaneView::FocusedFileEdit() const
 void CCorvaneView::Browse(int buttonId)
 {
     const BrowseTarget &target = BrowseTargetOf(buttonId);
-    const QString path = theFileDialogs().OpenFile(this, target.request);
+    const QString path = theFileDialogs().OpenFile(this, target.request, m_model->Controls().Text(target.edit));
     if (!path.isEmpty())
         Handle([&] { m_model->SetEditText(target.edit, path); });
 }
@@ -338,7 +342,7 @@ void CCorvaneView::ApplyControl(int id)
     if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
         if (edit->text() != state.text)
             edit->setText(state.text);
-        edit->setReadOnly(state.readOnly);
+        ApplyEditState(*edit, state);
     } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
         box->setChecked(state.checked);
     } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
@@ -351,8 +355,24 @@ void CCorvaneView::ApplyControl(int id)
     if (auto *group = qobject_cast<QGroupBox *>(widget))
         SetGroupTitleEnabled(group, state.enabled);
     else
-        widget->setEnabled(state.enabled);
+        m_focusKeeper.SetEnabled(*widget, state.enabled);
     widget->setVisible(state.visible);
+}
+
+// Read-only edits take the window's background and are skipped by the focus;
+// a field that holds no number gets a red frame and a tip with the notations.
+void CCorvaneView::ApplyEditState(QLineEdit &edit, const ControlState &state)
+{
+    edit.setReadOnly(state.readOnly);
+    edit.setFocusPolicy(state.readOnly ? Qt::NoFocus : Qt::StrongFocus);
+    QStringList style;
+    if (state.readOnly)
+        style.append(QStringLiteral("background: palette(window);"));
+    if (state.invalid)
+        style.append(QStringLiteral("border: 2px solid #d00000;"));
+    edit.setStyleSheet(style.isEmpty() ? QString() : QStringLiteral("QLineEdit { %1 }").arg(style.join(u' ')));
+    edit.setToolTip(state.invalid ? QStringLiteral("Not a number. Numbers are written as %1.").arg(NumberNotations())
+                                  : QString());
 }
 
 // A disabled step greys its title only: the controls inside keep their own state.

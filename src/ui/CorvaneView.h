@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FocusKeeper.h"
 #include "form/FormModel.h"
 
 #include <QWidget>
@@ -71,6 +72,7 @@ private:
     void OnButton(int id);
     void ApplyAll();
     void ApplyControl(int id);
+    static void ApplyEditState(QLineEdit &edit, const ControlState &state);
     void ApplyConnectionList();
     void ApplyProgress();
     void SetGroupTitleEnabled(QGroupBox *group, bool enabled);
@@ -87,4 +89,5 @@ private:
     std::unique_ptr<CFormModel> m_model;
     std::map<int, QWidget *> m_controls;
     std::unique_ptr<CDebuggerWindow> m_debuggerWindow;
+    CFocusKeeper m_focusKeeper;
 };

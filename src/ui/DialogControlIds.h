@@ -13,6 +13,7 @@ constexpr int SaveAsTextButton = 1040;
 constexpr int NextButton = 1044;
 constexpr int PrevButton = 1045;
 constexpr int RowList = 1058;
+constexpr int CharacterList = 1059;
 constexpr int UpdatingLabel = 1083;
 // Memory offset dialog
 constexpr int ByteChoice = 1031;

@@ -1,16 +1,24 @@
 #include "FileDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 
 namespace {
 
-QString RunDialog(QWidget *parent, const CFileDialogs::Request &request, QFileDialog::AcceptMode mode)
+const char kLastFolderKey[] = "File Dialogs/Last Folder";
+
+QString RunDialog(QWidget *parent, const CFileDialogs::Request &request, const QString &folder,
+                  QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(CFileDialogs::NameFilters(request.filter));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     if (!request.initialName.contains(u'*'))
         dialog.selectFile(request.initialName);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
@@ -18,14 +26,14 @@ QString RunDialog(QWidget *parent, const CFileDialogs::Request &request, QFileDi
 }
 
 class CQtFileDialogs : public CFileDialogs {
-public:
-    QString OpenFile(QWidget *parent, const Request &request) override
+protected:
+    QString AskOpen(QWidget *parent, const Request &request, const QString &folder) override
     {
-        return RunDialog(parent, request, QFileDialog::AcceptOpen);
+        return RunDialog(parent, request, folder, QFileDialog::AcceptOpen);
     }
-    QString SaveFile(QWidget *parent, const Request &request) override
+    QString AskSave(QWidget *parent, const Request &request, const QString &folder) override
     {
-        return RunDialog(parent, request, QFileDialog::AcceptSave);
+        return RunDialog(parent, request, folder, QFileDialog::AcceptSave);
     }
 };
 
@@ -36,6 +44,31 @@ std::unique_ptr<CFileDialogs> &Slot()
 }
 
 } // namespace
+
+QString CFileDialogs::OpenFile(QWidget *parent, const Request &request, const QString &currentFile)
+{
+    return Remembered(AskOpen(parent, request, StartFolder(currentFile)));
+}
+
+QString CFileDialogs::SaveFile(QWidget *parent, const Request &request, const QString &currentFile)
+{
+    return Remembered(AskSave(parent, request, StartFolder(currentFile)));
+}
+
+QString CFileDialogs::StartFolder(const QString &currentFile)
+{
+    const QFileInfo current(currentFile);
+    if (!currentFile.isEmpty() && current.absoluteDir().exists())
+        return current.absolutePath();
+    return QSettings().value(QLatin1String(kLastFolderKey)).toString();
+}
+
+QString CFileDialogs::Remembered(const QString &chosen)
+{
+    if (!chosen.isEmpty())
+        QSettings().setValue(QLatin1String(kLastFolderKey), QFileInfo(chosen).absolutePath());
+    return chosen;
+}
 
 QStringList CFileDialogs::NameFilters(const QString &filter)
 {

@@ -18,13 +18,14 @@
 #include <QShowEvent>
 
 namespace {
-// Controls that a read disables.
+// Controls that a read disables; Close stays usable.
 constexpr int kDisabledWhileReading[] = {
-    DialogControlId::PrevButton,  DialogControlId::NextButton, DialogControlId::ChangeOffsetButton,
-    DialogControlId::SaveAsTextButton, DialogControlId::CloseButton, DialogControlId::RowList,
-    DialogControlId::ContentsGrid};
+    DialogControlId::PrevButton,       DialogControlId::NextButton, DialogControlId::ChangeOffsetButton,
+    DialogControlId::SaveAsTextButton, DialogControlId::RowList,    DialogControlId::ContentsGrid};
 // Characters the row list needs: "00000000 | 00000000:".
 constexpr int kRowListChars = 22;
+// Characters the character list needs: one per byte of a row, and room around them.
+constexpr int kCharacterListChars = CFlashPage::kPageBytes / CFlashPage::kRows + 2;
 // Room around an item's text in the grid, in pixels.
 constexpr int kItemMargin = 10;
 
@@ -46,22 +47,27 @@ CFlashMemoryDlg::CFlashMemoryDlg(CFlashSession &session, quint32 flashSizeBytes)
     : m_ui(std::make_unique<Ui::FlashMemoryDlg>())
     , m_session(session)
     , m_page(session.Link().AddressingUnit(), flashSizeBytes)
+    , m_focusKeeper(*this)
 {
     m_ui->setupUi(this);
     setModal(false);
     const QFont listFont = EditFont();
     QListWidget *rows = RowList();
     QTableWidget *grid = Grid();
-    for (QAbstractScrollArea *list : std::initializer_list<QAbstractScrollArea *> {rows, grid}) {
+    QListWidget *characters = CharacterList();
+    for (QAbstractScrollArea *list : std::initializer_list<QAbstractScrollArea *> {rows, grid, characters}) {
         list->setFont(listFont);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
     const QFontMetrics metrics(listFont);
     const int rowsHeight = (metrics.height() + 4) * CFlashPage::kRows + 4;
-    rows->setSelectionMode(QAbstractItemView::NoSelection);
-    rows->setUniformItemSizes(true);
+    for (QListWidget *list : {rows, characters}) {
+        list->setSelectionMode(QAbstractItemView::NoSelection);
+        list->setUniformItemSizes(true);
+    }
     rows->setMinimumSize(metrics.horizontalAdvance(QString(kRowListChars, u'0')), rowsHeight);
+    characters->setMinimumSize(metrics.horizontalAdvance(QString(kCharacterListChars, u'0')), rowsHeight);
     grid->setMinimumSize(GridWidth(metrics) + 2 * grid->frameWidth(), rowsHeight);
     grid->setTextElideMode(Qt::ElideNone);
     grid->horizontalHeader()->hide();
@@ -108,6 +114,11 @@ QTableWidget *CFlashMemoryDlg::Grid() const
     return m_ui->contentsGrid;
 }
 
+QListWidget *CFlashMemoryDlg::CharacterList() const
+{
+    return m_ui->characterList;
+}
+
 void CFlashMemoryDlg::ShowView(const QString &title)
 {
     setWindowTitle(title);
@@ -141,8 +152,20 @@ void CFlashMemoryDlg::resizeEvent(QResizeEvent *event)
 
 // ---- reading a page: the row addresses translated, then the page's bytes ----
 
+// Reads and writes go through the target component; without it they are refused.
+bool CFlashMemoryDlg::RefusesTargetAccess() const
+{
+    if (m_session.Link().IsLoaded())
+        return false;
+    thePrompter().ShowMessage(QStringLiteral("The flash memory cannot be read: there is no connection to the target "
+                                             "component.\r\nConnect, download the CVTC and choose View Flash again."));
+    return true;
+}
+
 void CFlashMemoryDlg::StartRead()
 {
+    if (RefusesTargetAccess())
+        return;
     m_page.Invalidate();
     m_bReading = true;
     EnableDuringRead(true);
@@ -151,25 +174,28 @@ void CFlashMemoryDlg::StartRead()
             if (rowAddresses)
                 ReadPage(*rowAddresses);
             else
-                m_bReading = false;
+                EndRead();
         });
     // The session is busy with an operation of the form: the page can be read again later.
-    if (!started) {
-        m_bReading = false;
-        EnableDuringRead(false);
-    }
+    if (!started)
+        EndRead();
+}
+
+void CFlashMemoryDlg::EndRead()
+{
+    m_bReading = false;
+    EnableDuringRead(false);
 }
 
 void CFlashMemoryDlg::ReadPage(const QList<quint32> &rowAddresses)
 {
     m_session.ReadPage(m_page.PageStart(), CFlashPage::kPageBytes, [this, rowAddresses](std::optional<QByteArray> bytes) {
-        m_bReading = false;
-        if (!bytes)
-            return;
-        m_page.Fill(reinterpret_cast<const quint8 *>(bytes->constData()), rowAddresses);
-        Redraw();
-        m_bReloadWhenShown = false;
-        EnableDuringRead(false);
+        if (bytes) {
+            m_page.Fill(reinterpret_cast<const quint8 *>(bytes->constData()), rowAddresses);
+            Redraw();
+            m_bReloadWhenShown = false;
+        }
+        EndRead();
     });
 }
 
@@ -177,9 +203,19 @@ void CFlashMemoryDlg::EnableDuringRead(bool reading)
 {
     for (int id : kDisabledWhileReading) {
         if (QWidget *control = Control(id))
-            control->setEnabled(!reading);
+            m_focusKeeper.SetEnabled(*control, !reading && IsOffered(id));
     }
     m_ui->updatingLabel->setVisible(reading);
+}
+
+// Prev and Next are offered where there is a page to go to.
+bool CFlashMemoryDlg::IsOffered(int id) const
+{
+    switch (id) {
+    case DialogControlId::PrevButton: return m_page.PageStart() > 0;
+    case DialogControlId::NextButton: return m_page.PageStart() < m_page.LastPageStart();
+    default: return true;
+    }
 }
 
 // ---- drawing ----
@@ -188,12 +224,16 @@ void CFlashMemoryDlg::Redraw()
 {
     QListWidget *rows = RowList();
     QTableWidget *grid = Grid();
+    QListWidget *characters = CharacterList();
     rows->clear();
+    characters->clear();
     grid->clearContents();
     grid->setColumnCount(m_page.Columns());
     if (m_page.IsValid()) {
-        for (int row = 0; row < CFlashPage::kRows; ++row)
+        for (int row = 0; row < CFlashPage::kRows; ++row) {
             rows->addItem(m_page.RowText(row));
+            characters->addItem(m_page.RowCharacters(row));
+        }
         for (int item = 0; item < m_page.ItemCount(); ++item)
             grid->setItem(CFlashPage::ItemRow(item), CFlashPage::ItemColumn(item),
                           new QTableWidgetItem(m_page.ItemText(item)));
@@ -211,9 +251,10 @@ void CFlashMemoryDlg::FitItems()
         grid->setRowHeight(row, itemHeight);
     for (int column = 0; column < grid->columnCount(); ++column)
         grid->setColumnWidth(column, columnWidth);
-    QListWidget *rows = RowList();
-    for (int row = 0; row < rows->count(); ++row)
-        rows->item(row)->setSizeHint(QSize(rows->viewport()->width(), itemHeight));
+    for (QListWidget *list : {RowList(), CharacterList()}) {
+        for (int row = 0; row < list->count(); ++row)
+            list->item(row)->setSizeHint(QSize(list->viewport()->width(), itemHeight));
+    }
 }
 
 void CFlashMemoryDlg::SelectAddress(quint32 address)
@@ -227,18 +268,24 @@ void CFlashMemoryDlg::SelectAddress(quint32 address)
 
 void CFlashMemoryDlg::OnNext()
 {
+    if (RefusesTargetAccess())
+        return;
     if (m_page.Next())
         StartRead();
 }
 
 void CFlashMemoryDlg::OnPrev()
 {
+    if (RefusesTargetAccess())
+        return;
     if (m_page.Prev())
         StartRead();
 }
 
 void CFlashMemoryDlg::OnChangeOffset()
 {
+    if (RefusesTargetAccess())
+        return;
     const QString current = QString::asprintf("0x%lx", static_cast<unsigned long>(m_page.PageStart()));
     CMemoryOffsetDlg offsetDialog(this);
     offsetDialog.SetOffsetText(current);
@@ -253,7 +300,7 @@ void CFlashMemoryDlg::OnChangeOffset()
         }
         thePrompter().ShowMessage(
             QString::asprintf("ERROR: Attempting to access outside the logical bounds of Flash Memory: 0x0 to 0x%lx",
-                              static_cast<unsigned long>(m_page.FlashSizeUnits())));
+                              static_cast<unsigned long>(m_page.LastPageStart())));
         offsetDialog.SetOffsetText(current);
     }
 }
@@ -272,7 +319,7 @@ void CFlashMemoryDlg::OnSaveAsText()
 
 void CFlashMemoryDlg::OnGridDoubleClick(int item)
 {
-    if (!m_page.IsValid())
+    if (!m_page.IsValid() || RefusesTargetAccess())
         return;
     if (!m_bEditAllowed) {
         thePrompter().ShowMessage(QStringLiteral(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FocusKeeper.h"
 #include "form/FlashPage.h"
 #include "form/FlashViewHost.h"
 
@@ -19,7 +20,7 @@ class FlashMemoryDlg;
 
 // The flash memory view: one page of the flash, read through the target
 // component (its row addresses translated, then its 256 bytes), shown as a row
-// list and a grid of 8-, 16- or 32-bit units; paged, moved to an offset, saved
+// list, a grid of 8-, 16- or 32-bit units and the bytes as characters; paged, moved to an offset, saved
 // as text, and edited a unit at a time. The form makes it once, modeless and
 // without parent, and shows it again afterwards; it reads its page whenever it
 // is shown after being hidden. The flash session does the reading and writing.
@@ -42,6 +43,8 @@ public:
     QWidget *Control(int id) const;
     QListWidget *RowList() const;
     QTableWidget *Grid() const;
+    // The bytes of each row as characters.
+    QListWidget *CharacterList() const;
 
     // Fills both lists from the page data.
     void Redraw();
@@ -62,13 +65,17 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    bool RefusesTargetAccess() const;
     void ReadPage(const QList<quint32> &rowAddresses);
+    void EndRead();
     void EnableDuringRead(bool reading);
+    bool IsOffered(int id) const;
     void FitItems();
 
     std::unique_ptr<Ui::FlashMemoryDlg> m_ui;
     CFlashSession &m_session;
     CFlashPage m_page;
+    CFocusKeeper m_focusKeeper;
     bool m_bEditAllowed = false;
     bool m_bReading = false;
     bool m_bReloadWhenShown = true;

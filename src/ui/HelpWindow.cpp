@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -40,6 +41,8 @@ CHelpWindow::CHelpWindow()
     layout->addLayout(buttons);
     layout->addWidget(m_browser);
     resize(640, 520);
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 }
 
 CHelpWindow &CHelpWindow::Instance()

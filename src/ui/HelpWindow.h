@@ -5,7 +5,8 @@
 class QTextBrowser;
 
 // The program's help: one window that shows the help topics under res/help,
-// with links between them, Back, Forward and the contents page.
+// with links between them, Back, Forward and the contents page. Escape and
+// Ctrl+W close it.
 class CHelpWindow : public QWidget {
     Q_OBJECT
 public:

@@ -41,7 +41,7 @@ int RunMainWindow(const CSingleInstance &instance, const bool &signalled)
     if (OpenStartDocument(frame)) {
         frame.show();
         if (theApp().ValueCount() == 0) {
-            CWelcomeDlg welcome(frame.RecentDisplayNames(), [&frame](int command) { frame.PostCommand(command); },
+            CWelcomeDlg welcome(frame.RecentFiles().Paths(), [&frame](int command) { frame.PostCommand(command); },
                                 &frame);
             welcome.exec();
         }

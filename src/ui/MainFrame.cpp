@@ -9,6 +9,7 @@
 #include "HelpWindow.h"
 #include "StatusBarText.h"
 #include "app/CorvaneApp.h"
+#include "base/Prompter.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
 
@@ -24,6 +25,10 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QWindow>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -130,9 +135,15 @@ void CMainFrame::moveEvent(QMoveEvent *event)
     CFramePlacement::Save(frameGeometry());
 }
 
+void CMainFrame::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    CFramePlacement::Save(frameGeometry());
+}
+
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    if (!CloseDocument()) {
+    if (!CloseDocument(MenuCommand::AppExit)) {
         event->ignore();
         return;
     }
@@ -152,7 +163,30 @@ void CMainFrame::FitToForm(const QSize &formSize)
     const int menuHeight = menuBar()->sizeHint().height();
     const QSize client = size() - QSize(0, menuHeight);
     if (client.width() < target.width() || client.height() < target.height())
-        setFixedSize(target + QSize(0, menuHeight));
+        ResizeOnScreen(target + QSize(0, menuHeight));
+}
+
+// The window grows no larger than the screen, where the form scrolls, and
+// moves only as far as it must to stay on the screen. A resize goes to the
+// window system with the client area's position, which some of them take for
+// the frame's and so move the window by its title bar: the frame is put back
+// where it belongs.
+void CMainFrame::ResizeOnScreen(const QSize &wanted)
+{
+    const QRect frame = frameGeometry();
+    const QSize frameExtra = frame.size() - size();
+    QSize fitting = wanted;
+    QPoint frameTopLeft = frame.topLeft();
+    if (const QScreen *onScreen = screen()) {
+        const QRect available = onScreen->availableGeometry();
+        fitting = fitting.boundedTo(available.size() - frameExtra);
+        const QSize frameSize = fitting + frameExtra;
+        frameTopLeft.setX(std::max(available.left(), std::min(frameTopLeft.x(), available.right() + 1 - frameSize.width())));
+        frameTopLeft.setY(std::max(available.top(), std::min(frameTopLeft.y(), available.bottom() + 1 - frameSize.height())));
+    }
+    setFixedSize(fitting);
+    if (QWindow *window = windowHandle(); window && isVisible())
+        window->setFramePosition(frameTopLeft);
 }
 
 void CMainFrame::Activate()
@@ -445,16 +479,44 @@ void CMainFrame::ShowDocument(std::unique_ptr<CCorvaneDoc> doc)
     UpdateCommandUI();
 }
 
-bool CMainFrame::CloseDocument()
+bool CMainFrame::CloseDocument(int retryCommand)
 {
     if (!m_doc)
         return true;
-    if (!m_doc->SaveModified([this] { return ChooseSavePath(); }))
+    if (AbortsRunningOperation(retryCommand) || !m_doc->SaveModified([this] { return ChooseSavePath(); }))
         return false;
     DestroyDocument();
     BuildMenus();
     UpdateTitle();
     UpdateCommandUI();
+    return true;
+}
+
+// True while an operation the user may abort runs: on the user's Yes it is
+// aborted, and `retryCommand` follows once it has ended and the form has
+// handled its end (which downloads the target component again).
+bool CMainFrame::AbortsRunningOperation(int retryCommand)
+{
+    CFormModel *model = View() ? &View()->Model() : nullptr;
+    if (!model || !model->Session().IsAbortable())
+        return false;
+    if (!thePrompter().AskYesNo(QStringLiteral("An operation is running. Abort it and close?"), false))
+        return true;
+    // The operation may have ended while the question was open.
+    if (model->Session().IsAbortable()) {
+        // Child operations end first; the retry waits for the erase or programming itself.
+        auto ended = std::make_shared<QMetaObject::Connection>();
+        *ended = connect(&model->Session(), &CFlashSession::OperationEnded, this,
+                         [this, retryCommand, ended](FlashOperationKind kind, OperationOutcome) {
+                             if (kind != FlashOperationKind::Erase && kind != FlashOperationKind::Program)
+                                 return;
+                             disconnect(*ended);
+                             PostCommand(retryCommand);
+                         });
+        model->OnAbort();
+    } else {
+        PostCommand(retryCommand);
+    }
     return true;
 }
 
@@ -494,8 +556,10 @@ bool CMainFrame::SaveDocument(bool chooseNewPath)
 
 QString CMainFrame::ChooseSavePath()
 {
-    return theFileDialogs().SaveFile(this, {QStringLiteral("Save As"), QLatin1String(kDocumentFilter),
-                                            QStringLiteral("cdd"), m_doc ? m_doc->GetTitle() : QString()});
+    return theFileDialogs().SaveFile(this,
+                                     {QStringLiteral("Save As"), QLatin1String(kDocumentFilter), QStringLiteral("cdd"),
+                                      m_doc ? m_doc->GetTitle() : QString()},
+                                     m_doc ? m_doc->GetPathName() : QString());
 }
 
 // ---- printing ----

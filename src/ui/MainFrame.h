@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RecentFileList.h"
+#include "config/ControlIds.h"
 #include "form/FormModel.h"
 
 #include <QMainWindow>
@@ -49,7 +50,9 @@ public:
     bool OpenDocument(const QString &path);
     bool NewDocument();
     // Offers to save a modified document, then closes it; false when it stays open.
-    bool CloseDocument();
+    // While an erase or programming runs it offers to abort it first, and once
+    // the operation has ended runs `retryCommand` (Close or Exit) again.
+    bool CloseDocument(int retryCommand = MenuCommand::FileClose);
     bool SaveDocument(bool chooseNewPath);
 
     // Grows the window so that its client area holds a form of `formSize` with a margin.
@@ -63,16 +66,19 @@ signals:
 
 protected:
     void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void Place();
+    void ResizeOnScreen(const QSize &wanted);
     void CreateActions();
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
     void UpdateTitle();
     void ShowDocument(std::unique_ptr<CCorvaneDoc> doc);
+    bool AbortsRunningOperation(int retryCommand);
     void DestroyDocument();
     void ReplaceClient(QWidget *client);
     QString ChooseSavePath();

@@ -6,6 +6,7 @@
 class CMessageBoxPrompter : public CPrompter {
 public:
     void ShowMessage(const QString &text) override;
-    void ShowLog(const QString &buffer, const QString &added) override;
+    void ShowLog(const QString &messages, const QString &added) override;
     bool AskYesNo(const QString &question, bool unattendedAnswer) override;
+    Answer AskYesNoCancel(const QString &question, Answer unattendedAnswer) override;
 };

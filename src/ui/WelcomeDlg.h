@@ -9,15 +9,16 @@ namespace Ui {
 class WelcomeDlg;
 }
 
-// The start-up dialog: open a recent configuration, an existing one or a new
-// one. OK posts the chosen command to the main window.
+// The start-up dialog: open a recent configuration (each shown with its
+// folder; a double-click opens it), an existing one or a new one. OK posts the
+// chosen command to the main window.
 class CWelcomeDlg : public QDialog {
     Q_OBJECT
 public:
     using PostCommand = std::function<void(int command)>;
 
-    // `recentNames`: the recent-file list's display names, newest first.
-    CWelcomeDlg(const QStringList &recentNames, PostCommand postCommand, QWidget *mainWindow);
+    // `recentPaths`: the recent-file list, newest first.
+    CWelcomeDlg(const QStringList &recentPaths, PostCommand postCommand, QWidget *mainWindow);
     ~CWelcomeDlg() override;
 
 public slots:

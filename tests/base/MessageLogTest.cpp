@@ -66,16 +66,19 @@ TEST(MessageLog, LongTextWithoutCarriageReturnStaysWhole)
     EXPECT_EQ(log.Buffer().size(), 502);
 }
 
-TEST(MessageLog, AddAndShowShowsWholeBuffer)
+TEST(MessageLog, AddAndShowShowsTheMessagesWithoutTimeStampOrTrace)
 {
     ScopedRecordingPrompter prompter;
     CMessageLog log;
+    log.AddTrace(QStringLiteral("CCS created OK.\r\n"));
     log.Add(QStringLiteral("erase failed\r\n"));
     log.AddAndShow(QStringLiteral("program failed\r\n"));
     log.AddAndShow();
     ASSERT_EQ(prompter->logsShown.size(), 2);
-    EXPECT_TRUE(prompter->logsShown[0].endsWith(QLatin1String("erase failed\r\nprogram failed\r\n")));
+    EXPECT_EQ(prompter->logsShown[0], QStringLiteral("erase failed\r\nprogram failed\r\n"));
     EXPECT_EQ(prompter->logsShown[1], prompter->logsShown[0]);
+    EXPECT_TRUE(log.Buffer().startsWith("## "));
+    EXPECT_TRUE(log.Buffer().endsWith("CCS created OK.\r\nerase failed\r\nprogram failed\r\n"));
 }
 
 TEST(MessageLog, FlushWritesPathOrDefaultNameAndEmpties)

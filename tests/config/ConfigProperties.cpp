@@ -15,6 +15,7 @@ public:
     void ShowMessage(const QString &) override {}
     void ShowLog(const QString &, const QString &) override {}
     bool AskYesNo(const QString &, bool unattendedAnswer) override { return unattendedAnswer; }
+    Answer AskYesNoCancel(const QString &, Answer unattendedAnswer) override { return unattendedAnswer; }
 };
 
 // Messages of broken inputs are expected; nobody needs to see them.

@@ -291,15 +291,18 @@ TEST_F(CorvaneDoc, SaveModifiedAsksOnlyInteractiveRuns)
     const QString path = InDir(QStringLiteral("ask.cdd"));
     CCorvaneDoc document;
     document.OnNewDocument();
-    m_prompter->answers = {true};
+    using Answer = CPrompter::Answer;
+    m_prompter->choices = {Answer::Yes};
     EXPECT_FALSE(document.SaveModified()) << "yes without a file name keeps the document open";
     EXPECT_EQ(m_prompter->questions, QStringList{QStringLiteral("Save changes to %1?").arg(document.GetTitle())});
 
-    m_prompter->answers = {false};
+    m_prompter->choices = {Answer::Cancel};
+    EXPECT_FALSE(document.SaveModified([&] { return path; })) << "cancel keeps the document open";
+    m_prompter->choices = {Answer::No};
     EXPECT_TRUE(document.SaveModified());
     EXPECT_FALSE(QFile::exists(path));
 
-    m_prompter->answers = {true};
+    m_prompter->choices = {Answer::Yes};
     EXPECT_TRUE(document.SaveModified([&] { return path; }));
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_FALSE(document.IsModified());

@@ -52,4 +52,15 @@ INSTANTIATE_TEST_SUITE_P(All, ParseSignedTest, ::testing::Values(
     SignedCase{"-2147483648", -2147483647 - 1}, SignedCase{"-2147483649", -2147483647 - 1},
     SignedCase{"0xFFFFFFFF", 2147483647}, SignedCase{"-99999999999999999999", -2147483647 - 1}));
 
+// A text is a number when the parsers read all of it; the rest is refused, not read as 0.
+TEST(IsNumberText, AcceptsWhatTheParsersReadWhole)
+{
+    for (const char *text : {"4096", "0x1000", "1000H", "010000", "10000Q", "1010B", "-0x10", "+12", "  16",
+                             "0", "4294967295", "-2147483648", "0x10H"})
+        EXPECT_TRUE(IsNumberText(QString::fromLatin1(text))) << text;
+    for (const char *text : {"", "hello", "-", "0x", "0xG", "08", "12abc", "12 ", "  0x10", "1AB", "12h",
+                             "4294967296", "0x100000000"})
+        EXPECT_FALSE(IsNumberText(QString::fromLatin1(text))) << text;
+}
+
 } // namespace

@@ -66,6 +66,9 @@ TEST(FlashPage, FlashSizeCountsInAddressUnits)
 {
     EXPECT_EQ(CFlashPage(2, 0x40001).FlashSizeUnits(), 0x20000u);
     EXPECT_EQ(CFlashPage(1, 0x40000).FlashSizeUnits(), 0x40000u);
+    EXPECT_EQ(CFlashPage(1, 0x40000).LastPageStart(), 0x3FF00u);
+    EXPECT_EQ(CFlashPage(2, 0x40000).LastPageStart(), 0x1FF80u);
+    EXPECT_EQ(CFlashPage(1, 0x80).LastPageStart(), 0u);
     EXPECT_EQ(CFlashPage(2, 0).PageUnits(), 0x80u);
 }
 
@@ -186,6 +189,11 @@ TEST(FlashPage, RowsAndItemsShowOffsetsAddressesAndUnits)
     EXPECT_EQ(bytes.ItemText(CFlashPage::ItemAt(1, 15)), QStringLiteral("1F"));
     const CFlashPage doublewords = CountingPage(1, 0, CFlashPage::Bits32);
     EXPECT_EQ(doublewords.ItemText(CFlashPage::ItemAt(15, 3)), QStringLiteral("FCFDFEFF "));
+    // Bytes 0x20 to 0x7E as themselves, control characters and bytes above as ".".
+    EXPECT_EQ(bytes.RowCharacters(0), QString(16, u'.'));
+    EXPECT_EQ(bytes.RowCharacters(2), QStringLiteral(" !\"#$%&'()*+,-./"));
+    EXPECT_EQ(bytes.RowCharacters(7), QStringLiteral("pqrstuvwxyz{|}~."));
+    EXPECT_EQ(bytes.RowCharacters(8), QString(16, u'.'));
 }
 
 TEST(FlashPage, PageTextIsEmptyUntilAPageWasRead)

@@ -16,6 +16,12 @@ bool RecordingPrompter::AskYesNo(const QString &question, bool unattendedAnswer)
     return answers.isEmpty() ? unattendedAnswer : answers.takeFirst();
 }
 
+CPrompter::Answer RecordingPrompter::AskYesNoCancel(const QString &question, Answer unattendedAnswer)
+{
+    questions.append(question);
+    return choices.isEmpty() ? unattendedAnswer : choices.takeFirst();
+}
+
 ScopedRecordingPrompter::ScopedRecordingPrompter()
 {
     auto prompter = std::make_unique<RecordingPrompter>();

@@ -13,11 +13,13 @@ public:
     void ShowMessage(const QString &text) override;
     void ShowLog(const QString &buffer, const QString &added) override;
     bool AskYesNo(const QString &question, bool unattendedAnswer) override;
+    Answer AskYesNoCancel(const QString &question, Answer unattendedAnswer) override;
 
     QStringList messages;    // ShowMessage texts
-    QStringList logsShown;   // the buffers ShowLog showed
+    QStringList logsShown;   // the messages ShowLog showed
     QStringList questions;
     QList<bool> answers;     // answers to give, in order; unattended answer when empty
+    QList<Answer> choices;   // answers to Yes/No/Cancel questions, likewise
 };
 
 // Installs a RecordingPrompter for one scope and puts the old prompter back.

@@ -66,23 +66,57 @@ TEST_F(FlashView, PagesAreReadWithTheirTranslatedAddresses)
     EXPECT_EQ(view->RowList()->item(15)->text(), QStringLiteral("000000F0 | 900000F0:"));
     EXPECT_EQ(view->Grid()->columnCount(), 16);
     EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
+    // The example image opens with "Corvane "; the bytes beside the hexadecimal as characters.
+    ASSERT_EQ(view->CharacterList()->count(), 16);
+    EXPECT_TRUE(view->CharacterList()->item(0)->text().startsWith(QStringLiteral("Corvane "))) << view->CharacterList()->item(0)->text().toStdString();
+    EXPECT_EQ(view->CharacterList()->item(0)->text().size(), 16);
     EXPECT_FALSE(view->Control(Id::UpdatingLabel)->isVisible());
+    EXPECT_FALSE(view->Control(Id::PrevButton)->isEnabled()) << "the first page";
 
-    ControlOf<QPushButton>(*view, Id::NextButton)->click();
-    // While the page is read, paging and closing wait.
+    auto *next = ControlOf<QPushButton>(*view, Id::NextButton);
+    next->setFocus();
+    next->click();
+    // While the page is read, paging waits; closing does not.
     EXPECT_TRUE(view->Control(Id::UpdatingLabel)->isVisible());
-    for (int id : {Id::PrevButton, Id::NextButton, Id::ChangeOffsetButton, Id::SaveAsTextButton, Id::CloseButton})
+    for (int id : {Id::PrevButton, Id::NextButton, Id::ChangeOffsetButton, Id::SaveAsTextButton})
         EXPECT_FALSE(view->Control(id)->isEnabled()) << id;
+    EXPECT_TRUE(view->Control(Id::CloseButton)->isEnabled());
     ASSERT_TRUE(WaitRead(*view));
     EXPECT_EQ(view->Page().PageStart(), 0x100u);
     EXPECT_EQ(view->RowList()->item(0)->text(), QStringLiteral("00000100 | 90000100:"));
     EXPECT_FALSE(view->Control(Id::UpdatingLabel)->isVisible());
-    EXPECT_TRUE(view->Control(Id::NextButton)->isEnabled());
+    EXPECT_TRUE(next->isEnabled());
+    EXPECT_TRUE(next->hasFocus()) << "the focus stays on the button pressed";
 
     ControlOf<QPushButton>(*view, Id::PrevButton)->click();
     ASSERT_TRUE(WaitRead(*view));
     EXPECT_EQ(view->Page().PageStart(), 0u);
     EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
+
+    view->Page().MoveTo(view->Page().LastPageStart(), CFlashPage::Bits8);
+    view->StartRead();
+    ASSERT_TRUE(WaitRead(*view));
+    EXPECT_FALSE(next->isEnabled()) << "the last page";
+    EXPECT_TRUE(view->Control(Id::PrevButton)->isEnabled());
+}
+
+TEST_F(FlashView, AfterDisconnectReadsAndEditsAreRefusedAndCloseWorks)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    Click(ControlId::ConnectButton);
+    ControlOf<QPushButton>(*view, Id::NextButton)->click();
+    ControlOf<QPushButton>(*view, Id::ChangeOffsetButton)->click();
+    emit view->Grid()->cellDoubleClicked(0, 0);
+    EXPECT_EQ(prompter->messages,
+              QStringList(3, QStringLiteral("The flash memory cannot be read: there is no connection to the target "
+                                            "component.\r\nConnect, download the CVTC and choose View Flash again.")));
+    EXPECT_TRUE(prompter->logsShown.isEmpty()) << prompter->logsShown.join(u'|').toStdString();
+    EXPECT_FALSE(view->Control(Id::UpdatingLabel)->isVisible());
+    EXPECT_EQ(view->Page().PageStart(), 0u);
+    EXPECT_EQ(view->Grid()->item(0, 0)->text(), QStringLiteral("43"));
+    ControlOf<QPushButton>(*view, Id::CloseButton)->click();
+    EXPECT_FALSE(view->isVisible());
 }
 
 TEST_F(FlashView, ViewingAgainShowsTheSameWindowAndReadsItsPageAgain)
@@ -122,7 +156,7 @@ TEST_F(FlashView, ChangeOffsetRefusesAPageOutsideTheFlashAndAlignsTheNewStart)
     });
     ControlOf<QPushButton>(*view, Id::ChangeOffsetButton)->click();
     EXPECT_EQ(prompter->messages,
-              QStringList {QStringLiteral("ERROR: Attempting to access outside the logical bounds of Flash Memory: 0x0 to 0x40000")});
+              QStringList {QStringLiteral("ERROR: Attempting to access outside the logical bounds of Flash Memory: 0x0 to 0x3ff00")});
     EXPECT_EQ(reopenedWith, QStringLiteral("0x0"));
     ASSERT_TRUE(WaitRead(*view));
     EXPECT_EQ(view->Page().PageStart(), 0x100u);

@@ -20,7 +20,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QPointer>
+#include <QScreen>
 #include <QSettings>
+#include <QTest>
 
 namespace {
 
@@ -68,11 +71,36 @@ TEST_F(Frames, TheFrameStartsAtItsSavedPositionAndSavesEveryMove)
     EXPECT_TRUE(QSettings().value(QStringLiteral("Main Window/Position")).toString().startsWith(QStringLiteral("70, 80, ")));
 }
 
-TEST_F(Frames, TheFrameGrowsToHoldTheForm)
+TEST_F(Frames, TheFrameGrowsToHoldTheFormWhereItStands)
 {
+    frame->move(70, 80);
+    ProcessPendingEvents();
+    const QRect before = frame->frameGeometry();
     OpenReadyDocument(WriteDocument());
     EXPECT_GE(frame->width(), View().RequiredSize().width() + 20);
     EXPECT_EQ(View().visibleRegion().boundingRect().size(), View().size());
+    Click(ControlId::ConnectButton);
+    ProcessPendingEvents();
+    EXPECT_EQ(frame->frameGeometry().topLeft(), before.topLeft());
+
+    // The saved frame rectangle places the next window's frame exactly there.
+    const QString saved = QSettings().value(QStringLiteral("Main Window/Position")).toString();
+    EXPECT_EQ(saved, CFramePlacement::Format(frame->frameGeometry()));
+    frame->Document()->SetModifiedFlag(false);
+    frame.reset();
+    frame = std::make_unique<CMainFrame>();
+    frame->show();
+    ProcessPendingEvents();
+    EXPECT_EQ(frame->frameGeometry().topLeft(), before.topLeft());
+}
+
+TEST_F(Frames, AFrameGrownPastTheScreensEdgeMovesBackOntoIt)
+{
+    frame->move(300, 400);
+    ProcessPendingEvents();
+    OpenReadyDocument(WriteDocument());
+    ProcessPendingEvents();
+    EXPECT_TRUE(frame->screen()->availableGeometry().contains(frame->frameGeometry()));
 }
 
 TEST(RecentFileList, KeepsTheFourNewestDocumentsNewestFirst)
@@ -99,15 +127,21 @@ TEST(RecentFileList, KeepsTheFourNewestDocumentsNewestFirst)
 struct WelcomeRun {
     QList<int> posted;
     int selectedRow = -2;
+    QStringList shown;
+    bool recentEnabled = false;
     bool recentChecked = false;
     bool existingChecked = false;
 };
 
-WelcomeRun RunWelcome(const QStringList &names, const std::function<void(QDialog &)> &choose)
+WelcomeRun RunWelcome(const QStringList &paths, const std::function<void(QDialog &)> &choose)
 {
     WelcomeRun run;
-    CWelcomeDlg dialog(names, [&run](int command) { run.posted.append(command); }, nullptr);
-    run.selectedRow = qobject_cast<QListWidget *>(FindControl(dialog, Id::RecentList))->currentRow();
+    CWelcomeDlg dialog(paths, [&run](int command) { run.posted.append(command); }, nullptr);
+    auto *list = qobject_cast<QListWidget *>(FindControl(dialog, Id::RecentList));
+    run.selectedRow = list->currentRow();
+    for (int row = 0; row < list->count(); ++row)
+        run.shown.append(list->item(row)->text());
+    run.recentEnabled = FindControl(dialog, Id::RecentChoice)->isEnabled();
     run.recentChecked = qobject_cast<QRadioButton *>(FindControl(dialog, Id::RecentChoice))->isChecked();
     run.existingChecked = qobject_cast<QRadioButton *>(FindControl(dialog, Id::ExistingChoice))->isChecked();
     WhenModalOpens(choose);
@@ -121,10 +155,12 @@ void Press(QDialog &dialog, int id)
         button->click();
 }
 
-TEST(WelcomeDialog, OffersTheRecentDocumentsFirst)
+TEST(WelcomeDialog, OffersTheRecentDocumentsFirstWithTheirFolders)
 {
-    const QStringList names {QStringLiteral("a.cdd"), QStringLiteral("b.cdd")};
+    const QStringList names {QStringLiteral("/boards/a.cdd"), QStringLiteral("/boards/old/b.cdd")};
     WelcomeRun run = RunWelcome(names, [](QDialog &dialog) { Press(dialog, Id::Ok); });
+    EXPECT_EQ(run.shown, (QStringList {QStringLiteral("a.cdd  (/boards)"), QStringLiteral("b.cdd  (/boards/old)")}));
+    EXPECT_TRUE(run.recentEnabled);
     EXPECT_TRUE(run.recentChecked);
     EXPECT_EQ(run.selectedRow, 0);
     EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileMruFirst});
@@ -132,6 +168,14 @@ TEST(WelcomeDialog, OffersTheRecentDocumentsFirst)
     run = RunWelcome(names, [](QDialog &dialog) {
         qobject_cast<QListWidget *>(FindControl(dialog, Id::RecentList))->setCurrentRow(1);
         Press(dialog, Id::Ok);
+    });
+    EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileMruFirst + 1});
+
+    // A double-click opens that document, whatever was chosen before.
+    run = RunWelcome(names, [](QDialog &dialog) {
+        Press(dialog, Id::NewChoice);
+        auto *list = qobject_cast<QListWidget *>(FindControl(dialog, Id::RecentList));
+        emit list->itemDoubleClicked(list->item(1));
     });
     EXPECT_EQ(run.posted, QList<int> {MenuCommand::FileMruFirst + 1});
 }
@@ -164,6 +208,7 @@ TEST(WelcomeDialog, OtherChoicesClearTheListAndPostOpenOrNew)
 TEST(WelcomeDialog, WithoutRecentDocumentsOpeningAnExistingOneIsPreselected)
 {
     const WelcomeRun run = RunWelcome({}, [](QDialog &dialog) { Press(dialog, Id::Cancel); });
+    EXPECT_FALSE(run.recentEnabled);
     EXPECT_TRUE(run.existingChecked);
     EXPECT_FALSE(run.recentChecked);
     EXPECT_TRUE(run.posted.isEmpty());
@@ -173,7 +218,7 @@ TEST_F(Frames, TheStartUpDialogsRecentChoiceOpensThatDocument)
 {
     const QString path = WriteDocument();
     frame->RecentFiles().Add(path);
-    CWelcomeDlg dialog(frame->RecentDisplayNames(), [this](int command) { frame->PostCommand(command); }, frame.get());
+    CWelcomeDlg dialog(frame->RecentFiles().Paths(), [this](int command) { frame->PostCommand(command); }, frame.get());
     WhenModalOpens([](QDialog &welcome) { Press(welcome, Id::Ok); });
     dialog.exec();
     ASSERT_TRUE(WaitReady());
@@ -233,13 +278,20 @@ TEST(Help, EveryTopicAndEveryLinkBetweenTopicsExists)
     CHelpWindow::Instance().close();
 }
 
-TEST_F(Frames, HelpKeysOpenTheirTopics)
+TEST_F(Frames, HelpKeysOpenTheirTopicsAndEscapeOrCtrlWCloseIt)
 {
     frame->Action(MenuCommand::Help)->trigger();
     EXPECT_EQ(CHelpWindow::Instance().CurrentTopic(), QStringLiteral("Welcome.htm"));
     frame->Action(MenuCommand::HelpFinder)->trigger();
     EXPECT_EQ(CHelpWindow::Instance().CurrentTopic(), QStringLiteral("Contents.htm"));
-    CHelpWindow::Instance().close();
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        ShowHelpContents();
+        QPointer<CHelpWindow> help = &CHelpWindow::Instance();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(help.data()));
+        QTest::keySequence(help.data(), keys);
+        ProcessPendingEvents();
+        EXPECT_TRUE(help.isNull() || !help->isVisible()) << keys.toString().toStdString();
+    }
 }
 
 TEST_F(Frames, StatusTextsShowInTheMessagePaneOnOneLine)

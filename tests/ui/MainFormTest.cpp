@@ -8,9 +8,13 @@
 #include "ui/FlashMemoryDlg.h"
 #include "ui/HelpWindow.h"
 #include "ui/GdbWindow.h"
+#include "ui/MessageBoxPrompter.h"
 #include "ui/SimulatorWindow.h"
 
 #include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,14 +188,37 @@ TEST_F(MainForm, EditsGoIntoTheDocument)
 {
     OpenReadyDocument(WriteDocument());
     auto *base = Widget<QLineEdit>(ControlId::FlashBaseEdit);
-    EXPECT_TRUE(base->isReadOnly());
-    EXPECT_TRUE(Widget<QLineEdit>(ControlId::FlashSizeEdit)->isReadOnly());
+    // Read-only edits are not in the tab order.
+    for (int id : {ControlId::FlashBaseEdit, ControlId::FlashSizeEdit, ControlId::ProcessorEdit,
+                   ControlId::ConnectionStatusEdit, ControlId::CvtcVersionEdit, ControlId::CvtcStatusEdit}) {
+        EXPECT_TRUE(Widget<QLineEdit>(id)->isReadOnly()) << id;
+        EXPECT_EQ(Widget<QLineEdit>(id)->focusPolicy(), Qt::NoFocus) << id;
+    }
     Widget<QCheckBox>(ControlId::OverrideFlashCheck)->click();
     EXPECT_FALSE(base->isReadOnly());
+    EXPECT_EQ(base->focusPolicy(), Qt::StrongFocus);
     EXPECT_FALSE(Widget<QLineEdit>(ControlId::FlashSizeEdit)->isReadOnly());
     EXPECT_EQ(frame->Document()->m_bOverrideFlash, 1);
 
+    // Text that is no number is marked, stays out of the document and stops the operations that need it.
+    Type(base, QStringLiteral("hello"));
+    EXPECT_TRUE(base->styleSheet().contains(QStringLiteral("border")));
+    EXPECT_TRUE(base->toolTip().contains(QStringLiteral("0x1000"))) << base->toolTip().toStdString();
+    EXPECT_EQ(frame->Document()->m_nFlashBase, 0x90000000u);
+    const int writes = CommandCount(QStringLiteral("WriteFlash"));
+    Click(ControlId::ProgramButton);
+    Click(ControlId::ViewFlashButton);
+    ProcessPendingEvents();
+    EXPECT_EQ(prompter->messages,
+              QStringList(2, QStringLiteral("The Flash Base Address field holds \"hello\", which is not a number.\r\n"
+                                            "Numbers are written as 4096, 0x1000, 1000H, 010000, 10000Q or 1010B, "
+                                            "with an optional sign.")));
+    EXPECT_EQ(CommandCount(QStringLiteral("WriteFlash")), writes);
+    EXPECT_TRUE(Model().Facts().idle);
+
     Type(base, QStringLiteral("10H"));
+    EXPECT_FALSE(base->styleSheet().contains(QStringLiteral("border")));
+    EXPECT_TRUE(base->toolTip().isEmpty());
     EXPECT_EQ(frame->Document()->m_nFlashBase, 0x10u);
     Type(Widget<QLineEdit>(ControlId::ImageOffsetEdit), QStringLiteral("-0x10"));
     EXPECT_EQ(qint32(frame->Document()->m_nImageOffset), -0x10);
@@ -209,37 +236,83 @@ TEST_F(MainForm, EditsGoIntoTheDocument)
     EXPECT_EQ(frame->Document()->m_strBurnFile, scratch.Path(QStringLiteral("app.hex")));
 }
 
+// Selects a processor in the connection list, connects and downloads the target component.
+void SwitchProcessor(CCorvaneView &view, const QString &connection)
+{
+    if (view.Model().Facts().connected)
+        qobject_cast<QPushButton *>(view.Control(ControlId::ConnectButton))->click();
+    auto *list = qobject_cast<QComboBox *>(view.Control(ControlId::ConnectionList));
+    const int index = list->findText(connection);
+    ASSERT_GE(index, 0);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+    qobject_cast<QPushButton *>(view.Control(ControlId::ConnectButton))->click();
+    qobject_cast<QPushButton *>(view.Control(ControlId::DownloadButton))->click();
+}
+
+TEST_F(MainForm, TheBootAddressBoxShowsTheDocumentsFlagAndProgrammingTakesIt)
+{
+    for (const bool flag : {false, true}) {
+        OpenReadyDocument(WriteDocument([flag](CCorvaneDoc &doc) { doc.m_bWriteBootAddr = flag; }));
+        auto *box = Widget<QCheckBox>(ControlId::WriteBootAddrCheck);
+        EXPECT_EQ(box->isChecked(), flag);
+        EXPECT_FALSE(box->isEnabled()) << "a 64x has no boot address";
+
+        SwitchProcessor(View(), QStringLiteral("Simulator 54x (CPU)"));
+        ASSERT_TRUE(WaitReady());
+        EXPECT_TRUE(box->isEnabled());
+        EXPECT_EQ(box->isChecked(), flag);
+        EXPECT_EQ(Model().ProgramJob().writeBootAddress, flag);
+        box->click();
+        EXPECT_EQ(frame->Document()->m_bWriteBootAddr != 0, !flag);
+        EXPECT_EQ(Model().ProgramJob().writeBootAddress, !flag);
+        EXPECT_TRUE(View().SummaryText().contains(flag ? QStringLiteral("Write Boot Addr: No")
+                                                       : QStringLiteral("Write Boot Addr: Yes")));
+        frame->Document()->SetModifiedFlag(false);
+        ASSERT_TRUE(frame->CloseDocument());
+    }
+}
+
 TEST_F(MainForm, BrowsingPutsTheChosenPathIntoTheEditAndTheDocument)
 {
     OpenReadyDocument(WriteDocument());
+    // Each dialog starts in the folder of the edit's file, else in the last folder a file was chosen in.
+    const QString scratchFolder = QFileInfo(scratch.Path(QStringLiteral("app.hex"))).absolutePath();
+    const QString picked = scratch.Path(QStringLiteral("picked"));
+    ASSERT_TRUE(QDir().mkpath(picked));
     const struct {
         int button;
         int edit;
         QString title;
         QString filter;
+        QString folder;
     } browsers[] = {
         {ControlId::BurnFileBrowse, ControlId::BurnFileEdit, QStringLiteral("Select A Hex File For Burning..."),
-         QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||")},
+         QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"),
+         scratchFolder},
         {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit, QStringLiteral("Select An CVTC Program..."),
-         QStringLiteral("Coff Files (*.out)|*.out|All Files (*.*)|*.*||")},
+         QStringLiteral("Coff Files (*.out)|*.out|Simulated Components (*.sim)|*.sim|All Files (*.*)|*.*||"),
+         scratchFolder},
         {ControlId::HexCmdBrowse, ControlId::HexCmdEdit, QStringLiteral("Select A Command File For Hex Conversion"),
-         QStringLiteral("Hex Cmd Files (*.cmd)|*.cmd|All Files (*.*)|*.*||")},
+         QStringLiteral("Hex Cmd Files (*.cmd)|*.cmd|All Files (*.*)|*.*||"), picked},
     };
     for (const auto &browser : browsers) {
-        const QString chosen = scratch.Path(QStringLiteral("chosen-%1").arg(browser.button));
+        const QString chosen = picked + QStringLiteral("/chosen-%1").arg(browser.button);
         fileDialogs.answers = {chosen};
         Click(browser.button);
         ASSERT_FALSE(fileDialogs.requests.isEmpty());
         EXPECT_EQ(fileDialogs.requests.last().title, browser.title);
         EXPECT_EQ(fileDialogs.requests.last().filter, browser.filter);
+        EXPECT_EQ(fileDialogs.folders.last(), browser.folder) << browser.button;
         EXPECT_EQ(TextOf(View().Control(browser.edit)), chosen);
     }
-    EXPECT_EQ(frame->Document()->m_strBurnFile, scratch.Path(QStringLiteral("chosen-1022")));
-    EXPECT_EQ(frame->Document()->m_strCvtcFile, scratch.Path(QStringLiteral("chosen-1024")));
-    EXPECT_EQ(frame->Document()->m_strHexCmdFile, scratch.Path(QStringLiteral("chosen-1025")));
+    EXPECT_EQ(frame->Document()->m_strBurnFile, picked + QStringLiteral("/chosen-1022"));
+    EXPECT_EQ(frame->Document()->m_strCvtcFile, picked + QStringLiteral("/chosen-1024"));
+    EXPECT_EQ(frame->Document()->m_strHexCmdFile, picked + QStringLiteral("/chosen-1025"));
     // A cancelled dialog changes nothing.
     Click(ControlId::BurnFileBrowse);
-    EXPECT_EQ(frame->Document()->m_strBurnFile, scratch.Path(QStringLiteral("chosen-1022")));
+    EXPECT_EQ(fileDialogs.folders.last(), picked);
+    EXPECT_EQ(frame->Document()->m_strBurnFile, picked + QStringLiteral("/chosen-1022"));
 }
 
 TEST_F(MainForm, ProgrammingShowsProgressAndTheFinishedMark)
@@ -247,14 +320,21 @@ TEST_F(MainForm, ProgrammingShowsProgressAndTheFinishedMark)
     OpenReadyDocument(WriteDocument());
     auto *bar = Widget<QProgressBar>(ControlId::ProgressBar);
     bool barShown = false;
+    bool programPicture = false;
+    bool erasePicture = false;
     int highest = 0;
     QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int value) {
         barShown = barShown || bar->isVisible();
+        programPicture = programPicture || View().Control(ControlId::ProgramIcon)->isVisible();
+        erasePicture = erasePicture || View().Control(ControlId::EraseIcon)->isVisible();
         highest = std::max(highest, value);
     });
     Click(ControlId::ProgramButton);
     ASSERT_TRUE(WaitUntil([this] { return Model().Facts().idle && View().Control(ControlId::Step3DoneIcon)->isVisible(); }));
     EXPECT_TRUE(barShown);
+    EXPECT_TRUE(programPicture);
+    EXPECT_FALSE(erasePicture);
+    EXPECT_FALSE(View().Control(ControlId::ProgramIcon)->isVisible());
     EXPECT_EQ(highest, 100);
     EXPECT_FALSE(bar->isVisible());
     EXPECT_FALSE(View().Control(ControlId::AbortButton)->isVisible());
@@ -274,19 +354,106 @@ TEST_F(MainForm, AbortStopsProgrammingAndDownloadsTheComponentAgain)
     OpenReadyDocument(WriteDocument([this](CCorvaneDoc &doc) {
         doc.m_strCvtcFile = WriteComponent({QStringLiteral("buffer = 256")});
     }));
-    // Abort as soon as the button shows.
-    QObject::connect(&Model().Controls(), &CFormControls::Changed, frame.get(), [this](int id) {
-        if (id == ControlId::AbortButton && Model().Controls().IsVisible(id))
+    QWidget *mark = View().Control(ControlId::Step3DoneIcon);
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitUntil([&] { return Model().Facts().idle && mark->isVisible(); }));
+    const int writes = CommandCount(QStringLiteral("WriteFlash"));
+    // Abort as soon as the button shows; the earlier run's mark is gone by then.
+    bool markWhileRunning = true;
+    QObject::connect(&Model().Controls(), &CFormControls::Changed, frame.get(), [&](int id) {
+        if (id == ControlId::AbortButton && Model().Controls().IsVisible(id)) {
+            markWhileRunning = mark->isVisible();
             Widget<QPushButton>(ControlId::AbortButton)->click();
+        }
     });
     const int handshakes = CommandCount(QStringLiteral("GetProtocolId"));
     Click(ControlId::ProgramButton);
     ASSERT_TRUE(WaitUntil([&] { return CommandCount(QStringLiteral("GetProtocolId")) > handshakes; }));
     ASSERT_TRUE(WaitReady());
-    EXPECT_FALSE(View().Control(ControlId::Step3DoneIcon)->isVisible());
+    ProcessPendingEvents();
+    EXPECT_FALSE(markWhileRunning);
+    EXPECT_FALSE(mark->isVisible());
+    EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Canceled."));
     EXPECT_FALSE(View().Control(ControlId::ProgressBar)->isVisible());
     EXPECT_FALSE(View().Control(ControlId::AbortButton)->isVisible());
-    EXPECT_LT(CommandCount(QStringLiteral("WriteFlash")), 8192 / 256);
+    EXPECT_LT(CommandCount(QStringLiteral("WriteFlash")) - writes, 8192 / 256);
+}
+
+TEST_F(MainForm, AFailedRunOrADisconnectClearsTheFinishedMark)
+{
+    OpenReadyDocument(WriteDocument());
+    QWidget *mark = View().Control(ControlId::Step3DoneIcon);
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitUntil([&] { return Model().Facts().idle && mark->isVisible(); }));
+    // A component that drops a write fails the verification of the next run.
+    Type(Widget<QLineEdit>(ControlId::CvtcFileEdit), WriteComponent({QStringLiteral("fault.drop_write = 1")}));
+    Click(ControlId::DownloadButton);
+    ASSERT_TRUE(WaitReady());
+    EXPECT_TRUE(mark->isVisible()) << "a new download keeps the mark of the flash's last programming";
+    Click(ControlId::EraseButton);
+    ASSERT_TRUE(WaitReady());
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitUntil([this] { return !prompter->logsShown.isEmpty() && Model().Facts().idle; }));
+    EXPECT_FALSE(mark->isVisible());
+    EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Programming failed."));
+
+    Type(Widget<QLineEdit>(ControlId::CvtcFileEdit), WriteComponent());
+    Click(ControlId::DownloadButton);
+    ASSERT_TRUE(WaitReady());
+    Click(ControlId::EraseButton);
+    ASSERT_TRUE(WaitReady());
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitUntil([&] { return Model().Facts().idle && mark->isVisible(); }));
+    Click(ControlId::ConnectButton);
+    EXPECT_FALSE(mark->isVisible());
+}
+
+TEST_F(MainForm, ClosingWhileProgrammingAsksThenAbortsInOrderAndCloses)
+{
+    const QString path = WriteDocument([this](CCorvaneDoc &doc) {
+        doc.m_strCvtcFile = WriteComponent({QStringLiteral("buffer = 256")});
+    });
+    const struct {
+        const char *way;
+        std::function<void()> close;
+        bool quits;
+    } ways[] = {
+        {"File Close", [this] { frame->OnCommand(MenuCommand::FileClose); }, false},
+        {"the window's close button", [this] { frame->close(); }, true},
+        {"Exit", [this] { frame->OnCommand(MenuCommand::AppExit); }, true},
+    };
+    const QString question = QStringLiteral("An operation is running. Abort it and close?");
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.way);
+        frame->show();
+        OpenReadyDocument(path);
+        bool closed = false;
+        QObject context;
+        QObject::connect(frame.get(), &CMainFrame::Closed, &context, [&closed] { closed = true; });
+        // Closing as soon as the Abort button shows: No goes on programming, Yes aborts, then closes.
+        bool stillOpenAfterNo = false;
+        bool stillOpenAfterYes = false;
+        QObject::connect(&Model().Controls(), &CFormControls::Changed, &context, [&](int id) {
+            if (id != ControlId::AbortButton || !Model().Controls().IsVisible(id) || !prompter->questions.isEmpty())
+                return;
+            prompter->answers = {false, true};
+            way.close();
+            stillOpenAfterNo = frame->Document() && !Model().Session().IsIdle();
+            way.close();
+            stillOpenAfterYes = frame->Document() != nullptr;
+        });
+        Click(ControlId::ProgramButton);
+        ASSERT_TRUE(WaitUntil([&] { return frame->Document() == nullptr; }));
+        EXPECT_EQ(prompter->questions, QStringList(2, question));
+        EXPECT_TRUE(stillOpenAfterNo);
+        EXPECT_TRUE(stillOpenAfterYes) << "the operation ends before the document closes";
+        EXPECT_LT(CommandCount(QStringLiteral("WriteFlash")), 8192 / 256);
+        EXPECT_NE(frame->MessagePane()->text(), QStringLiteral("Programming Flash Memory"));
+        ProcessPendingEvents();
+        EXPECT_EQ(closed, way.quits);
+        EXPECT_EQ(frame->isVisible(), !way.quits);
+        prompter->questions.clear();
+    }
 }
 
 TEST_F(MainForm, EraseShowsItsPictureAndLeavesTheFlashErased)
@@ -298,9 +465,13 @@ TEST_F(MainForm, EraseShowsItsPictureAndLeavesTheFlashErased)
     QObject::connect(&Model().Controls(), &CFormControls::Changed, frame.get(), [&](int id) {
         pictureShown = pictureShown || (id == ControlId::EraseIcon && View().Control(id)->isVisible());
     });
+    auto *erase = Widget<QPushButton>(ControlId::EraseButton);
+    erase->setFocus();
     Click(ControlId::EraseButton);
-    EXPECT_FALSE(View().Control(ControlId::EraseButton)->isEnabled());
+    EXPECT_FALSE(erase->isEnabled());
+    EXPECT_FALSE(Widget<QPushButton>(ControlId::Help)->hasFocus()) << "Space would open help";
     ASSERT_TRUE(WaitReady());
+    EXPECT_TRUE(erase->hasFocus()) << "the focus comes back to the button pressed";
     EXPECT_TRUE(pictureShown);
     EXPECT_FALSE(View().Control(ControlId::EraseIcon)->isVisible());
     EXPECT_FALSE(View().Control(ControlId::Step3DoneIcon)->isVisible());
@@ -314,7 +485,32 @@ TEST_F(MainForm, CloseOffersToSaveAndSwitchesToTheMenusWithoutDocument)
 {
     OpenReadyDocument(WriteDocument());
     Type(Widget<QLineEdit>(ControlId::HexCmdEdit), QStringLiteral("convert.cmd"));
-    prompter->answers = {false};
+    {
+        // Escape goes back to the document, from Close and from the window's close button alike.
+        std::unique_ptr<CPrompter> recording = InstallPrompter(std::make_unique<CMessageBoxPrompter>());
+        QStringList buttons;
+        int escaped = 0;
+        const auto pressEscape = [&](QDialog &box) {
+            buttons.clear();
+            for (const QAbstractButton *button : box.findChildren<QAbstractButton *>())
+                buttons.append(button->text().remove(u'&'));
+            QTest::keyClick(&box, Qt::Key_Escape);
+            ++escaped;
+        };
+        WhenModalOpens(pressEscape);
+        Click(ControlId::Close);
+        ASSERT_TRUE(WaitUntil([&] { return escaped == 1; }));
+        ProcessPendingEvents();
+        WhenModalOpens(pressEscape);
+        EXPECT_FALSE(frame->close());
+        EXPECT_EQ(escaped, 2);
+        buttons.sort();
+        EXPECT_EQ(buttons, (QStringList {QStringLiteral("Cancel"), QStringLiteral("No"), QStringLiteral("Yes")}));
+        EXPECT_NE(frame->Document(), nullptr);
+        EXPECT_TRUE(frame->isVisible());
+        InstallPrompter(std::move(recording));
+    }
+    prompter->choices = {CPrompter::Answer::No};
     Click(ControlId::Close);
     ASSERT_TRUE(WaitUntil([this] { return frame->Document() == nullptr; }));
     EXPECT_EQ(prompter->questions, QStringList {QStringLiteral("Save changes to board.cdd?")});

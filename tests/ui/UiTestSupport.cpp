@@ -21,13 +21,15 @@ public:
         : m_script(script)
     {
     }
-    QString OpenFile(QWidget *, const Request &request) override { return Answer(request); }
-    QString SaveFile(QWidget *, const Request &request) override { return Answer(request); }
+protected:
+    QString AskOpen(QWidget *, const Request &request, const QString &folder) override { return Answer(request, folder); }
+    QString AskSave(QWidget *, const Request &request, const QString &folder) override { return Answer(request, folder); }
 
 private:
-    QString Answer(const Request &request)
+    QString Answer(const Request &request, const QString &folder)
     {
         m_script.requests.append(request);
+        m_script.folders.append(folder);
         return m_script.answers.isEmpty() ? QString() : m_script.answers.takeFirst();
     }
     ScopedFileDialogs &m_script;

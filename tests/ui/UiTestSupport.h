@@ -25,6 +25,7 @@ public:
     ~ScopedFileDialogs();
     QStringList answers;                      // paths to give, in order; cancelled when empty
     QList<CFileDialogs::Request> requests;    // what was asked
+    QStringList folders;                      // where each dialog started
 
 private:
     std::unique_ptr<CFileDialogs> m_previous;

@@ -48,7 +48,7 @@ CGdbTarget::CGdbTarget(std::unique_ptr<CGdbConnection> connection, bool bigEndia
 CGdbTarget::~CGdbTarget()
 {
     if (m_running.isValid())
-        theLog.Add(QStringLiteral("%1: the target ran %2 ms, the link took %3 ms.\r\n")
+        theLog.AddTrace(QStringLiteral("%1: the target ran %2 ms, the link took %3 ms.\r\n")
                        .arg(m_pConnection->Where())
                        .arg(m_nRunningMs)
                        .arg(m_pConnection->LinkMs()));

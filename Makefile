@@ -1,11 +1,12 @@
-# Thin wrapper over CMake: `make demo` runs the main job, `make test` runs every test.
-# Both install what is missing first (scripts/setup.sh).
+# Thin wrapper over CMake: `make demo` runs the main job, `make test` runs every test,
+# `make package` packs the Release build into a Debian package.
+# Each installs what is missing first (scripts/setup.sh).
 
 BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build build-test demo test bench clean fuzz
+.PHONY: all setup build build-test demo package test bench clean fuzz
 
 all: build
 
@@ -23,7 +24,12 @@ build-test: setup
 demo: build
 	bash scripts/demo.sh $(BUILD_DIR)/src/corvane
 
-test: build-test
+package: build
+	cmake --build $(BUILD_DIR) --target package
+
+# The package is checked first, so that ctest's summary closes the output.
+test: build-test package
+	bash scripts/check-package.sh $(BUILD_DIR)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(TEST_BUILD_DIR) --output-on-failure -j $(JOBS)
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Corvane needs to build, test and run its demo.
+# Installs the Debian packages Corvane needs to build, test, package and run its demo.
 # Idempotent and non-interactive; does nothing when everything is present.
 set -euo pipefail
 
@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord binutils python3 python3-olefile poppler-utils xvfb xauth
   libelf-dev qemu-system-arm gcc-arm-none-eabi gdb-multiarch
+  pandoc dpkg-dev lintian man-db bash-completion
 )
 
 missing=()

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Checks the Debian package that `make package` left in BUILD_DIR: its control
+# fields and files, the unpacked program's --version and a simulated programming
+# run, that its manual page shows every option --help lists, and lintian.
+set -euo pipefail
+build=$(realpath "$1")
+here=$(dirname "$(realpath "$0")")
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+deb="$build/corvane_${version}_$(dpkg --print-architecture).deb"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+fail() {
+  echo "check-package: $*" >&2
+  exit 1
+}
+
+field() {
+  dpkg-deb --field "$deb" "$1"
+}
+
+echo "check-package: $deb"
+[ -f "$deb" ] || fail "no package $deb (make package)"
+[ "$(field Package)" = corvane ] || fail "Package is $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version is $(field Version), the project's is $version"
+depends=$(field Depends)
+for needed in libqt6widgets6 qt6-qpa-plugins libqt6svg6; do
+  grep -qw "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
+done
+grep -qw qemu-system-arm <<<"$(field Suggests)" || fail "Suggests lacks qemu-system-arm"
+
+dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's,^\./,/,' > "$scratch/contents"
+for path in /usr/bin/corvane /usr/share/applications/corvane.desktop /usr/share/mime/packages/corvane.xml \
+    /usr/share/icons/hicolor/scalable/apps/corvane.svg /usr/share/corvane/arm926-cfi.elf \
+    /usr/share/man/man1/corvane.1.gz /usr/share/bash-completion/completions/corvane \
+    /usr/share/doc/corvane/copyright /usr/share/doc/corvane/changelog.gz /usr/share/doc/corvane/README.md \
+    /usr/share/doc/corvane/docs/command-line.md /usr/share/doc/corvane/examples/app.hex; do
+  grep -qx "$path" "$scratch/contents" || fail "the package lacks $path"
+done
+
+root="$scratch/root"
+dpkg -x "$deb" "$root"
+corvane="$root/usr/bin/corvane"
+[ "$("$corvane" --version)" = "Corvane $version" ] || fail "corvane --version says $("$corvane" --version)"
+
+# The example board erased, programmed and verified on the built-in simulator
+# from the unpacked files, then its first 16 bytes dumped: those of app.hex's
+# first data record.
+run="$scratch/run"
+mkdir "$run"
+cp "$root"/usr/share/doc/corvane/examples/{board64x.txt,cvtc64x.sim,app.hex} "$run"
+(
+  cd "$run"
+  export CORVANE_SIM_DIR="$run/sim" TMPDIR="$run"
+  unset XDG_RUNTIME_DIR
+  "$corvane" board64x.txt -t -c -e -v && "$corvane" board64x.txt -t -c -r 0 0x10
+) || fail "the simulated programming run failed"
+dumped=$(head -n 1 "$run/FlashData.txt" | tr -d '\r')
+programmed="00000000: $(sed -n 2p "$run/app.hex" | cut -c 13-44 | sed 's/../& /g')"
+[ "$dumped" = "$programmed" ] || fail "the flash holds \"$dumped\", not \"$programmed\""
+
+manual="$root/usr/share/man/man1/corvane.1.gz"
+grep -q "Corvane $version" <<<"$(man -l "$manual" 2>/dev/null)" || fail "the manual page does not name Corvane $version"
+python3 "$here/help-options.py" check-man "$corvane" "$manual" ||
+  fail "the manual page lacks options that --help lists"
+
+# The bash completion on a folder with a file of each kind.
+files="$scratch/files"
+mkdir -p "$files/sub"
+touch "$files"/{a.cdd,b.txt,c.hex,d.DAT,e.cmd,f.bin}
+completed=$(cd "$files" && bash "$here/complete.sh" "$root/usr/share/bash-completion/completions/corvane" \
+  "corvane --sa" "corvane " "corvane a.cdd /T " "corvane a.cdd --save-as " "corvane a.cdd -o " "corvane a.cdd -r 0 ")
+expected="corvane --sa| --save-as
+corvane | a.cdd b.txt sub
+corvane a.cdd /T | c.hex d.DAT e.cmd sub
+corvane a.cdd --save-as | a.cdd sub
+corvane a.cdd -o | a.cdd b.txt c.hex d.DAT e.cmd f.bin sub
+corvane a.cdd -r 0 |"
+[ "$completed" = "$expected" ] || fail "the bash completion offers
+$completed
+instead of
+$expected"
+
+lintian --fail-on error "$deb" || fail "lintian reports errors"
+echo "check-package: $(basename "$deb") unpacks, runs and passes lintian"

@@ -1,5 +1,7 @@
 #include "BlockDifference.h"
 
+#include <cstring>
+
 CBlockDifference::CBlockDifference(const QByteArray &image, const QByteArray &flash, quint32 firstAddress,
                                    int addressingUnit)
     : m_image(image)
@@ -7,8 +9,14 @@ CBlockDifference::CBlockDifference(const QByteArray &image, const QByteArray &fl
     , m_nFirstAddress(firstAddress)
     , m_nAddressingUnit(qMax(addressingUnit, 1))
 {
+    // Most blocks of a re-flash are equal: one memcmp settles them.
+    const bool flashCoversImage = m_flash.size() >= m_image.size();
+    if (flashCoversImage && std::memcmp(m_image.constData(), m_flash.constData(), size_t(m_image.size())) == 0) {
+        m_bOnlyErasable = false;
+        return;
+    }
     for (qsizetype i = 0; i < m_image.size(); ++i) {
-        const quint8 wanted = quint8(m_image[i]);
+        const quint8 wanted = quint8(m_image.at(i));
         const quint8 held = FlashByte(i);
         if (wanted == held)
             continue;
@@ -25,7 +33,7 @@ CBlockDifference::CBlockDifference(const QByteArray &image, const QByteArray &fl
 
 quint8 CBlockDifference::FlashByte(qsizetype index) const
 {
-    return index < m_flash.size() ? quint8(m_flash[index]) : quint8(0xFF);
+    return index < m_flash.size() ? quint8(m_flash.at(index)) : quint8(0xFF);
 }
 
 quint32 CBlockDifference::AddressOf(qsizetype index) const

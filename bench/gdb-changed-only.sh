@@ -4,6 +4,7 @@
 # flash through the GDB backend. The flash file starts erased in both runs.
 # Usage: bench/gdb-changed-only.sh [build-dir]   (a Release build with the target component)
 set -euo pipefail
+source "$(dirname "$(realpath "$0")")/qemu-board.sh"
 
 build_dir=$(realpath "${1:-build}")
 corvane=$build_dir/src/corvane
@@ -12,21 +13,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 cp $build_dir/cvtc/arm926-cfi/arm926-cfi.elf component.elf
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 srec_cat -generate 0x34000000 0x34400000 -random -o new.hex -motorola -address-length=4 -obs 32
 srec_cat new.hex -motorola -offset -0x34000000 -o new.bin -binary
 cp new.bin old.bin
 head -c 41943 /dev/zero | tr '\0' '\377' | dd of=old.bin conv=notrunc status=none
 srec_cat old.bin -binary -offset 0x34000000 -o old.hex -motorola -address-length=4 -obs 32
-port=$(free_port)
-cat > setup.ini <<SETUP
-[board QEMU versatilepb]
-[processor ARM926]
-kind = gdb
-subfamily = ARM9
-address = 127.0.0.1:$port
-start = qemu-system-arm -M versatilepb -m 128M -nographic -monitor none -serial none -audiodev none,id=silent -S -gdb tcp:127.0.0.1:$port -drive if=pflash,format=raw,file=flash.img
-SETUP
+write_qemu_setup "$(free_port)" flash.img
 for image in old new; do printf '1064 QEMU versatilepb (ARM926)\n1023 component.elf\n1019 %s.hex\n1039 1\n' $image > $image.txt; done
 run() { local s=$(date +%s%N); CORVANE_SETUP=$PWD/setup.ini TMPDIR=$PWD "$corvane" "$@" >/dev/null 2>&1 || { cat LogCorvane.txt; exit 1; }; echo "$(( ($(date +%s%N) - s) / 1000000 )) ms wall, $(sed -n 's/^Time: \([0-9]*\) mSec.*/\1/p' LogCorvane.txt | tail -1) ms programming"; }
 for round in 1 2; do

@@ -4,6 +4,7 @@
 # gdb-multiarch over a fresh QEMU: the floor for moving bytes over the link.
 # Usage: bench/gdb-run.sh [build-dir]   (a Release build with the target component)
 set -euo pipefail
+source "$(dirname "$(realpath "$0")")/qemu-board.sh"
 
 build_dir=$(realpath "${1:-build}")
 corvane=$build_dir/src/corvane
@@ -15,24 +16,12 @@ qemu_pid=
 trap '[ -n "$qemu_pid" ] && kill $qemu_pid 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
-qemu_command() { # PORT FLASHFILE
-    echo "qemu-system-arm -M versatilepb -m 128M -nographic -monitor none -serial none -audiodev none,id=silent -S -gdb tcp:127.0.0.1:$1 -drive if=pflash,format=raw,file=$2"
-}
-
 srec_cat -generate 0x34000000 0x34400000 -random -o image.hex -motorola -address-length=4 -obs 32
 srec_cat image.hex -motorola -offset -0x34000000 -o image.bin -binary
 head -c 64M /dev/zero | tr '\0' '\377' > flash.img   # erased, so that no erase is timed
 cp "$component" component.elf
 port=$(free_port)
-cat > setup.ini <<SETUP
-[board QEMU versatilepb]
-[processor ARM926]
-kind = gdb
-subfamily = ARM9
-address = 127.0.0.1:$port
-start = $(qemu_command "$port" flash.img)
-SETUP
+write_qemu_setup "$port" flash.img
 cat > board.txt <<CFG
 1064 QEMU versatilepb (ARM926)
 1023 component.elf

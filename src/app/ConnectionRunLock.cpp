@@ -6,15 +6,7 @@
 #include <QCryptographicHash>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
-
-CConnectionRunLock::~CConnectionRunLock()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
 
 QString CConnectionRunLock::LockPath(const QString &connection)
 {
@@ -30,13 +22,8 @@ CConnectionRunLock::ClaimResult CConnectionRunLock::Claim(const QString &connect
     const QString path = LockPath(connection);
     if (path.isEmpty())
         return ClaimResult::Unavailable;
-    m_fd = ::open(CFileName::ToSystem(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (m_fd < 0)
-        return ClaimResult::Unavailable;
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+    const int reason = m_file.Take(path, 0600, 0);
+    if (reason == 0)
         return ClaimResult::Claimed;
-    const bool busy = errno == EWOULDBLOCK;
-    ::close(m_fd);
-    m_fd = -1;
-    return busy ? ClaimResult::Busy : ClaimResult::Unavailable;
+    return reason == EWOULDBLOCK ? ClaimResult::Busy : ClaimResult::Unavailable;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/LockFile.h"
+
 #include <QString>
 
 // One unattended run per connection (board and processor): a run holds an
@@ -9,11 +11,6 @@
 // of two runs that start together exactly one gets it.
 class CConnectionRunLock {
 public:
-    CConnectionRunLock() = default;
-    ~CConnectionRunLock();
-    CConnectionRunLock(const CConnectionRunLock &) = delete;
-    CConnectionRunLock &operator=(const CConnectionRunLock &) = delete;
-
     enum class ClaimResult {
         Claimed,      // this run has the connection
         Busy,         // another run holds it
@@ -25,5 +22,5 @@ public:
     static QString LockPath(const QString &connection);
 
 private:
-    int m_fd = -1;
+    CLockFile m_file;
 };

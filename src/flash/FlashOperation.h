@@ -2,6 +2,8 @@
 
 #include "FlashOperationKind.h"
 
+#include <QString>
+
 class COperationHost;
 
 // One operation of the flash session: a chain of steps, one per halt of the
@@ -28,5 +30,11 @@ public:
     virtual void OnChildSucceeded() {}
 
 protected:
+    // The failure text for an answer to a request this operation did not send.
+    static QString UnexpectedResponseText(quint16 command)
+    {
+        return QString::asprintf("Cannot deal with unexpected response: %x\r\n", unsigned(command));
+    }
+
     COperationHost &m_host;
 };

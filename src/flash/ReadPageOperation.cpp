@@ -29,7 +29,7 @@ void CReadPageOperation::OnHalt()
         return;
     if (!answer.IsAnswerTo(CommandCode::ReadFlash)) {
         m_host.Fail(CFailure::Logged(
-            QString::asprintf("Cannot deal with unexpected response: %x\r\n", unsigned(answer.Command())),
+            UnexpectedResponseText(answer.Command()),
             CFailure::Then::RunGoesOn));
         return;
     }

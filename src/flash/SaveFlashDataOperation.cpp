@@ -70,7 +70,7 @@ void CSaveFlashDataOperation::WritePiece()
     if (!m_host.ReceiveMessage(answer))
         return;
     if (!answer.IsAnswerTo(CommandCode::ReadFlash)) {
-        Fail(QString::asprintf("Cannot deal with unexpected response: %x\r\n", unsigned(answer.Command())));
+        Fail(UnexpectedResponseText(answer.Command()));
         return;
     }
     m_pending += m_pieces.Piece(answer);

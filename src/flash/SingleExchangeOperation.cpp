@@ -18,7 +18,7 @@ void CSingleExchangeOperation::OnHalt()
         return;
     if (answer.Command() != Request().Command()) {
         m_host.Fail(CFailure::Logged(
-            QString::asprintf("Cannot deal with unexpected response: %x\r\n", unsigned(answer.Command())),
+            UnexpectedResponseText(answer.Command()),
             CFailure::Then::RunGoesOn));
         return;
     }

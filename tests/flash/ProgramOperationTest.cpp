@@ -226,8 +226,9 @@ TEST_F(ProgramOperationTest, The54xBootAddressFollowsTheImageOnlyWhenAsked)
         const CommMessage &last = fresh.requests.last();
         ASSERT_TRUE(last.IsAnswerTo(CommandCode::WriteFlash));
         EXPECT_EQ(last.Param32(0), writeBoot ? 0xFFFFu - 0x8000u : 0u);
-        if (writeBoot)
+        if (writeBoot) {
             EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(last.Data()), 2), QByteArray("\x80\x00", 2));
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/LockFile.h"
+
 #include <QString>
 
 #include <memory>
@@ -15,12 +17,9 @@ public:
     // The lock on the file `path`; null with `error` set when another run
     // kept it for kWaitMs or the file cannot be made.
     static std::unique_ptr<CSimStateLock> Take(const QString &path, QString &error);
-    ~CSimStateLock();
-    CSimStateLock(const CSimStateLock &) = delete;
-    CSimStateLock &operator=(const CSimStateLock &) = delete;
 
 private:
-    explicit CSimStateLock(int fd);
+    CSimStateLock() = default;
 
-    int m_fd;
+    CLockFile m_file;
 };

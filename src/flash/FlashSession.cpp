@@ -16,6 +16,8 @@
 #include "debugger/AutomationError.h"
 #include "debugger/TargetLink.h"
 
+#include <limits>
+
 namespace {
 // Operations that start with an empty message log unless it is kept.
 bool ClearsLog(FlashOperationKind kind)
@@ -240,8 +242,10 @@ bool CFlashSession::ReceiveMessage(CommMessage &answer)
 
 void CFlashSession::ArmAnswerTimeout(int extraWaitSeconds)
 {
+    // The timer takes an int of milliseconds; a long erase estimate on top of a long time-out stops there.
+    const qint64 ms = (qint64(m_nAnswerTimeoutSeconds) + extraWaitSeconds) * 1000;
     if (m_nAnswerTimeoutSeconds > 0)
-        m_answerTimer.start((m_nAnswerTimeoutSeconds + extraWaitSeconds) * 1000);
+        m_answerTimer.start(int(qMin<qint64>(ms, std::numeric_limits<int>::max())));
 }
 
 void CFlashSession::Continue()

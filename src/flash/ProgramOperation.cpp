@@ -116,8 +116,7 @@ void CProgramOperation::OpenImage()
     }
     m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
     if (m_reader->GetFormat() == HexUnknown) {
-        CleanUp();
-        m_host.Fail(CFailure::Logged(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
+        StopWithFailure(ImageFailure(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
         return;
     }
     m_nFileLength = m_file.size();
@@ -166,8 +165,7 @@ bool CProgramOperation::ReadBlock()
 
     if (m_nBlockLength <= 0) {
         if (m_reader->HasFailed()) {
-            StopWithFailure(CFailure::Logged(QStringLiteral("Programming stopped at an error in the image file.\r\n"))
-                                .CausedBy(CFailure::Message(m_reader->ErrorText(), CFailure::Then::RunGoesOn)));
+            StopWithFailure(ImageFailure(QStringLiteral("Programming stopped at an error in the image file.\r\n")));
             return false;
         }
         if (IsComparePass()) {
@@ -353,6 +351,13 @@ void CProgramOperation::CleanUp()
     m_host.SetAbortable(false);
     m_host.StopTicks();
     m_host.Report(CProgressEvent::Hidden(Kind()));
+}
+
+CFailure CProgramOperation::ImageFailure(const QString &text) const
+{
+    const CFailure failure = CFailure::Logged(text);
+    const QString error = m_reader->ErrorReport(m_job.imagePath);
+    return error.isEmpty() ? failure : failure.CausedBy(CFailure::Message(error, CFailure::Then::RunGoesOn));
 }
 
 void CProgramOperation::StopWithFailure(const CFailure &failure)

@@ -71,6 +71,8 @@ private:
     void AskBootChecksum();
     void Finish();
     void CleanUp();
+    // `text`, reported after the image reader's own error (with its file and line) when it gave one.
+    CFailure ImageFailure(const QString &text) const;
     void StopWithFailure(const CFailure &failure);
     quint32 TargetOffset(quint32 blockAddress) const;
     bool IsComparePass() const { return m_job.changedOnly && !m_bWritePass; }

@@ -3,6 +3,9 @@
 #include "CcsDataSource.h"
 #include "SRecordSource.h"
 #include "TiHexSource.h"
+#include "base/FileName.h"
+
+#include <QDir>
 
 CHexImageReader::CHexImageReader(QIODevice &file, int subfamily, int bytesPerUnit, bool bigEndian)
     : m_input(file)
@@ -76,4 +79,14 @@ bool CHexImageReader::HasFailed() const
 QString CHexImageReader::ErrorText() const
 {
     return m_source ? m_source->ErrorText() : m_strError;
+}
+
+QString CHexImageReader::ErrorReport(const QString &path) const
+{
+    const QString text = ErrorText();
+    if (!m_source || text.isEmpty())
+        return text;
+    return QStringLiteral("%1\r\n%2, line %3")
+        .arg(text, QDir::toNativeSeparators(CFileName::Absolute(path)))
+        .arg(m_source->ErrorLine());
 }

@@ -35,6 +35,9 @@ public:
     // Composer header that cannot be read gives its text at detection already;
     // an unknown format gives its text when reading.
     QString ErrorText() const;
+    // That text for a user, followed by a line naming `path` and the line
+    // where the error was found; empty when there is no text.
+    QString ErrorReport(const QString &path) const;
     // File position of the reading, for progress.
     qint64 Position() const { return m_input.Position(); }
 

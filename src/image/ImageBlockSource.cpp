@@ -29,6 +29,7 @@ void CImageBlockSource::Fail(const QString &message)
         return;
     m_bFailed = true;
     m_strError = message;
+    m_nErrorLine = m_input.LineNumber();
 }
 
 void CImageBlockSource::FailInvalidDigit()

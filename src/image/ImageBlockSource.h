@@ -20,6 +20,8 @@ public:
     bool HasFailed() const { return m_bFailed; }
     // The first failure's text; empty when none was given.
     const QString &ErrorText() const { return m_strError; }
+    // The line of the file where that failure was found.
+    qint64 ErrorLine() const { return m_nErrorLine; }
 
 protected:
     // The smallest capacity with which a block can hold anything.
@@ -40,4 +42,5 @@ protected:
 private:
     bool m_bFailed = false;
     QString m_strError;
+    qint64 m_nErrorLine = 0;
 };

@@ -24,8 +24,13 @@ private:
     bool ParseRecordBody(int addressBytes);
     void FailCutOff();
     bool CheckCount(int type);
-    // Decodes `count` bytes of two hexadecimal digits each; `text` is null when the file ended.
-    bool DecodeHexBytes(const quint8 *text, int count, quint8 *bytes);
+    // Decodes `count` bytes of two hexadecimal digits each that follow `skipped`
+    // characters of the record's text; fails with the reason when they cannot be read.
+    bool DecodeRecordText(int skipped, int count, quint8 *bytes);
+    // The record's next `length` characters are no hexadecimal digits to its
+    // end: fails for the first that is not, a line end, or the end of the file.
+    void FailRecordText(int length);
+    static bool DecodeHexBytes(const quint8 *text, int count, quint8 *bytes);
     // Moves as many pending record bytes as fit into `room`, whole address units when split.
     int TakeRecordBytes(quint8 *destination, int room);
     bool HasPendingBytes() const { return m_nTaken < m_nLength; }

@@ -174,6 +174,12 @@ INSTANTIATE_TEST_SUITE_P(Causes, FailedRun, ::testing::Values(
                     return s.Run();
                 },
                 "WRITE ERROR: Attempting to write locations\r\n 0xf8 to "},
+    FailureCase{"CcsDataOfAnotherFormat",
+                [](Scene &s) {
+                    s.board.WriteFile(QStringLiteral("a.hex"), "1651 2 0 0 1\r\n0x1\r\n");
+                    return s.Run();
+                },
+                "Corvane can only read CCS Saved Data in Hex Format.\r\nPlease re-format the data.\r\nNot a hex file.\r\n"},
     FailureCase{"LongerThanTheLogKeeps", LongSetupError, "line 1: expected", OnStandardError},
     FailureCase{"FileAndReason", [](Scene &s) { return s.Run(Words("missing.hex")); },
                 "/missing.hex: No such file or directory\r\n"},

@@ -128,6 +128,8 @@ TEST_F(ProgramOperationTest, AnImageErrorIsReportedBeforeTheStopAsItsCause)
     ASSERT_TRUE(host.failure && host.failure->cause);
     EXPECT_EQ(host.failure->cause->shown, CFailure::Shown::InMessageBox);
     EXPECT_TRUE(host.failure->cause->text.startsWith(QStringLiteral("Hex File Error")));
+    EXPECT_TRUE(host.failure->cause->text.endsWith(QStringLiteral("\r\n%1, line 2").arg(Job({}).imagePath)))
+        << host.failure->cause->text.toStdString();
     EXPECT_FALSE(host.abortable) << "the abort button goes with the failure";
 }
 
@@ -239,6 +241,7 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
         std::function<void(CProgramJob &, FakeOperationHost &)> breakIt;
         QString text;
         CFailure::Shown shown;
+        QString cause;  // shown before the failure; empty when none
     };
     const Case cases[] = {
         {"RefusedWrite", [](CProgramJob &, FakeOperationHost &h) { h.refuseWrites = true; },
@@ -252,6 +255,9 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
          CFailure::Shown::InLog},
         {"NotAnImage", [this](CProgramJob &j, FakeOperationHost &) { j = Job("plain text\r\n"); },
          QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog},
+        {"CcsDataOfAnotherFormat", [this](CProgramJob &j, FakeOperationHost &) { j = Job("1651 2 0 0 1\r\n0x1\r\n"); },
+         QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog,
+         QStringLiteral("Corvane can only read CCS Saved Data in Hex Format.\r\nPlease re-format the data.")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -264,6 +270,7 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
         ASSERT_TRUE(fresh.failure);
         EXPECT_EQ(fresh.failure->text, c.text);
         EXPECT_EQ(fresh.failure->shown, c.shown);
+        EXPECT_EQ(fresh.failure->cause ? fresh.failure->cause->text : QString(), c.cause);
         EXPECT_FALSE(fresh.succeeded);
     }
 }

@@ -216,6 +216,38 @@ TEST(HexImageReader, CapacityBelowOneUnitFailsInsteadOfLooping)
     EXPECT_EQ(reading.zeroResults, 0);
 }
 
+// A reading error is followed by the file and the line where it was found, counted across refills of the buffer.
+TEST(HexImageReader, ErrorsNameTheFileAndTheLine)
+{
+    const QByteArray badChecksum = "S1041002AA41\r\n";
+    const struct {
+        const char *name;
+        QByteArray text;
+        QString error;
+        int line;
+    } cases[] = {
+        {"Checksum", kHeader + SRecord('1', 0x10, Pattern(2)) + badChecksum,
+         QStringLiteral("Hex File Error: Invalid cksum mine/flash   c0    41"), 3},
+        {"ChecksumBeyondTheFirstBuffer", kHeader + QByteArray(300000, '\n') + badChecksum,
+         QStringLiteral("Hex File Error: Invalid cksum mine/flash   c0    41"), 300002},
+        // The file goes on after the short record, but by fewer characters than its count asks for.
+        {"ShortRecordBeforeTheEnd", kHeader + "S1130000AABB\r\n" + SRecord('9', 0),
+         QStringLiteral("Hex File Error: The S-record ends after 10 of the 40 digits its byte count asks for."), 2},
+        {"ShortRecordAmidData", kHeader + "S1130000AABB\r\n" + SRecord('1', 0x10, Pattern(32)),
+         QStringLiteral("Hex File Error: The S-record ends after 10 of the 40 digits its byte count asks for."), 2},
+        {"CutOffByTheEnd", kHeader + "S1130000AABB", QStringLiteral("Hex File Error: S-record cut off by the end of the file."), 2},
+        {"TiHexDigit", TiText("$A10,\r\n01 02\r\n0G\x03"), kInvalidDigit, 4},
+        {"CcsItem", "1651 1 0 0 1\r\n0x1\r\n" + QByteArray(100, '0') + "\r\n", QStringLiteral("Hex File Error: CCS data item too long."), 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ImageReading reading = ReadImage(c.text);
+        EXPECT_EQ(reading.error.toStdString(), c.error.toStdString());
+        EXPECT_EQ(reading.report.toStdString(),
+                  QStringLiteral("%1\r\n%2, line %3").arg(c.error, kImagePath).arg(c.line).toStdString());
+    }
+}
+
 // A header that fails is told before reading starts; an unknown format only when it is read.
 TEST(HexImageReader, ErrorTextBeforeReading)
 {

@@ -24,7 +24,11 @@ struct ImageReading {
     bool endless = false;      // the reader never reached -1
     QString detectionError;    // ErrorText() before the first block was read
     QString error;             // ErrorText() at the end
+    QString report;            // ErrorReport(kImagePath) at the end
 };
+
+// The path the reading names in its error report.
+inline const QString kImagePath = QStringLiteral("/images/image.hex");
 
 struct ReaderSetup {
     int capacity = 256;

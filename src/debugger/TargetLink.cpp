@@ -325,6 +325,8 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
     if (!IsCreated() || !sink)
         return CFailure::Logged(QStringLiteral("CCS was not created yet!\r\n"));
     CScopedStatusText status(QStringLiteral("Loading the CVTC program"));
+    // Recorded before anything about the file is tried, whatever the backend makes of it.
+    Trace(QStringLiteral("Req. CVTC Load.\r\n"));
     {
         QFile file;
         if (const QString reason = CInputFile::Open(file, path); !reason.isEmpty()) {
@@ -333,7 +335,6 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
         }
     }
     const QString fullPath = CFileName::Absolute(path);
-    Trace(QStringLiteral("Req. CVTC Load.\r\n"));
     sink->ClearLoadFinished();
     m_nLoaded = 0;
     if (!DspUser().LoadProgram(fullPath))

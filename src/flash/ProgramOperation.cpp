@@ -10,6 +10,8 @@
 #include "wire/CommMessage.h"
 #include "wire/FlashBaseWire.h"
 
+#include <utility>
+
 namespace {
 constexpr qint32 kSubfamily54x = 0x54;
 constexpr quint32 kBootAddress = 0xFFFF;
@@ -38,6 +40,7 @@ void CProgramOperation::Start()
 
 void CProgramOperation::OnHalt()
 {
+    m_tally.written += std::exchange(m_nUnanswered, 0);
     switch (m_step) {
     case Step::SendBase: SendFlashBase(); break;
     case Step::SendSize: SendFlashSize(); break;
@@ -122,6 +125,7 @@ void CProgramOperation::OpenImage()
     m_nFileLength = m_file.size();
     m_nStartTick = m_host.Now();
     m_tally = {};
+    m_nUnanswered = 0;
     m_bWritePass = false;
     m_changed.clear();
     m_nBlockIndex = 0;
@@ -238,7 +242,7 @@ void CProgramOperation::WriteBlock()
         m_checksum.Add(m_block.data(), m_nBlockLength);
         next = Step::AskChecksum;
     }
-    m_tally.written += m_nBlockLength;
+    m_nUnanswered = m_nBlockLength;
     ReportProgress();
     SendWrite(m_block.data(), m_nBlockLength, next);
 }

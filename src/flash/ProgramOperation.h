@@ -27,7 +27,7 @@ public:
 
     // What the last run did, in bytes.
     struct Tally {
-        qint64 written = 0;
+        qint64 written = 0;   // in writes the target answered
         qint64 skipped = 0;   // equal to the flash already ("changed blocks only")
         qint64 verified = 0;  // found equal after writing (checksum), or compared equal and skipped
     };
@@ -95,4 +95,5 @@ private:
     std::vector<bool> m_changed;        // per block of the compare pass: it differs from the flash
     size_t m_nBlockIndex = 0;
     Tally m_tally;
+    qint64 m_nUnanswered = 0;           // bytes of the write sent last, until the target answers it
 };

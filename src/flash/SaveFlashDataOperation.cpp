@@ -32,6 +32,7 @@ void CSaveFlashDataOperation::Start()
     m_nTotal = m_nLength + (m_nLength & 1);
     m_pieces.Begin(start, m_nTotal, unit);
     m_nLineOffset = start;
+    m_nRead = 0;
     m_pending.clear();
     m_file = std::make_unique<CReplacingFile>(QString::fromLatin1(kFileName));
     if (!m_file->Open()) {
@@ -73,7 +74,9 @@ void CSaveFlashDataOperation::WritePiece()
         Fail(UnexpectedResponseText(answer.Command()));
         return;
     }
-    m_pending += m_pieces.Piece(answer);
+    const QByteArray piece = m_pieces.Piece(answer);
+    m_nRead += quint32(piece.size());
+    m_pending += piece;
     if (!WriteLines(m_pending.size() - m_pending.size() % kBytesPerLine))
         return;
     const qint64 done = qint64(m_nTotal) - m_pieces.Remaining();

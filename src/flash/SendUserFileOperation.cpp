@@ -6,6 +6,8 @@
 #include "base/TickClock.h"
 #include "wire/CommMessage.h"
 
+#include <utility>
+
 CSendUserFileOperation::CSendUserFileOperation(COperationHost &host)
     : CFlashOperation(host)
 {
@@ -35,6 +37,7 @@ void CSendUserFileOperation::OpenAndSendFirst()
     m_chunk.assign(m_host.Facts().maxDataBytes, 0);
     m_nFileLength = m_file.size();
     m_nBytesSent = 0;
+    m_nUnanswered = 0;
     const qint64 count = ReadChunk();
     if (count < 0)
         return;
@@ -52,6 +55,7 @@ void CSendUserFileOperation::OpenAndSendFirst()
 
 void CSendUserFileOperation::SendNextOrFinish()
 {
+    m_nBytesSent += std::exchange(m_nUnanswered, 0);
     const qint64 count = ReadChunk();
     if (count < 0)
         return;
@@ -81,7 +85,7 @@ bool CSendUserFileOperation::SendChunk(qint64 count)
     request.SetCommand(CommandCode::SendUserData);
     request.SetParam(0, quint32(count));
     request.SetData(m_chunk.data(), count, m_host.Facts().maxDataBytes);
-    m_nBytesSent += count;
+    m_nUnanswered = count;
     return m_host.SendMessage(request);
 }
 

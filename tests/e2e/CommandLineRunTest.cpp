@@ -256,6 +256,19 @@ TEST_F(CommandLineRun, ChangedOnlyWritesTheChangedBlocksAndReportsThem)
         QStringLiteral("needs erasing")));
 }
 
+TEST_F(CommandLineRun, ReportCountsOnlyTheBytesTheTargetSent)
+{
+    // Every answer to ReadFlash carries another command: not one byte is read.
+    board.WriteComponent({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x1000"),
+                          QStringLiteral("fault.wrong_echo = 6")});
+    const CorvaneResult r = board.RunConfig(Dump(0, 0x2000) + Words("--report report.json"));
+    EXPECT_EQ(r.exitCode, 1);
+    const QJsonObject dump = ReadReport(board, "report.json")[QStringLiteral("operations")].toArray().last().toObject();
+    EXPECT_EQ(dump[QStringLiteral("kind")].toString(), QStringLiteral("save_flash_data"));
+    EXPECT_EQ(dump[QStringLiteral("result")].toString(), QStringLiteral("failed"));
+    EXPECT_EQ(dump[QStringLiteral("bytes_read")].toInt(-1), 0);
+}
+
 TEST_F(CommandLineRun, DumpOfOddRangeStartsEvenAndRoundsLengthUp)
 {
     WriteImage(QStringLiteral("a.hex"), 0x8000, SimulatedBoard::RandomBytes(0x20, 4));

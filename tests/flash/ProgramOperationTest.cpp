@@ -288,6 +288,7 @@ TEST_F(ProgramOperationTest, AnAbortEndsTheOperationAtTheNextTick)
     EXPECT_TRUE(host.abandoned);
     EXPECT_FALSE(host.abortable);
     EXPECT_FALSE(host.succeeded);
+    EXPECT_EQ(m_operation.Done().written, 0) << "the write was never answered";
 
     // Comparing, the operation looks for an abort after each block read back.
     FakeOperationHost comparing;

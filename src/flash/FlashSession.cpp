@@ -242,10 +242,11 @@ bool CFlashSession::ReceiveMessage(CommMessage &answer)
 
 void CFlashSession::ArmAnswerTimeout(int extraWaitSeconds)
 {
+    if (m_nAnswerTimeoutSeconds <= 0)
+        return;
     // The timer takes an int of milliseconds; a long erase estimate on top of a long time-out stops there.
     const qint64 ms = (qint64(m_nAnswerTimeoutSeconds) + extraWaitSeconds) * 1000;
-    if (m_nAnswerTimeoutSeconds > 0)
-        m_answerTimer.start(int(qMin<qint64>(ms, std::numeric_limits<int>::max())));
+    m_answerTimer.start(int(qMin<qint64>(ms, std::numeric_limits<int>::max())));
 }
 
 void CFlashSession::Continue()

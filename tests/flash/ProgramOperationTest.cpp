@@ -245,16 +245,16 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
     };
     const Case cases[] = {
         {"RefusedWrite", [](CProgramJob &, FakeOperationHost &h) { h.refuseWrites = true; },
-         QStringLiteral("Failed to write"), CFailure::Shown::InMessageBox},
+         QStringLiteral("Failed to write"), CFailure::Shown::InMessageBox, {}},
         {"NoImage", [](CProgramJob &j, FakeOperationHost &) { j.imagePath.clear(); },
          QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash"),
-         CFailure::Shown::InMessageBox},
+         CFailure::Shown::InMessageBox, {}},
         {"MissingImage", [](CProgramJob &j, FakeOperationHost &) { j.imagePath += QStringLiteral(".gone"); },
          QStringLiteral("Cannot Open File for Burning.\r\n%1: No such file or directory\r\n")
              .arg(m_dir.filePath(QStringLiteral("image.hex.gone"))),
-         CFailure::Shown::InLog},
+         CFailure::Shown::InLog, {}},
         {"NotAnImage", [this](CProgramJob &j, FakeOperationHost &) { j = Job("plain text\r\n"); },
-         QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog},
+         QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog, {}},
         {"CcsDataOfAnotherFormat", [this](CProgramJob &j, FakeOperationHost &) { j = Job("1651 2 0 0 1\r\n0x1\r\n"); },
          QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog,
          QStringLiteral("Corvane can only read CCS Saved Data in Hex Format.\r\nPlease re-format the data.")},

@@ -41,7 +41,7 @@ TEST(GdbPacketReader, SplitsChecksAndExpands)
              Case {{"$OK#zz"}, {Kind::BadChecksum}, "OK"},
              Case {{"SSH-2.0-OpenSSH\r\n"}, {Kind::Garbage}, "SSH-2.0-OpenSSH\r\n"},
              Case {{"$*!#4b"}, {Kind::Garbage}, "*!"},
-             Case {{'$' + QByteArray(CGdbPacketReader::kMaxPacketBytes + 2, 'a')}, {Kind::TooLong}, {}},
+             Case {{'$' + QByteArray(CGdbPacketReader::kDefaultLimit + 2, 'a')}, {Kind::TooLong}, {}},
          }) {
         CGdbPacketReader reader;
         QList<Kind> kinds;

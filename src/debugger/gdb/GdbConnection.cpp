@@ -66,16 +66,21 @@ QString CGdbConnection::Where() const
 
 // --- sending -----------------------------------------------------------------
 
-QByteArray CGdbConnection::Request(const QByteArray &packet)
+void CGdbConnection::SetPacketSize(qint32 bytes)
 {
-    m_packets.clear();
-    Send(packet);
-    return Await(packet);
+    m_nPacketSize = bytes;
+    m_reader.SetLimit(std::max(2 * qsizetype(bytes), kMinReplyLimit));
 }
 
 void CGdbConnection::Send(const QByteArray &packet)
 {
     CheckUsable();
+    if (CGdbPacket::FrameSize(packet) > m_nPacketSize)
+        throw CAutomationError::Described(QStringLiteral("%1 takes packets of at most %2 bytes, too few for \"%3\" (%4 bytes).")
+                                              .arg(Where())
+                                              .arg(m_nPacketSize)
+                                              .arg(CGdbPacket::Shown(packet))
+                                              .arg(CGdbPacket::FrameSize(packet)));
     QElapsedTimer sending;
     sending.start();
     const auto counted = qScopeGuard([&] { m_nLinkNs += sending.nsecsElapsed(); });
@@ -120,6 +125,8 @@ void CGdbConnection::Write(const QByteArray &bytes)
 
 std::optional<QByteArray> CGdbConnection::TakeArrived()
 {
+    if (!m_bWaiting)
+        Pump();
     if (m_packets.isEmpty())
         return std::nullopt;
     return m_packets.takeFirst();
@@ -181,7 +188,7 @@ void CGdbConnection::Take(const CGdbPacketReader::Item &item)
                   .arg(Where(), CGdbPacket::Shown(item.payload)));
         break;
     case Kind::TooLong:
-        Break(QStringLiteral("%1 sent a packet longer than %2 bytes.").arg(Where()).arg(CGdbPacketReader::kMaxPacketBytes));
+        Break(QStringLiteral("%1 sent a packet longer than %2 bytes.").arg(Where()).arg(m_reader.Limit()));
         break;
     }
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,7 @@ class CGdbConnection : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxRetries = 3;
+    static constexpr qsizetype kMinReplyLimit = 4096;
 
     // A connection over `socket`, connected to `server` ("127.0.0.1:1234").
     CGdbConnection(std::unique_ptr<QTcpSocket> socket, const QString &server, qint32 timeoutMs);
@@ -38,9 +40,11 @@ public:
     static QString SecondsText(qint32 milliseconds);
 
     QString Server() const { return m_strServer; }
-    // Sends `packet` and returns its answer (error answers too).
-    QByteArray Request(const QByteArray &packet);
-    // Sends `packet` and returns when the server has acknowledged it.
+    // The longest frame the server takes ("$", payload, "#" and checksum);
+    // packets it sends may take twice that (binary data escaped), and at least kMinReplyLimit.
+    void SetPacketSize(qint32 bytes);
+    // Sends `packet` and returns when the server has acknowledged it; a packet
+    // longer than the server takes is refused before anything is sent.
     void Send(const QByteArray &packet);
     // The next packet from the server; `request` names what it answers.
     QByteArray Await(const QByteArray &request);
@@ -48,7 +52,7 @@ public:
     void Interrupt();
     // After QStartNoAckMode: neither side acknowledges any more.
     void StopAcknowledging() { m_bAcknowledging = false; }
-    // The packet that came while nothing was awaited, oldest first.
+    // A packet that came while nothing was awaited, oldest first.
     std::optional<QByteArray> TakeArrived();
     // Raises the failure that broke the connection, if one did.
     void CheckUsable() const;
@@ -77,6 +81,7 @@ private:
     std::unique_ptr<QTcpSocket> m_pSocket;
     QString m_strServer;
     qint32 m_nTimeoutMs;
+    qsizetype m_nPacketSize = std::numeric_limits<qsizetype>::max();
     CGdbPacketReader m_reader;
     QList<QByteArray> m_packets;
     int m_nAcks = 0;

@@ -12,6 +12,8 @@ class CGdbPacket {
 public:
     // "$payload#cs"; the payload is sent as given (binary data escaped before).
     static QByteArray Frame(const QByteArray &payload);
+    // The bytes Frame(payload) takes.
+    static qsizetype FrameSize(const QByteArray &payload) { return payload.size() + 4; }
     static quint8 Checksum(const QByteArray &payload);
     // Binary data with '#', '$', '}' and '*' written as '}' and the byte XOR 0x20.
     static QByteArray Escape(const QByteArray &bytes);

@@ -15,7 +15,8 @@ class CGdbConnection;
 // control, in the commands the server supports. Requests wait for their
 // answers; a resumed target's stop is announced with Stopped, from the event
 // loop. A resume from a breakpoint steps over it first. Failures raise
-// CAutomationError; a target that exited raises it on every call after.
+// CAutomationError; a target that exited raises it on every call after (and,
+// while it ran, is announced with Lost).
 class CGdbTarget : public QObject {
     Q_OBJECT
 public:
@@ -60,6 +61,8 @@ private:
     [[noreturn]] void Reject(const QByteArray &packet, const QByteArray &answer) const;
     void LogRefusal(const QByteArray &packet, const QByteArray &answer) const;
     void CheckHalted(const QByteArray &packet) const;
+    void PassOver(const QByteArray &packet);
+    [[noreturn]] void EndTarget(const QByteArray &exit);
 
     void ReadFeatures();
     std::optional<QByteArray> ReadDescription(const QString &annex);
@@ -69,13 +72,15 @@ private:
 
     QByteArray ReadRegisters();
     quint32 ReadPc();
+    bool TookSingleRegister(std::optional<bool> &taken, const QByteArray &packet, const QByteArray &answer,
+                            bool accepted);
     QByteArray WordBytes(quint32 value) const;
     quint32 WordValue(const QByteArray &bytes) const;
 
     QByteArray ContinuePacket() const;
     void StepOver(quint32 address);
     QByteArray AwaitStopReply(const QByteArray &request);
-    bool TakeStopReply(const QByteArray &request, const QByteArray &reply);
+    void TakeStopReply(const QByteArray &request, const QByteArray &reply);
     void OnArrived();
     void Detach();
 
@@ -86,7 +91,9 @@ private:
     bool m_bContinueAction = false;   // vCont;c
     bool m_bStepAction = false;       // vCont;s
     std::optional<bool> m_binaryWrite;
-    std::optional<int> m_pcRegister;
+    int m_nPcRegister = kArmPcRegister;
+    std::optional<bool> m_singleRead;    // p taken
+    std::optional<bool> m_singleWrite;   // P taken
     char m_breakpointType = '0';
     QMap<quint32, char> m_breakpoints;   // inserted, with their type
     bool m_bRunning = false;

@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-struct CFailure;
 class CHexImageReader;
 
 // Programs one image file into the flash block by block, checks every block's
@@ -46,6 +45,8 @@ public:
     void OnTick() override;
     // The block's flash range was read back.
     void OnChildSucceeded() override;
+    CFailure ChildFailure(const CFailure &failure) const override;
+    void Release() override;
 
 private:
     void SendFlashBase();
@@ -70,8 +71,6 @@ private:
     void EndOfImage();
     void AskBootChecksum();
     void Finish();
-    void CleanUp();
-    void StopWithFailure(const CFailure &failure);
     quint32 TargetOffset(quint32 blockAddress) const;
     bool IsComparePass() const { return m_job.changedOnly && !m_bWritePass; }
 

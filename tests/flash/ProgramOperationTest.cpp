@@ -252,6 +252,15 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
          CFailure::Shown::InLog},
         {"NotAnImage", [this](CProgramJob &j, FakeOperationHost &) { j = Job("plain text\r\n"); },
          QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog},
+        // The read-back's own failure comes first, then the checksum error it was to explain.
+        {"BlockNotReadBack",
+         [](CProgramJob &j, FakeOperationHost &h) {
+             j.verify = true;
+             h.stuckByte = 3;
+             h.wrongEcho = CommandCode::ReadFlash;
+         },
+         QStringLiteral("Checksum Error: host checksum = 88, flash checksum = 84, address = 0, bytes = 10\r\n"),
+         CFailure::Shown::InLog},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,6 +274,7 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
         EXPECT_EQ(fresh.failure->text, c.text);
         EXPECT_EQ(fresh.failure->shown, c.shown);
         EXPECT_FALSE(fresh.succeeded);
+        EXPECT_FALSE(fresh.abortable);
     }
 }
 

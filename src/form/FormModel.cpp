@@ -403,9 +403,12 @@ void CFormModel::OnFlashWorkEnded(FlashOperationKind operation, OperationOutcome
         return;
     }
     m_controls.SetVisible(ControlId::Step3DoneIcon, false);
+    // A target that no longer answers fails the download here, not the end of the operations.
     if (outcome == OperationOutcome::Aborted && !m_bReleasing) {
-        if (const CResult loaded = m_download.DownloadNow(m_controls.Text(ControlId::CvtcFileEdit)); !loaded)
-            theReporter().Report(loaded.Failure());
+        Guarded([this] {
+            if (const CResult loaded = m_download.DownloadNow(m_controls.Text(ControlId::CvtcFileEdit)); !loaded)
+                theReporter().Report(loaded.Failure());
+        });
     }
     const bool programming = operation == FlashOperationKind::Program;
     theStatusText().SetStatusText(outcome == OperationOutcome::Aborted ? QString::fromLatin1(kCanceled)

@@ -251,7 +251,7 @@ void CTargetLink::Release()
     const std::shared_ptr<IDebuggerApplication> application = m_pApplication;
     const std::shared_ptr<IDspUser> processor = m_pProcessor;
     if (processor)
-        processor->Halt();
+        HaltBeforeRelease(*processor);
     UnadviseSink();
     m_pProcessor.reset();
     m_pApplication.reset();
@@ -259,11 +259,22 @@ void CTargetLink::Release()
         InvokeIfKnown(*processor, QStringLiteral("TargetDisconnect"));
 }
 
+// A target that does not halt (its connection lost, its debugger not answering) is let go all the same.
+void CTargetLink::HaltBeforeRelease(IDspUser &processor)
+{
+    try {
+        processor.Halt();
+    } catch (const CAutomationError &error) {
+        Record(QStringLiteral("The target was not halted before the disconnect: ") + error.Text() + QStringLiteral("\r\n"));
+    }
+}
+
 bool CTargetLink::AdviseSink()
 {
     if (m_pSink)
         return true;
     auto sink = std::make_shared<DspUserSynk>();
+    sink->SetLostHandler(m_onLost);
     const std::optional<quint32> cookie = DspUser().Advise(sink);
     if (!cookie) {
         Record(QStringLiteral("Cannot connect sink object - advise failed.\r\n"));

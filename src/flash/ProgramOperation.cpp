@@ -82,7 +82,6 @@ bool CProgramOperation::EndIfAborted()
 {
     if (!m_host.IsAbortRequested())
         return false;
-    CleanUp();
     m_host.Abandon();
     return true;
 }
@@ -119,7 +118,7 @@ void CProgramOperation::OpenImage()
     }
     m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
     if (m_reader->GetFormat() == HexUnknown) {
-        StopWithFailure(ImageFailure(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
+        m_host.Fail(ImageFailure(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
         return;
     }
     m_nFileLength = m_file.size();
@@ -169,7 +168,7 @@ bool CProgramOperation::ReadBlock()
 
     if (m_nBlockLength <= 0) {
         if (m_reader->HasFailed()) {
-            StopWithFailure(ImageFailure(QStringLiteral("Programming stopped at an error in the image file.\r\n")));
+            m_host.Fail(ImageFailure(QStringLiteral("Programming stopped at an error in the image file.\r\n")));
             return false;
         }
         if (IsComparePass()) {
@@ -187,7 +186,7 @@ bool CProgramOperation::ReadBlock()
     const quint32 flashSize = m_job.flashSize / quint32(m_job.addressingUnit);
     const quint32 end = m_nTargetOffset + quint32(m_nBlockLength) / quint32(m_job.addressingUnit);
     if (m_nTargetOffset >= flashSize || end > flashSize) {
-        StopWithFailure(CFailure::Logged(
+        m_host.Fail(CFailure::Logged(
             QString::asprintf("WRITE ERROR: Attempting to write locations\r\n 0x%x to 0x%x\r\nwhich is outside the "
                               "logical bounds of Flash Memory:\r\n0 to 0x%x\r\n",
                               m_nTargetOffset, end, flashSize)));
@@ -212,7 +211,7 @@ void CProgramOperation::CompareBlock()
     const CBlockDifference difference(m_expected, m_readBack.Bytes(), m_job.flashBase + m_nTargetOffset,
                                       m_job.addressingUnit);
     if (difference.NeedsErase()) {
-        StopWithFailure(CFailure::Logged(QStringLiteral("Nothing was written: the flash must be erased first.\r\n")
+        m_host.Fail(CFailure::Logged(QStringLiteral("Nothing was written: the flash must be erased first.\r\n")
                                          + difference.DifferenceLines() + difference.EraseLine()));
         return;
     }
@@ -308,7 +307,7 @@ void CProgramOperation::DescribeMismatch()
     QString text = m_strMismatch + difference.DifferenceLines();
     if (difference.OnlyErasable())
         text += difference.EraseLine();
-    StopWithFailure(CFailure::Logged(text));
+    m_host.Fail(CFailure::Logged(text));
 }
 
 void CProgramOperation::EndOfImage()
@@ -342,19 +341,15 @@ void CProgramOperation::Finish()
         : QString();
     const QString done = QString::asprintf("Corvane of %d bytes is complete.\r\n", int(m_tally.written)) + counts
         + QString::asprintf("Time: %d mSec.\r\n", int(elapsed));
-    CleanUp();
     m_host.Report(CProgressEvent::Status(Kind(), done));
     m_host.Record(done);
     m_host.Succeed();
 }
 
-void CProgramOperation::CleanUp()
+void CProgramOperation::Release()
 {
     m_reader.reset();
     m_file.close();
-    m_host.SetAbortable(false);
-    m_host.StopTicks();
-    m_host.Report(CProgressEvent::Hidden(Kind()));
 }
 
 CFailure CProgramOperation::ImageFailure(const QString &text) const
@@ -364,8 +359,10 @@ CFailure CProgramOperation::ImageFailure(const QString &text) const
     return error.isEmpty() ? failure : failure.CausedBy(CFailure::Message(error, CFailure::Then::RunGoesOn));
 }
 
-void CProgramOperation::StopWithFailure(const CFailure &failure)
+// A block whose checksum differed and could not be read back still names its checksum error.
+CFailure CProgramOperation::ChildFailure(const CFailure &failure) const
 {
-    CleanUp();
-    m_host.Fail(failure);
+    if (m_step != Step::DescribeMismatch)
+        return failure;
+    return CFailure::Logged(m_strMismatch).CausedBy(failure);
 }

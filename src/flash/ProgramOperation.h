@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-struct CFailure;
 class CHexImageReader;
 
 // Programs one image file into the flash block by block, checks every block's
@@ -46,6 +45,8 @@ public:
     void OnTick() override;
     // The block's flash range was read back.
     void OnChildSucceeded() override;
+    CFailure ChildFailure(const CFailure &failure) const override;
+    void Release() override;
 
 private:
     void SendFlashBase();
@@ -70,10 +71,8 @@ private:
     void EndOfImage();
     void AskBootChecksum();
     void Finish();
-    void CleanUp();
     // `text`, reported after the image reader's own error (with its file and line) when it gave one.
     CFailure ImageFailure(const QString &text) const;
-    void StopWithFailure(const CFailure &failure);
     quint32 TargetOffset(quint32 blockAddress) const;
     bool IsComparePass() const { return m_job.changedOnly && !m_bWritePass; }
 

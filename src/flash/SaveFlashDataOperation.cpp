@@ -113,9 +113,13 @@ void CSaveFlashDataOperation::Close()
         FailOnFile(QStringLiteral("Cannot write FlashData.txt.\r\n"));
         return;
     }
-    m_file.reset();
-    m_host.Report(CProgressEvent::Hidden(Kind()));
     m_host.Succeed();
+}
+
+// An uncommitted file is discarded: the name keeps what it held.
+void CSaveFlashDataOperation::Release()
+{
+    m_file.reset();
 }
 
 void CSaveFlashDataOperation::FailOnFile(const QString &text)
@@ -125,7 +129,5 @@ void CSaveFlashDataOperation::FailOnFile(const QString &text)
 
 void CSaveFlashDataOperation::Fail(const QString &text)
 {
-    m_file.reset();
-    m_host.Report(CProgressEvent::Hidden(Kind()));
     m_host.Fail(CFailure::Logged(text));
 }

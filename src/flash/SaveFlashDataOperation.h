@@ -28,6 +28,7 @@ public:
     FlashOperationKind Kind() const override { return FlashOperationKind::SaveFlashData; }
     void Start() override;
     void OnHalt() override;
+    void Release() override;
 
 private:
     void ReadPiece();

@@ -42,7 +42,6 @@ void CSendUserFileOperation::OpenAndSendFirst()
     if (count < 0)
         return;
     if (count == 0) {
-        m_file.close();
         m_host.Succeed();
         return;
     }
@@ -71,8 +70,6 @@ qint64 CSendUserFileOperation::ReadChunk()
 {
     const qint64 count = m_file.read(reinterpret_cast<char *>(m_chunk.data()), qint64(m_chunk.size()));
     if (count < 0) {
-        m_file.close();
-        m_host.Report(CProgressEvent::Hidden(Kind()));
         m_host.Fail(CFailure::Logged(QStringLiteral("Cannot read User File.\r\n")
                                      + CFileName::ReasonLine(m_strPath, m_file.errorString())));
     }
@@ -91,11 +88,14 @@ bool CSendUserFileOperation::SendChunk(qint64 count)
 
 void CSendUserFileOperation::Finish()
 {
-    m_host.Report(CProgressEvent::Hidden(Kind()));
     const quint32 elapsed = CTickClock::Elapsed(m_nStartTick, m_host.Now());
     const QString done = QString::asprintf("Sent User File: %d mSec\r\n", int(elapsed));
     m_host.Record(done);
     m_host.Report(CProgressEvent::Status(Kind(), done));
-    m_file.close();
     m_host.Succeed();
+}
+
+void CSendUserFileOperation::Release()
+{
+    m_file.close();
 }

@@ -21,6 +21,7 @@ public:
     FlashOperationKind Kind() const override { return FlashOperationKind::SendUserFile; }
     void Start() override;
     void OnHalt() override;
+    void Release() override;
 
 private:
     void OpenAndSendFirst();

@@ -412,6 +412,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, SimulatorFault, ::testing::Values(
     FaultCase{"WrongEchoBase", "fault.wrong_echo = 4", "Cannot get flash memory base addr. from CVTC.\r\n"},
     FaultCase{"WrongEchoEstimate", "fault.wrong_echo = 17", "Cannot get the erase estimate. (cmd = 0?)\r\n"},
     FaultCase{"NoAnswer", "fault.no_answer = 7", "Target did not answer within 2 seconds.\r\n"},
+    FaultCase{"LostAtWrite", "fault.lost_at = 7", "The simulated board's connection was lost.\r\n"},
     FaultCase{"NoAnswerByDefault", "fault.no_answer = 1", "Target did not answer within 30 seconds.\r\n", nullptr},
     FaultCase{"MissingMessage", "fault.missing_symbol = theMessage", "Failed to get msg storage addr\r\n"},
     FaultCase{"MissingBreakpoint", "fault.missing_symbol = doMessageProc", "Failed to get BP addr\r\n"},

@@ -258,6 +258,15 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
         {"CcsDataOfAnotherFormat", [this](CProgramJob &j, FakeOperationHost &) { j = Job("1651 2 0 0 1\r\n0x1\r\n"); },
          QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog,
          QStringLiteral("Corvane can only read CCS Saved Data in Hex Format.\r\nPlease re-format the data.")},
+        // The read-back's own failure comes first, then the checksum error it was to explain.
+        {"BlockNotReadBack",
+         [](CProgramJob &j, FakeOperationHost &h) {
+             j.verify = true;
+             h.stuckByte = 3;
+             h.wrongEcho = CommandCode::ReadFlash;
+         },
+         QStringLiteral("Checksum Error: host checksum = 88, flash checksum = 84, address = 0, bytes = 10\r\n"),
+         CFailure::Shown::InLog, QStringLiteral("Cannot deal with unexpected response: 0\r\n")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -272,6 +281,7 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
         EXPECT_EQ(fresh.failure->shown, c.shown);
         EXPECT_EQ(fresh.failure->cause ? fresh.failure->cause->text : QString(), c.cause);
         EXPECT_FALSE(fresh.succeeded);
+        EXPECT_FALSE(fresh.abortable);
     }
 }
 

@@ -486,6 +486,21 @@ TEST_F(MainForm, EraseShowsItsPictureAndLeavesTheFlashErased)
     EXPECT_EQ(view->Grid()->item(15, 15)->text(), QStringLiteral("FF"));
 }
 
+// View Flash has no Abort: a target that never answers ends it at the user's
+// answer time-out (30 s unless set), and Disconnect stays usable meanwhile.
+TEST_F(MainForm, AnOperationWithoutAnswerEndsAtTheTimeOutAndNeverLocksTheForm)
+{
+    OpenReadyDocument(
+        WriteDocument([this](CCorvaneDoc &doc) { doc.m_strCvtcFile = WriteComponent({QStringLiteral("fault.no_answer = 15")}); }));
+    Click(ControlId::ViewFlashButton);
+    EXPECT_FALSE(Model().Facts().idle);
+    EXPECT_TRUE(Widget<QPushButton>(ControlId::ConnectButton)->isEnabled()) << "Disconnect while the form waits";
+    ASSERT_TRUE(WaitReady());
+    EXPECT_TRUE(prompter->logsShown.join(u'|').contains(QStringLiteral("Target did not answer within 30 seconds.")))
+        << prompter->logsShown.join(u'|').toStdString();
+    EXPECT_TRUE(Widget<QPushButton>(ControlId::ViewFlashButton)->isEnabled());
+}
+
 TEST_F(MainForm, CloseOffersToSaveAndSwitchesToTheMenusWithoutDocument)
 {
     OpenReadyDocument(WriteDocument());

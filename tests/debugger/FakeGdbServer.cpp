@@ -62,7 +62,7 @@ public:
             m_bAcks = true;
             connect(m_socket, &QTcpSocket::readyRead, this, [this] { OnReadable(); });
             if (m_options.stopOnConnect && m_bRunning)
-                Stop("T02thread:01;");
+                Stop(StopReply("02thread:01;"));
         });
     }
 
@@ -92,8 +92,12 @@ private:
             if (!m_buffer.startsWith('$') || end < 0 || m_buffer.size() < end + 3)
                 return;
             const QByteArray packet = m_buffer.mid(1, end - 1);
+            const bool intact = m_buffer.mid(end + 1, 2) == Frame(packet).right(2);
             m_buffer.remove(0, end + 3);
-            Handle(packet);
+            if (intact)
+                Handle(packet);
+            else
+                Refuse(packet);
         }
     }
 
@@ -127,6 +131,16 @@ private:
             m_bAcks = false;
     }
 
+    // A packet with a wrong checksum: resend, as a server in acknowledgement mode says.
+    void Refuse(const QByteArray &packet)
+    {
+        {
+            QMutexLocker lock(&mutex);
+            received.append("(wrong checksum) " + packet);
+        }
+        Write("-");
+    }
+
     // The running target stops: `reply` goes out, then the answers to the packets that waited.
     void Stop(const QByteArray &reply)
     {
@@ -154,7 +168,7 @@ private:
         if (packet.startsWith("qXfer:features:read:"))
             return Description(packet);
         if (packet == "?")
-            return "T05thread:01;";
+            return StopReply("05thread:01;");
         if (packet.startsWith('m'))
             return ReadMemory(packet);
         if (packet.startsWith('M') || packet.startsWith('X'))
@@ -167,14 +181,21 @@ private:
             return Run();
         if (packet == "s" || packet == "vCont;s") {
             m_nPc += 4;
-            return "T05";
+            return StopReply("05");
         }
         if (packet == "\x03") {
             if (m_bRunning)
-                Stop("T02");
+                Stop(StopReply("02"));
             return std::nullopt;
         }
         return "";
+    }
+
+    // "T" and `signal`, with the pc when the options say so.
+    QByteArray StopReply(const QByteArray &signal) const
+    {
+        const QByteArray pc = QByteArray::number(m_nPcNumber, 16) + ':' + Hex(m_nPc) + ';';
+        return 'T' + signal + (m_options.expeditedPc ? pc : QByteArray());
     }
 
     QByteArray Description(const QByteArray &packet) const
@@ -259,7 +280,7 @@ private:
         }
         const auto next = m_breakpoints.lowerBound(m_nPc);
         m_nPc = next == m_breakpoints.end() ? m_breakpoints.firstKey() : next.key();
-        return "T05";
+        return StopReply("05");
     }
 
     Options m_options;

@@ -24,7 +24,8 @@ class QTcpSocket;
 // the interrupt is answered (others wait until it stops), and only then. As
 // QEMU, the server refuses a packet longer than its PacketSize less one with
 // E01, and numbers the pc 15 unless its description says otherwise; its
-// registers are QEMU's for ARM (168 bytes).
+// registers are QEMU's for ARM (168 bytes). A packet with a wrong checksum is
+// answered "-".
 class FakeGdbServer {
 public:
     using Script = std::function<std::optional<QByteArray>(const QByteArray &packet)>;
@@ -38,6 +39,8 @@ public:
         quint32 pc = 0x1000;
         // As QEMU: a new connection stops a running target and says so ("T02thread:01;").
         bool stopOnConnect = false;
+        // Stop replies give the pc ("T05thread:01;1a:00100000;").
+        bool expeditedPc = false;
         Script script;
     };
 

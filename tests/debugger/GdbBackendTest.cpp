@@ -174,8 +174,9 @@ TEST(GdbBackend, EachResumeStepsOffTheBreakpointAndStopsThereOnce)
 {
     FakeGdbServer::Options options;
     options.pc = 0x1000;
-    for (const bool vCont : {true, false}) {
+    for (const auto &[vCont, expeditedPc] : {std::pair {true, false}, {false, false}, {true, true}}) {
         options.vCont = vCont;
+        options.expeditedPc = expeditedPc;
         Connection c(options);
         c.Open();
         c.user->SetBreakpoint(CAddressValue(kBreakpoint));
@@ -189,6 +190,7 @@ TEST(GdbBackend, EachResumeStepsOffTheBreakpointAndStopsThereOnce)
         const QList<QByteArray> received = c.server.Received();
         const qsizetype lastStep = received.lastIndexOf(step);
         EXPECT_EQ(received.mid(lastStep - 1, 4), (QList<QByteArray> {"z0,2000,4", step, "Z0,2000,4", cont}));
+        EXPECT_EQ(c.Sent("p").size(), expeditedPc ? 0 : 4);   // once per stop, unless the stop reply gave it
     }
 }
 

@@ -629,11 +629,15 @@ TEST_F(MainForm, HelpButtonOpensTheFormsTopic)
     CHelpWindow::Instance().close();
 }
 
-// The GDB server's window lists the packets of the open connection and starts afresh with the next one.
+// The GDB server's window lists the packets of the open connection while it
+// is shown (nothing is recorded while it is not) and starts afresh with the next connection.
 TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
 {
     CGdbWindow window;
     theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
+    theGdbMonitor().OnPacket(true, "qSupported");
+    EXPECT_TRUE(theGdbMonitor().Records().isEmpty());
+    window.show();
     theGdbMonitor().OnPacket(true, "m10000,4");
     theGdbMonitor().OnPacket(false, "00000000");
     const QTreeWidget *packets = window.Exchanges();
@@ -643,6 +647,10 @@ TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
     EXPECT_EQ(packets->topLevelItem(1)->text(0), QStringLiteral("<-"));
     theGdbMonitor().OnClosed(QStringLiteral("127.0.0.1:1234"));
     EXPECT_EQ(packets->topLevelItemCount(), 0);
+    window.hide();
+    theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
+    theGdbMonitor().OnPacket(true, "m10000,4");
+    EXPECT_TRUE(theGdbMonitor().Records().isEmpty());
 }
 
 } // namespace

@@ -63,7 +63,7 @@ CGdbTarget::CGdbTarget(std::unique_ptr<CGdbConnection> connection, bool bigEndia
     : m_pConnection(std::move(connection))
     , m_bBigEndian(bigEndian)
 {
-    connect(m_pConnection.get(), &CGdbConnection::Arrived, this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
+    connect(m_pConnection.get(), &CGdbConnection::Arrived, this, &CGdbTarget::OnArrived);
 }
 
 CGdbTarget::~CGdbTarget()
@@ -82,15 +82,22 @@ CGdbTarget::~CGdbTarget()
 
 // --- requests ----------------------------------------------------------------
 
-// Sends `packet` and returns its answer. A stop the server announced on its
+QByteArray CGdbTarget::Ask(QByteArrayView packet)
+{
+    m_frame.Start().Add(packet);
+    return Ask(m_frame);
+}
+
+// Sends the packet and returns its answer. A stop the server announced on its
 // own (on a connection, or late after an interrupt) is no answer: it is
 // passed over, before and after sending. An exit ends the target.
-QByteArray CGdbTarget::Ask(const QByteArray &packet)
+QByteArray CGdbTarget::Ask(CGdbFrame &frame)
 {
-    CheckHalted(packet);
+    CheckHalted(frame.Payload());
     while (const std::optional<QByteArray> early = m_pConnection->TakeArrived())
         PassOver(*early);
-    m_pConnection->Send(packet);
+    m_pConnection->Send(frame);
+    const QByteArrayView packet = frame.Payload();   // in the finished frame
     for (;;) {
         const QByteArray answer = m_pConnection->Await(packet);
         if (packet == "?" && IsStopReply(answer, "TS"))
@@ -120,7 +127,7 @@ void CGdbTarget::EndTarget(const QByteArray &exit)
     throw CAutomationError::Described(m_strGone);
 }
 
-void CGdbTarget::AskOk(const QByteArray &packet)
+void CGdbTarget::AskOk(QByteArrayView packet)
 {
     const QByteArray answer = Ask(packet);
     if (answer != "OK")
@@ -128,7 +135,7 @@ void CGdbTarget::AskOk(const QByteArray &packet)
 }
 
 // Raises the failure an answer other than the expected one means.
-void CGdbTarget::Reject(const QByteArray &packet, const QByteArray &answer) const
+void CGdbTarget::Reject(QByteArrayView packet, const QByteArray &answer) const
 {
     const QString where = m_pConnection->Where();
     const QString request = CGdbPacket::Shown(packet);
@@ -141,13 +148,13 @@ void CGdbTarget::Reject(const QByteArray &packet, const QByteArray &answer) cons
                                           .arg(where, request, CGdbPacket::Shown(answer)));
 }
 
-void CGdbTarget::LogRefusal(const QByteArray &packet, const QByteArray &answer) const
+void CGdbTarget::LogRefusal(QByteArrayView packet, const QByteArray &answer) const
 {
     theLog.Add(QStringLiteral("%1 answered \"%2\" with error %3.\r\n")
                    .arg(m_pConnection->Where(), CGdbPacket::Shown(packet), CGdbPacket::Shown(answer)));
 }
 
-void CGdbTarget::CheckHalted(const QByteArray &packet) const
+void CGdbTarget::CheckHalted(QByteArrayView packet) const
 {
     if (!m_strGone.isEmpty())
         throw CAutomationError::Described(m_strGone);
@@ -229,15 +236,15 @@ std::optional<QByteArray> CGdbTarget::ReadMemory(quint32 address, qint32 count)
     QByteArray bytes;
     while (bytes.size() < count) {
         const qsizetype chunk = std::clamp<qsizetype>(PayloadRoom() / 2, 1, count - bytes.size());
-        const QByteArray packet = 'm' + Hex(address + quint32(bytes.size())) + ',' + Hex(quint32(chunk));
-        const QByteArray answer = Ask(packet);
+        m_frame.Start().Add('m').AddNumber(address + quint32(bytes.size())).Add(',').AddNumber(quint32(chunk));
+        const QByteArray answer = Ask(m_frame);
         if (IsError(answer)) {
-            LogRefusal(packet, answer);
+            LogRefusal(m_frame.Payload(), answer);
             return std::nullopt;
         }
         const std::optional<QByteArray> data = CGdbPacket::FromHex(answer);
         if (!data || data->isEmpty() || data->size() > chunk)
-            Reject(packet, answer);
+            Reject(m_frame.Payload(), answer);
         bytes += *data;
     }
     return bytes;
@@ -250,15 +257,14 @@ bool CGdbTarget::WriteMemory(quint32 address, const QByteArray &bytes)
         const quint32 at = address + quint32(done);
         if (!m_binaryWrite)
             ProbeBinaryWrite(at);
-        qsizetype taken = 0;
-        const QByteArray packet = WritePacket(at, bytes.mid(done), taken);
-        const QByteArray answer = Ask(packet);
+        const qsizetype taken = WritePacket(at, QByteArrayView(bytes).sliced(done));
+        const QByteArray answer = Ask(m_frame);
         if (IsError(answer)) {
-            LogRefusal(packet, answer);
+            LogRefusal(m_frame.Payload(), answer);
             return false;
         }
         if (answer != "OK")
-            Reject(packet, answer);
+            Reject(m_frame.Payload(), answer);
         done += taken;
     }
     return true;
@@ -270,18 +276,22 @@ void CGdbTarget::ProbeBinaryWrite(quint32 address)
     m_binaryWrite = !Ask('X' + Hex(address) + ",0:").isEmpty();
 }
 
-// The write of as many of `bytes` as fit into one packet; `taken` tells how many.
-QByteArray CGdbTarget::WritePacket(quint32 address, const QByteArray &bytes, qsizetype &taken) const
+// Builds the write of as many of `bytes` as fit into one packet in m_frame;
+// returns how many.
+qsizetype CGdbTarget::WritePacket(quint32 address, QByteArrayView bytes)
 {
     const qsizetype room = PayloadRoom() - kMaxWriteHeader;
+    qsizetype taken = 0;
     if (!*m_binaryWrite) {
         taken = std::clamp<qsizetype>(room / 2, 1, bytes.size());
-        return 'M' + Hex(address) + ',' + Hex(quint32(taken)) + ':' + bytes.left(taken).toHex();
+    } else {
+        qsizetype used = 0;
+        for (; taken < bytes.size() && (taken == 0 || used + CGdbPacket::EscapedSize(bytes[taken]) <= room); ++taken)
+            used += CGdbPacket::EscapedSize(bytes[taken]);
     }
-    qsizetype used = 0;
-    for (taken = 0; taken < bytes.size() && (taken == 0 || used + CGdbPacket::EscapedSize(bytes[taken]) <= room); ++taken)
-        used += CGdbPacket::EscapedSize(bytes[taken]);
-    return 'X' + Hex(address) + ',' + Hex(quint32(taken)) + ':' + CGdbPacket::Escape(bytes.left(taken));
+    m_frame.Start().Add(*m_binaryWrite ? 'X' : 'M').AddNumber(address).Add(',').AddNumber(quint32(taken)).Add(':');
+    *m_binaryWrite ? m_frame.AddEscaped(bytes.first(taken)) : m_frame.AddHex(bytes.first(taken));
+    return taken;
 }
 
 // --- breakpoints -------------------------------------------------------------
@@ -399,8 +409,10 @@ void CGdbTarget::Resume()
     m_pConnection->Send(ContinuePacket());
     m_bRunning = true;
     m_running.start();
-    // The stop may have come with the acknowledgement, read while it was awaited.
-    QMetaObject::invokeMethod(this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
+    // The stop may have come with the acknowledgement, read while it was
+    // awaited; else the connection announces it when it comes.
+    if (m_pConnection->HasArrived())
+        QMetaObject::invokeMethod(this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
 }
 
 QByteArray CGdbTarget::ContinuePacket() const
@@ -441,14 +453,23 @@ QByteArray CGdbTarget::AwaitStopReply(const QByteArray &request)
     }
 }
 
-// Returns when the answer says the target stopped; raises when it says the
-// target is gone (kept as the failure of every later call) or something else.
-void CGdbTarget::TakeStopReply(const QByteArray &request, const QByteArray &reply)
+// Returns when the answer says the target stopped, with the pc known when
+// the reply gives it ("T05...;f:00100000;"); raises when it says the target
+// is gone (kept as the failure of every later call) or something else.
+void CGdbTarget::TakeStopReply(QByteArrayView request, const QByteArray &reply)
 {
     if (IsExit(reply))
         EndTarget(reply);
     if (!IsStopReply(reply, "TS"))
         Reject(request, reply);
+    if (reply[0] != 'T')
+        return;
+    const QByteArray pcField = Hex(quint32(m_nPcRegister)) + ':';
+    for (const QByteArray &field : reply.mid(3).split(';')) {
+        const std::optional<QByteArray> value = CGdbPacket::FromHex(field.mid(pcField.size()));
+        if (field.startsWith(pcField) && value && value->size() == kWordBytes)
+            m_knownPc = WordValue(*value);
+    }
 }
 
 void CGdbTarget::OnArrived()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GdbFrame.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QMap>
@@ -56,18 +58,19 @@ signals:
     void Lost(const QString &reason);
 
 private:
-    QByteArray Ask(const QByteArray &packet);
-    void AskOk(const QByteArray &packet);
-    [[noreturn]] void Reject(const QByteArray &packet, const QByteArray &answer) const;
-    void LogRefusal(const QByteArray &packet, const QByteArray &answer) const;
-    void CheckHalted(const QByteArray &packet) const;
+    QByteArray Ask(QByteArrayView packet);
+    QByteArray Ask(CGdbFrame &frame);
+    void AskOk(QByteArrayView packet);
+    [[noreturn]] void Reject(QByteArrayView packet, const QByteArray &answer) const;
+    void LogRefusal(QByteArrayView packet, const QByteArray &answer) const;
+    void CheckHalted(QByteArrayView packet) const;
     void PassOver(const QByteArray &packet);
     [[noreturn]] void EndTarget(const QByteArray &exit);
 
     void ReadFeatures();
     std::optional<QByteArray> ReadDescription(const QString &annex);
     void ProbeBinaryWrite(quint32 address);
-    QByteArray WritePacket(quint32 address, const QByteArray &bytes, qsizetype &taken) const;
+    qsizetype WritePacket(quint32 address, QByteArrayView bytes);
     qsizetype PayloadRoom() const;
 
     QByteArray ReadRegisters();
@@ -80,11 +83,12 @@ private:
     QByteArray ContinuePacket() const;
     void StepOver(quint32 address);
     QByteArray AwaitStopReply(const QByteArray &request);
-    void TakeStopReply(const QByteArray &request, const QByteArray &reply);
+    void TakeStopReply(QByteArrayView request, const QByteArray &reply);
     void OnArrived();
     void Detach();
 
     std::unique_ptr<CGdbConnection> m_pConnection;
+    CGdbFrame m_frame;                   // the packet being sent
     bool m_bBigEndian;
     qint32 m_nPacketSize = kDefaultPacketSize;
     bool m_bDescription = false;

@@ -143,8 +143,11 @@ void CGdbConnection::OnReadyRead()
 
 void CGdbConnection::OnDisconnected()
 {
-    if (m_bWaiting)
+    if (m_bWaiting) {
+        // The waiting call reads what came before the close; the close is announced after it.
+        QMetaObject::invokeMethod(this, &CGdbConnection::OnDisconnected, Qt::QueuedConnection);
         return;
+    }
     Pump();
     Break(QStringLiteral("%1 closed the connection.").arg(Where()));
     emit Arrived();

@@ -201,25 +201,29 @@ TEST(GdbBackend, StopRepliesAndTheirEvents)
         bool halted;
         const char *lost = nullptr;   // at once, and from every later call; %1 the server
         bool acknowledged = false;    // the stop comes with the acknowledgement of the resume
+        bool idle = false;            // instead: after the answer to the last request of connecting, not resumed
     };
     for (const Case &test : {Case {"T05thread:01;", true}, Case {"S02", true}, Case {"T05", true, nullptr, true},
                              Case {"O48690a", true},   // output first, then the stop
                              Case {"W00", false, "The target of %1 exited with status 00."},
                              Case {"X09", false, "The target of %1 ended with signal 09."},
-                             Case {FakeGdbServer::kClose, false, "%1 closed the connection."}}) {
-        SCOPED_TRACE(test.reply.toStdString());
-        FakeGdbServer::Options options = Scripted([reply = test.reply](const QByteArray &packet) -> std::optional<QByteArray> {
-            if (packet != "vCont;c")
+                             Case {FakeGdbServer::kClose, false, "%1 closed the connection."},
+                             Case {FakeGdbServer::kClose, false, "%1 closed the connection.", false, true}}) {
+        SCOPED_TRACE(test.reply.toStdString() + (test.idle ? " idle" : ""));
+        FakeGdbServer::Options options = Scripted([test](const QByteArray &packet) -> std::optional<QByteArray> {
+            if (packet != (test.idle ? "?" : "vCont;c"))
                 return std::nullopt;
-            if (reply == FakeGdbServer::kClose)
-                return reply;
-            return FakeGdbServer::Frame(reply) + (reply.startsWith('O') ? FakeGdbServer::Frame("T05") : "");
+            const QByteArray answer = test.idle ? FakeGdbServer::kUsual : QByteArray();
+            if (test.reply == FakeGdbServer::kClose)
+                return answer + test.reply;
+            return answer + FakeGdbServer::Frame(test.reply) + (test.reply.startsWith('O') ? FakeGdbServer::Frame("T05") : "");
         });
         if (test.acknowledged)
             options.supported = "PacketSize=400";
         Connection c(options);
         c.Open();
-        c.user->Run();
+        if (!test.idle)
+            c.user->Run();
         EXPECT_TRUE(c.sink->halts.isEmpty());
         ProcessEventsUntil([&] { return !c.sink->halts.isEmpty() || !c.sink->losses.isEmpty(); });
         EXPECT_EQ(c.sink->halts.size(), test.halted ? 1 : 0);
@@ -319,6 +323,7 @@ TEST(GdbBackend, FailuresSayWhatHappenedAndWhere)
         FakeGdbServer::Script script;
         QString expected;   // after "GDB server 127.0.0.1:PORT "
         bool ackMode = false;
+        bool lost = false;   // the connection is gone: announced as lost after the failure
     };
     const auto onRead = [](QByteArray raw) {
         return [raw](const QByteArray &packet) -> std::optional<QByteArray> {
@@ -333,8 +338,8 @@ TEST(GdbBackend, FailuresSayWhatHappenedAndWhere)
          QStringLiteral("sent a packet longer than 4096 bytes.")},
         {"exited", onRead(FakeGdbServer::Frame("W00")), QStringLiteral("exited with status 00.")},
         {"cut off", onRead("$0000" + FakeGdbServer::kClose),
-         QStringLiteral("closed the connection in the middle of a packet.")},
-        {"closed", onRead(FakeGdbServer::kClose), QStringLiteral("closed the connection.")},
+         QStringLiteral("closed the connection in the middle of a packet."), false, true},
+        {"closed", onRead(FakeGdbServer::kClose), QStringLiteral("closed the connection."), false, true},
         {"error", onRead(FakeGdbServer::Frame("E14")), QStringLiteral("answered \"m8000,4\" with error E14.")},
         {"silence", onRead(noAnswer), QStringLiteral("did not answer \"m8000,4\" within 0.3 seconds.")},
         {"unknown", onRead(FakeGdbServer::Frame("")), QStringLiteral("does not support \"m8000,4\".")},
@@ -359,6 +364,10 @@ TEST(GdbBackend, FailuresSayWhatHappenedAndWhere)
             text = ErrorOf([&] { c.user->ReadBlock(*block); });
         }
         EXPECT_TRUE(text.endsWith(c.Where() + u' ' + test.expected)) << text.toStdString();
+        if (test.lost) {
+            EXPECT_TRUE(ProcessEventsUntil([&] { return !c.sink->losses.isEmpty(); }));
+            EXPECT_EQ(c.sink->losses, QStringList {text});
+        }
     }
 }
 

@@ -271,6 +271,9 @@ void CGdbConnection::Closed()
 {
     Break(m_reader.InPacket() ? QStringLiteral("%1 closed the connection in the middle of a packet.").arg(Where())
                               : QStringLiteral("%1 closed the connection.").arg(Where()));
+    // A target that waits for a stop, or sits halted, learns it from the event
+    // loop, after any request that was waiting has failed with this text.
+    QMetaObject::invokeMethod(this, &CGdbConnection::Arrived, Qt::QueuedConnection);
 }
 
 void CGdbConnection::Pump()

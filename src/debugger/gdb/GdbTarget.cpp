@@ -472,9 +472,11 @@ void CGdbTarget::TakeStopReply(QByteArrayView request, const QByteArray &reply)
     }
 }
 
+// While the target is halted only a broken connection is news: a stop it
+// announces then is passed over by the next request.
 void CGdbTarget::OnArrived()
 {
-    if (!m_bRunning)
+    if (!m_strGone.isEmpty() || (!m_bRunning && !m_pConnection->IsBroken()))
         return;
     try {
         m_pConnection->CheckUsable();
@@ -489,7 +491,8 @@ void CGdbTarget::OnArrived()
         }
     } catch (const CAutomationError &error) {
         m_bRunning = false;
-        emit Lost(error.Text());
+        m_strGone = error.Text();
+        emit Lost(m_strGone);
     }
 }
 

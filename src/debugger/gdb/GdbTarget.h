@@ -54,7 +54,8 @@ public:
 signals:
     // A resumed target stopped by itself.
     void Stopped();
-    // The connection failed while the target ran: no stop will come.
+    // The target exited or the connection broke while it ran, or the server
+    // closed the connection while it was halted: every call fails from now on.
     void Lost(const QString &reason);
 
 private:

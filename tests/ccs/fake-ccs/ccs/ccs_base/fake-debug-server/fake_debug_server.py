@@ -115,6 +115,8 @@ class Flash:
 
     def __init__(self, size, folder):
         self.path = os.path.join(folder, "flash.bin") if folder else None
+        if folder:
+            os.makedirs(folder, exist_ok=True)
         self.bytes = bytearray(b"\xff" * size)
         if self.path and os.path.exists(self.path):
             with open(self.path, "rb") as f:
@@ -227,7 +229,7 @@ class Faults:
         for entry in filter(None, (part.strip() for part in text.split(","))):
             name, _, value = entry.partition(":")
             default = Faults.DEFAULTS.get(name, 0)
-            self.active[name] = value if isinstance(default, str) and value else int(value or default or 0)
+            self.active[name] = (value or default) if isinstance(default, str) else int(value or default)
 
     def __contains__(self, name):
         return name in self.active

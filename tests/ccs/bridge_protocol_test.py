@@ -156,6 +156,20 @@ SESSIONS = [
 ]
 
 
+def data_words(hex_words, answer=None):
+    """Writes the data area of theMessage on the 28x (or reads it back when `answer` is given)."""
+    if answer is not None:
+        return [({"op": "read", "address": 0x8010, "page": 1, "bits": 16, "count": len(answer) // 4}, {"hex": answer})]
+    return [({"op": "write", "address": 0x8010, "page": 1, "bits": 16, "hex": hex_words}, {})]
+
+
+# WriteFlash, ReadFlash, GetChecksum and TranslateAddresses on the 28x, after started().
+FLASH_STEPS = (data_words("a5a5ff00") + exchange("0007000000000004", 4, 16, "0007000000000000")
+               + exchange("0006000000000004", 4, 16, "0006000000000000") + data_words("", "a5a5ff00")
+               + exchange("00090000000000000006", 4, 16, "00090447")
+               + data_words("00000010") + exchange("00120001", 4, 16, "00120000") + data_words("", "00100010"))
+
+
 class Session:
     """One bridge process in a fresh folder with the session's configuration and program files."""
 
@@ -260,11 +274,12 @@ class BridgeProtocolTest(unittest.TestCase):
     def test_flash_persists_and_killed_bridge_leaves_no_debugger(self):
         with tempfile.TemporaryDirectory() as folder:
             session = Session(folder, "28x", "")
-            session.answer()
-            data = [({"op": "write", "address": 0x8010, "page": 1, "bits": 16, "hex": "a5a5ff00"}, {})]
-            for request, wanted in started() + data + exchange("0007000000000004", 4, 16, "0007000000000000"):
-                expect(self, session, wanted, session.ask(request))
-            session.stop()
+            try:
+                session.answer()
+                for request, wanted in started() + FLASH_STEPS:
+                    expect(self, session, wanted, session.ask(request))
+            finally:
+                session.stop()
             deadline = time.monotonic() + 10
             while session.servers() and time.monotonic() < deadline:
                 time.sleep(0.05)

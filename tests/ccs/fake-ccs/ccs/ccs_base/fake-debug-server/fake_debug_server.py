@@ -155,8 +155,31 @@ class Flash:
                 f.write(data)
 
 
+class Message:
+    """The request in the message block; the answer is written over it (parameters cleared first)."""
+
+    def __init__(self, block):
+        self.block = block
+        self.command = block[0] << 8 | block[1]
+        self.words = [block[2 + 2 * i] << 8 | block[3 + 2 * i] for i in range(PARAMS)]
+        block[2:HEADER] = bytes(HEADER - 2)
+
+    def pair(self, index):
+        return self.words[index] << 16 | self.words[index + 1]
+
+    def data(self, count):
+        return bytes(self.block[HEADER:HEADER + count])
+
+    def answer(self, *words):
+        for index, value in enumerate(words):
+            self.block[2 + 2 * index:4 + 2 * index] = (value & 0xFFFF).to_bytes(2, "big")
+
+    def answer_data(self, data):
+        self.block[HEADER:HEADER + len(data)] = data
+
+
 class Component:
-    """The target component's answers: the message block in, the answer over it."""
+    """The target component's answers; each returns how many milliseconds it runs."""
 
     def __init__(self, core, program, flash):
         self.core = core
@@ -164,59 +187,48 @@ class Component:
         self.flash = flash
         self.base = program.flash_base
         self.size = program.flash_size
+        self.commands = {1: self.protocol, 3: self.erase, 4: self.get_base, 6: self.read, 7: self.write,
+                         9: self.checksum, 10: self.user_data, 11: self.get_size, 12: self.set_base,
+                         13: self.set_size, 14: self.version, 15: self.edit, 16: self.buffer,
+                         17: self.erase_estimate, 18: self.translate}
 
     def answer(self, block):
-        """Answers the request in `block` (bytearray) in place; returns the milliseconds it takes."""
-        request = [block[2 + 2 * i] << 8 | block[3 + 2 * i] for i in range(PARAMS)]
-        pair = lambda i: request[i] << 16 | request[i + 1]
-        block[2:HEADER] = bytes(HEADER - 2)
-        params = {}
-        command = block[0] << 8 | block[1]
-        data = block[HEADER:]
-        count = lambda n: min(n, self.program.buffer)
-        offset = lambda n: n * self.core.offset_unit
-        if command == 1:
-            params[0] = self.program.protocol
-        elif command == 3:
-            self.flash.erase()
-            return self.program.erase_ms
-        elif command == 4:
-            params[0], params[1] = self.base >> 16, self.base & 0xFFFF
-        elif command == 6:
-            n = count(request[2])
-            block[HEADER:HEADER + n] = self.flash.read(offset(pair(0)), n)
-        elif command == 7:
-            self.flash.program(offset(pair(0)), bytes(data[:count(request[2])]))
-        elif command == 9:
-            params[0] = self.flash.checksum(offset(pair(0)), pair(2))
-        elif command == 10:
-            self.flash.keep_user_data(bytes(data[:count(request[0])]))
-        elif command == 11:
-            params[0], params[1] = self.size >> 16, self.size & 0xFFFF
-        elif command == 12:
-            self.base = pair(0)
-        elif command == 13:
-            self.size = pair(0)
-        elif command == 14:
-            params[0], params[1] = self.program.version
-        elif command == 15:
-            params[0] = 1
-        elif command == 16:
-            params[0] = self.program.buffer
-        elif command == 17:
-            params[0] = self.program.erase_seconds
-        elif command == 18:
-            self.translate(block, min(request[0], self.program.buffer // 4))
-        for index, value in params.items():
-            block[2 + 2 * index:4 + 2 * index] = (value & 0xFFFF).to_bytes(2, "big")
-        return 0
+        """Answers the request in `block` in place; other command words are echoed with no parameters."""
+        message = Message(block)
+        return self.commands.get(message.command, lambda m: 0)(message) or 0
 
-    def translate(self, block, n):
+    def count(self, requested):
+        return min(requested, self.program.buffer)
+
+    def offset(self, message):
+        """The request's flash offset (words 0-1, in address units) in bytes."""
+        return message.pair(0) * self.core.offset_unit
+
+    def protocol(self, m): m.answer(self.program.protocol)
+    def get_base(self, m): m.answer(self.base >> 16, self.base)
+    def get_size(self, m): m.answer(self.size >> 16, self.size)
+    def set_base(self, m): self.base = m.pair(0)
+    def set_size(self, m): self.size = m.pair(0)
+    def version(self, m): m.answer(*self.program.version)
+    def edit(self, m): m.answer(1)
+    def buffer(self, m): m.answer(self.program.buffer)
+    def erase_estimate(self, m): m.answer(self.program.erase_seconds)
+    def checksum(self, m): m.answer(self.flash.checksum(self.offset(m), m.pair(2)))
+    def user_data(self, m): self.flash.keep_user_data(m.data(self.count(m.words[0])))
+    def read(self, m): m.answer_data(self.flash.read(self.offset(m), self.count(m.words[2])))
+    def write(self, m): self.flash.program(self.offset(m), m.data(self.count(m.words[2])))
+
+    def erase(self, m):
+        self.flash.erase()
+        return self.program.erase_ms
+
+    def translate(self, m):
+        """Flash base plus each offset; a 55x component of protocol 4 keeps its base in words."""
         base = self.base << 1 if self.core.kind == "55x" and self.program.protocol == 4 else self.base
-        for i in range(n):
-            at = HEADER + 4 * i
-            value = (int.from_bytes(block[at:at + 4], "big") + base) & 0xFFFFFFFF
-            block[at:at + 4] = value.to_bytes(4, "big")
+        count = min(m.words[0], self.program.buffer // 4)
+        offsets = m.data(4 * count)
+        m.answer_data(b"".join(((int.from_bytes(offsets[i:i + 4], "big") + base) & 0xFFFFFFFF).to_bytes(4, "big")
+                               for i in range(0, len(offsets), 4)))
 
 
 class Faults:

@@ -2,6 +2,8 @@
 
 #include "debugger/BackendRegistry.h"
 #include "debugger/Subfamily.h"
+#include "debugger/ccs/CcsDspUser.h"
+#include "debugger/ccs/CcsInstallation.h"
 #include "debugger/gdb/GdbConnection.h"
 #include "debugger/gdb/GdbDspUser.h"
 #include "debugger/sim/SimDspUser.h"
@@ -35,10 +37,19 @@ CBackendRegistry::Backend Gdb()
             }};
 }
 
+CBackendRegistry::Backend Ccs()
+{
+    return {[](const QString &, const SetupProcessor &processor, const SubfamilyInfo &subfamily) {
+                return std::make_shared<CCcsDspUser>(processor.ccs, subfamily);
+            },
+            [](const SetupProcessor &processor) { return CCcsInstallation(processor.ccs).Description(); }};
+}
+
 } // namespace
 
 void CDebuggerBackends::RegisterAll()
 {
     CBackendRegistry::Register(Kind::Simulator, Simulator());
     CBackendRegistry::Register(Kind::Gdb, Gdb());
+    CBackendRegistry::Register(Kind::Ccs, Ccs());
 }

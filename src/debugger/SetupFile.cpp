@@ -407,6 +407,10 @@ bool CSetupParser::CloseCcsProcessor()
                                                 .arg(m_processor.name, ccs.core));
         ApplySubfamily(*info);
     }
+    // A word-addressed core reads each 16-bit word of the message block as a
+    // whole, and the block stores those words high byte first.
+    if (!m_bByteOrderSet && FindSubfamily(m_processor.subfamily)->wordClass == SubfamilyInfo::WordClass::Bits16)
+        m_processor.bigEndian = true;
     ccs.timeoutMs = m_timeoutMs.value_or(SetupCcs::kDefaultTimeoutMs);
     ccs.startTimeoutMs = m_startTimeoutMs.value_or(SetupCcs::kDefaultStartTimeoutMs);
     m_boards.last().processors.append(m_processor);

@@ -8,7 +8,7 @@
 #include "base/MessageLog.h"
 #include "base/SignalExit.h"
 #include "app/SingleInstance.h"
-#include "debugger/gdb/GdbMonitor.h"
+#include "debugger/ExchangeMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 
 #include <QApplication>
@@ -97,6 +97,7 @@ int CInteractiveRun::Exec(int &argc, char **argv)
     // The simulator window lists the exchanges.
     theSimMonitor().SetRecordingExchanges(true);
     theGdbMonitor().SetRecording(true);
+    theCcsMonitor().SetRecording(true);
     std::unique_ptr<CPrompter> consolePrompter = InstallPrompter(std::make_unique<CMessageBoxPrompter>());
     const int status = RunMainWindow(instance, signalled);
     InstallPrompter(std::move(consolePrompter));

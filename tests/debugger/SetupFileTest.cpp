@@ -120,7 +120,7 @@ TEST(SetupFile, ReadsCcsProcessorsWithPathsFromTheFilesFolder)
     const SetupProcessor &cpu1 = list.boards[0].processors[0];
     EXPECT_EQ(cpu1.kind, SetupProcessor::Kind::Ccs);
     EXPECT_EQ(cpu1.subfamily, 0x28);   // from the core's name
-    EXPECT_FALSE(cpu1.bigEndian);
+    EXPECT_TRUE(cpu1.bigEndian);       // the message block's words, high byte first
     EXPECT_EQ(cpu1.ccs.root, QStringLiteral("/etc/ti/ccs2020"));
     EXPECT_EQ(cpu1.ccs.ccxml, QStringLiteral("/etc/corvane/boards/f28379d.ccxml"));
     EXPECT_EQ(cpu1.ccs.core, QStringLiteral("C28xx_CPU1"));
@@ -130,6 +130,7 @@ TEST(SetupFile, ReadsCcsProcessorsWithPathsFromTheFilesFolder)
     EXPECT_EQ(cpu1.ccs.startTimeoutMs, SetupCcs::kDefaultStartTimeoutMs);
     const SetupProcessor &dsp = list.boards[0].processors[1];
     EXPECT_EQ(dsp.subfamily, 0x64);
+    EXPECT_FALSE(dsp.bigEndian);
     EXPECT_EQ(dsp.ccs.api, SetupCcs::Api::Dss);
     EXPECT_EQ(dsp.ccs.python, QStringLiteral("python3.11"));
     EXPECT_EQ(dsp.ccs.timeoutMs, SetupCcs::kDefaultTimeoutMs);

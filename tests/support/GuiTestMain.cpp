@@ -1,6 +1,6 @@
 #include "app/DebuggerBackends.h"
 #include "base/MessageLog.h"
-#include "debugger/gdb/GdbMonitor.h"
+#include "debugger/ExchangeMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 
 #include <QApplication>
@@ -23,6 +23,7 @@ int main(int argc, char **argv)
     // As in the desktop program, whose simulator window lists the exchanges.
     theSimMonitor().SetRecordingExchanges(true);
     theGdbMonitor().SetRecording(true);
+    theCcsMonitor().SetRecording(true);
     CDebuggerBackends::RegisterAll();
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

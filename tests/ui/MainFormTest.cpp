@@ -2,12 +2,12 @@
 
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
-#include "debugger/gdb/GdbMonitor.h"
+#include "debugger/ExchangeMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 #include "ui/CorvaneView.h"
 #include "ui/FlashMemoryDlg.h"
 #include "ui/HelpWindow.h"
-#include "ui/GdbWindow.h"
+#include "ui/ExchangeWindow.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/SimulatorWindow.h"
 
@@ -617,10 +617,10 @@ TEST_F(MainForm, HelpButtonOpensTheFormsTopic)
 // The GDB server's window lists the packets of the open connection and starts afresh with the next one.
 TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
 {
-    CGdbWindow window;
+    CExchangeWindow window(CExchangeWindow::Gdb(), theGdbMonitor());
     theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
-    theGdbMonitor().OnPacket(true, "m10000,4");
-    theGdbMonitor().OnPacket(false, "00000000");
+    theGdbMonitor().OnExchange(true, QStringLiteral("m10000,4"));
+    theGdbMonitor().OnExchange(false, QStringLiteral("00000000"));
     const QTreeWidget *packets = window.Exchanges();
     ASSERT_EQ(packets->topLevelItemCount(), 2);
     EXPECT_EQ(packets->topLevelItem(0)->text(0), QStringLiteral("->"));

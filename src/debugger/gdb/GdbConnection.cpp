@@ -1,8 +1,8 @@
 #include "GdbConnection.h"
 
-#include "GdbMonitor.h"
 #include "GdbPacket.h"
 #include "debugger/AutomationError.h"
+#include "debugger/ExchangeMonitor.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -42,7 +42,7 @@ std::unique_ptr<CGdbConnection> CGdbConnection::Open(const QString &host, quint1
     if (!socket->waitForConnected(timeoutMs)) {
         if (socket->error() == QAbstractSocket::SocketTimeoutError)
             throw CAutomationError::Described(QStringLiteral("GDB server %1 did not accept the connection within %2 seconds.")
-                                                  .arg(server, SecondsText(timeoutMs)));
+                                                  .arg(server, CAutomationError::SecondsText(timeoutMs)));
         throw CAutomationError::Described(
             QStringLiteral("Cannot connect to GDB server %1: %2.").arg(server, socket->errorString()));
     }
@@ -52,11 +52,6 @@ std::unique_ptr<CGdbConnection> CGdbConnection::Open(const QString &host, quint1
 QString CGdbConnection::ServerText(const QString &host, quint16 port)
 {
     return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(port);
-}
-
-QString CGdbConnection::SecondsText(qint32 milliseconds)
-{
-    return QString::number(milliseconds / 1000.0);
 }
 
 QString CGdbConnection::Where() const
@@ -82,7 +77,7 @@ void CGdbConnection::Send(const QByteArray &packet)
     const QByteArray frame = CGdbPacket::Frame(packet);
     for (int attempt = 0;; ++attempt) {
         m_nAcks = m_nNaks = 0;
-        theGdbMonitor().OnPacket(true, packet);
+        theGdbMonitor().OnExchange(true, CGdbPacket::Shown(packet));
         Write(frame);
         if (!m_bAcknowledging)
             return;
@@ -106,7 +101,7 @@ QByteArray CGdbConnection::Await(const QByteArray &request)
 void CGdbConnection::Interrupt()
 {
     CheckUsable();
-    theGdbMonitor().OnPacket(true, QByteArray(1, kInterrupt));
+    theGdbMonitor().OnExchange(true, CGdbPacket::Shown(QByteArray(1, kInterrupt)));
     Write(QByteArray(1, kInterrupt));
 }
 
@@ -165,7 +160,7 @@ void CGdbConnection::Take(const CGdbPacketReader::Item &item)
         ++m_nNaks;
         break;
     case Kind::Packet:
-        theGdbMonitor().OnPacket(false, item.payload);
+        theGdbMonitor().OnExchange(false, CGdbPacket::Shown(item.payload));
         if (m_bAcknowledging)
             Write("+");
         m_packets.append(item.payload);
@@ -213,7 +208,7 @@ void CGdbConnection::WaitForData(const QDeadlineTimer &deadline, const QByteArra
                                  : QStringLiteral("%1 closed the connection.").arg(Where()));
     if (deadline.hasExpired())
         Fail(QStringLiteral("%1 did not answer \"%2\" within %3 seconds.")
-                 .arg(Where(), CGdbPacket::Shown(request), SecondsText(m_nTimeoutMs)));
+                 .arg(Where(), CGdbPacket::Shown(request), CAutomationError::SecondsText(m_nTimeoutMs)));
 }
 
 void CGdbConnection::Break(const QString &text)

@@ -36,6 +36,8 @@ CORES = {
     "ARM9": "Texas Instruments XDS100v2 USB Debug Probe_0/ARM9_0 ARM9",
 }
 # theMessage (data page units), doMessageProc (program page units), buffer 256, GetFlashBase 0x100000.
+# The data page: 1, or null on cores without memory pages.
+PAGE = {"28x": 1, "55x": 1, "64x": None, "ARM9": None}
 PROGRAMS = {
     "28x": (0x8000, 0x3F0010),
     "55x": (0x4000, 0x20010),
@@ -63,10 +65,11 @@ def exchange(message, unit_hex, bits, answer_hex, core="28x"):
     """Request `message` (hex) in theMessage, resume, wait for the halt and read `answer_hex` back."""
     at = PROGRAMS[core][0]
     return [
-        ({"op": "write", "address": at, "page": 1, "bits": bits, "hex": message}, {}),
+        ({"op": "write", "address": at, "page": PAGE[core], "bits": bits, "hex": message}, {}),
         ({"op": "run"}, {}),
         ({"op": "waitForHalt", "ms": 2000}, {"halted": True}),
-        ({"op": "read", "address": at, "page": 1, "bits": bits, "count": len(answer_hex) // unit_hex}, {"hex": answer_hex}),
+        ({"op": "read", "address": at, "page": PAGE[core], "bits": bits, "count": len(answer_hex) // unit_hex},
+         {"hex": answer_hex}),
     ]
 
 
@@ -126,11 +129,12 @@ SESSIONS = [
     ] + CLOSE),
     ("64x big-endian: bytes", "64x", "", started("64x") + [
         *exchange("0010", 2, 8, "00100100", "64x"),
-        ({"op": "read", "address": 0x10000, "page": 1, "bits": 32, "count": 1}, {"hex": "00100100"}),
+        ({"op": "read", "address": 0x10000, "page": None, "bits": 32, "count": 1}, {"hex": "00100100"}),
+        ({"op": "read", "address": 0x10000, "page": 1, "bits": 32, "count": 1}, Error("DATA")),
     ] + CLOSE),
     ("ARM9 little-endian: bytes", "ARM9", "", started("ARM9") + [
         *exchange("0010", 2, 8, "00100100", "ARM9"),
-        ({"op": "read", "address": 0x10000, "page": 1, "bits": 16, "count": 2}, {"hex": "10000001"}),
+        ({"op": "read", "address": 0x10000, "page": None, "bits": 16, "count": 2}, {"hex": "10000001"}),
     ] + CLOSE),
     ("no core of that name", "28x", "", [(opened(core="55x"), Error("No core matches"))]),
     ("configure refused", "28x", "configure", [(opened(), Error("configuration refused"))]),

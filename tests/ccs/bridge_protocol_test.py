@@ -53,6 +53,10 @@ class Any:
         self.name = name
 
 
+class Ends:
+    """No answer: the bridge process ends."""
+
+
 class Error:
     """An error answer whose text holds `words`, with the given timeout flag."""
 
@@ -156,6 +160,7 @@ SESSIONS = [
     ("debugger dies mid-run", "28x", "die:2", started() + [
         ({"op": "run"}, Error("Lost the connection")),
         ({"op": "pc"}, Error())]),
+    ("debugger takes the bridge down mid-run", "28x", "crash:2", started() + [({"op": "run"}, Ends())]),
     ("noise on standard output", "28x", "noise", started() + exchange("0001", 4, 16, "00010004") + CLOSE),
 ]
 
@@ -204,7 +209,7 @@ class Session:
             raise AssertionError("the bridge ended; its standard error:\n" + self.process.stderr.read())
         return json.loads(line)
 
-    def ask(self, request):
+    def ask(self, request, ends=False):
         request = {key: self.files.get(value, value) if isinstance(value, str) else value
                    for key, value in request.items()}
         request = {key: self.kept.get(value[1:]) if isinstance(value, str) and value.startswith("$") else value
@@ -213,6 +218,8 @@ class Session:
         self.next_id += 1
         self.process.stdin.write(json.dumps(request) + "\n")
         self.process.stdin.flush()
+        if ends:
+            return self.process.stdout.readline()
         answer = self.answer()
         assert answer.get("id") == request["id"], (request, answer)
         return answer
@@ -247,6 +254,9 @@ class Session:
 
 
 def expect(test, session, wanted, answer):
+    if isinstance(wanted, Ends):
+        test.assertEqual("", answer)
+        return
     if isinstance(wanted, Error):
         test.assertIn("error", answer, answer)
         test.assertIn(wanted.words, answer["error"])
@@ -269,8 +279,8 @@ class BridgeProtocolTest(unittest.TestCase):
                 try:
                     self.assertEqual({"id": 0, "result": {"bridge": API, "protocol": 1}}, session.answer())
                     for request, wanted in steps:
-                        expect(self, session, wanted, session.ask(request))
-                    self.assertEqual(0, session.end())
+                        expect(self, session, wanted, session.ask(request, isinstance(wanted, Ends)))
+                    self.assertEqual(134 if isinstance(wanted, Ends) else 0, session.end())
                     self.assertEqual([], session.servers())
                 finally:
                     session.stop()

@@ -113,6 +113,10 @@ class Failure(Exception):
     """An error the debugger reports, in its words."""
 
 
+class Crash(Exception):
+    """The debugger takes the scripting process down with it."""
+
+
 class Flash:
     """NOR flash: erase sets 0xFF, programming only clears bits; kept in STATE/flash.bin when a state folder is set."""
 
@@ -237,7 +241,7 @@ class Component:
 class Faults:
     """CORVANE_FAKE_CCS_FAULT: comma-separated `name` or `name:N` entries (tests/ccs/README.md)."""
 
-    DEFAULTS = {"write": 3, "never-halt": 3, "die": 3, "symbol": "theMessage"}
+    DEFAULTS = {"write": 3, "never-halt": 3, "die": 3, "crash": 3, "symbol": "theMessage"}
 
     def __init__(self, text):
         self.active = {}
@@ -398,6 +402,8 @@ class Processor:
         self.runs += 1
         if self.faults.hits("die", self.runs):
             os._exit(3)
+        if self.faults.hits("crash", self.runs):
+            raise Crash()
         self.halted = False
         self.halt_at = self.resume()
         return None
@@ -508,8 +514,12 @@ def serve(processor, source, sink):
             answer = {"ok": getattr(processor, "op_" + op)(**request)}
         except Failure as e:
             answer = {"error": str(e)}
+        except Crash:
+            answer = {"crash": True}
         sink.write(json.dumps(answer) + "\n")
         sink.flush()
+        if "crash" in answer:
+            return
 
 
 def main():

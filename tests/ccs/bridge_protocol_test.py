@@ -200,7 +200,7 @@ class Session:
             f.write("# fake target configuration\n%s\n" % CORES[core])
         with open(files["PROGRAM"], "w") as f:
             f.write("# corvane fake ccs program\ntheMessage = %#x\ndoMessageProc = %#x\nentry = %#x\nbuffer = 256\n"
-                    "flash_base = 0x100000\nflash_size = 0x1000\nerase_ms = 400\n" % (message, proc, proc - 0x10))
+                    "flash_base = 0x100000\nflash_size = 0x1000\nerase_ms = 1500\n" % (message, proc, proc - 0x10))
         return files
 
     def answer(self):

@@ -69,9 +69,12 @@ function fromHex(text, bits) {
     return values;
 }
 
+// The DSS page of a request; cores without pages (page null) take the default, PROGRAM.
 function page(request) {
+    if (request.page === null)
+        return Memory.Page.PROGRAM;
     if (PAGES[request.page] === undefined)
-        throw new Error("page " + request.page + " is not 0, 1 or 2");
+        throw new Error("page " + request.page + " is not 0, 1, 2 or null");
     return PAGES[request.page];
 }
 

@@ -36,6 +36,8 @@ CORES = {
     "ARM9": "Texas Instruments XDS100v2 USB Debug Probe_0/ARM9_0 ARM9",
 }
 # theMessage (data page units), doMessageProc (program page units), buffer 256, GetFlashBase 0x100000.
+# The data page: 1, or null on cores without memory pages.
+PAGE = {"28x": 1, "55x": 1, "64x": None, "ARM9": None}
 PROGRAMS = {
     "28x": (0x8000, 0x3F0010),
     "55x": (0x4000, 0x20010),
@@ -51,6 +53,10 @@ class Any:
         self.name = name
 
 
+class Ends:
+    """No answer: the bridge process ends."""
+
+
 class Error:
     """An error answer whose text holds `words`, with the given timeout flag."""
 
@@ -63,10 +69,11 @@ def exchange(message, unit_hex, bits, answer_hex, core="28x"):
     """Request `message` (hex) in theMessage, resume, wait for the halt and read `answer_hex` back."""
     at = PROGRAMS[core][0]
     return [
-        ({"op": "write", "address": at, "page": 1, "bits": bits, "hex": message}, {}),
+        ({"op": "write", "address": at, "page": PAGE[core], "bits": bits, "hex": message}, {}),
         ({"op": "run"}, {}),
         ({"op": "waitForHalt", "ms": 2000}, {"halted": True}),
-        ({"op": "read", "address": at, "page": 1, "bits": bits, "count": len(answer_hex) // unit_hex}, {"hex": answer_hex}),
+        ({"op": "read", "address": at, "page": PAGE[core], "bits": bits, "count": len(answer_hex) // unit_hex},
+         {"hex": answer_hex}),
     ]
 
 
@@ -126,11 +133,12 @@ SESSIONS = [
     ] + CLOSE),
     ("64x big-endian: bytes", "64x", "", started("64x") + [
         *exchange("0010", 2, 8, "00100100", "64x"),
-        ({"op": "read", "address": 0x10000, "page": 1, "bits": 32, "count": 1}, {"hex": "00100100"}),
+        ({"op": "read", "address": 0x10000, "page": None, "bits": 32, "count": 1}, {"hex": "00100100"}),
+        ({"op": "read", "address": 0x10000, "page": 1, "bits": 32, "count": 1}, Error("DATA")),
     ] + CLOSE),
     ("ARM9 little-endian: bytes", "ARM9", "", started("ARM9") + [
         *exchange("0010", 2, 8, "00100100", "ARM9"),
-        ({"op": "read", "address": 0x10000, "page": 1, "bits": 16, "count": 2}, {"hex": "10000001"}),
+        ({"op": "read", "address": 0x10000, "page": None, "bits": 16, "count": 2}, {"hex": "10000001"}),
     ] + CLOSE),
     ("no core of that name", "28x", "", [(opened(core="55x"), Error("No core matches"))]),
     ("configure refused", "28x", "configure", [(opened(), Error("configuration refused"))]),
@@ -152,6 +160,7 @@ SESSIONS = [
     ("debugger dies mid-run", "28x", "die:2", started() + [
         ({"op": "run"}, Error("Lost the connection")),
         ({"op": "pc"}, Error())]),
+    ("debugger takes the bridge down mid-run", "28x", "crash:2", started() + [({"op": "run"}, Ends())]),
     ("noise on standard output", "28x", "noise", started() + exchange("0001", 4, 16, "00010004") + CLOSE),
 ]
 
@@ -191,7 +200,7 @@ class Session:
             f.write("# fake target configuration\n%s\n" % CORES[core])
         with open(files["PROGRAM"], "w") as f:
             f.write("# corvane fake ccs program\ntheMessage = %#x\ndoMessageProc = %#x\nentry = %#x\nbuffer = 256\n"
-                    "flash_base = 0x100000\nflash_size = 0x1000\nerase_ms = 400\n" % (message, proc, proc - 0x10))
+                    "flash_base = 0x100000\nflash_size = 0x1000\nerase_ms = 1500\n" % (message, proc, proc - 0x10))
         return files
 
     def answer(self):
@@ -200,7 +209,7 @@ class Session:
             raise AssertionError("the bridge ended; its standard error:\n" + self.process.stderr.read())
         return json.loads(line)
 
-    def ask(self, request):
+    def ask(self, request, ends=False):
         request = {key: self.files.get(value, value) if isinstance(value, str) else value
                    for key, value in request.items()}
         request = {key: self.kept.get(value[1:]) if isinstance(value, str) and value.startswith("$") else value
@@ -209,6 +218,8 @@ class Session:
         self.next_id += 1
         self.process.stdin.write(json.dumps(request) + "\n")
         self.process.stdin.flush()
+        if ends:
+            return self.process.stdout.readline()
         answer = self.answer()
         assert answer.get("id") == request["id"], (request, answer)
         return answer
@@ -243,6 +254,9 @@ class Session:
 
 
 def expect(test, session, wanted, answer):
+    if isinstance(wanted, Ends):
+        test.assertEqual("", answer)
+        return
     if isinstance(wanted, Error):
         test.assertIn("error", answer, answer)
         test.assertIn(wanted.words, answer["error"])
@@ -265,8 +279,8 @@ class BridgeProtocolTest(unittest.TestCase):
                 try:
                     self.assertEqual({"id": 0, "result": {"bridge": API, "protocol": 1}}, session.answer())
                     for request, wanted in steps:
-                        expect(self, session, wanted, session.ask(request))
-                    self.assertEqual(0, session.end())
+                        expect(self, session, wanted, session.ask(request, isinstance(wanted, Ends)))
+                    self.assertEqual(134 if isinstance(wanted, Ends) else 0, session.end())
                     self.assertEqual([], session.servers())
                 finally:
                     session.stop()

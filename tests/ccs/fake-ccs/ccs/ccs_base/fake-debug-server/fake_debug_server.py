@@ -21,21 +21,24 @@ PROGRAM_MAGIC = "# corvane fake ccs program"
 
 
 class Core:
-    """A sub-family's addressing: bytes per address unit on each page, byte order, default value width."""
+    """A sub-family's addressing: bytes per address unit on each memory page, byte order, default value width.
+
+    Cores without memory pages (C6000, ARM) have one space, reached as the default page PROGRAM."""
 
     KINDS = {
-        # name: (program unit, data unit, flash offset unit, little-endian by default, default bits)
+        # name: (program unit, data unit or None without pages, flash offset unit, little-endian by default, bits)
         "28x": (2, 2, 2, True, 16),
         "55x": (1, 2, 1, False, 16),
-        "64x": (1, 1, 1, True, 32),
-        "ARM9": (1, 1, 1, True, 32),
+        "64x": (1, None, 1, True, 32),
+        "ARM9": (1, None, 1, True, 32),
     }
 
     def __init__(self, name, kind, little):
         self.name = name
         self.kind = kind
         program, data, offset, default_little, bits = Core.KINDS[kind]
-        self.units = {"PROGRAM": program, "DATA": data}
+        self.units = {"PROGRAM": program} if data is None else {"PROGRAM": program, "DATA": data, "IO": data}
+        self.data_page = "PROGRAM" if data is None else "DATA"
         self.offset_unit = offset
         self.little = default_little if little is None else little
         self.default_bits = bits
@@ -108,6 +111,10 @@ class Program:
 
 class Failure(Exception):
     """An error the debugger reports, in its words."""
+
+
+class Crash(Exception):
+    """The debugger takes the scripting process down with it."""
 
 
 class Flash:
@@ -234,7 +241,7 @@ class Component:
 class Faults:
     """CORVANE_FAKE_CCS_FAULT: comma-separated `name` or `name:N` entries (tests/ccs/README.md)."""
 
-    DEFAULTS = {"write": 3, "never-halt": 3, "die": 3, "symbol": "theMessage"}
+    DEFAULTS = {"write": 3, "never-halt": 3, "die": 3, "crash": 3, "symbol": "theMessage"}
 
     def __init__(self, text):
         self.active = {}
@@ -297,7 +304,7 @@ class Processor:
         if not matches:
             raise Failure("No core matches '%s'" % pattern)
         self.core = matches[0]
-        return {"name": self.core.name, "kind": self.core.kind}
+        return {"name": self.core.name, "kind": self.core.kind, "pages": sorted(self.core.units)}
 
     def op_connect(self):
         self.need_session()
@@ -395,6 +402,8 @@ class Processor:
         self.runs += 1
         if self.faults.hits("die", self.runs):
             os._exit(3)
+        if self.faults.hits("crash", self.runs):
+            raise Crash()
         self.halted = False
         self.halt_at = self.resume()
         return None
@@ -459,7 +468,7 @@ class Processor:
                           % (verb, address, page, bits, 8 * unit))
         start = address * unit
         length = count * bits // 8
-        base = self.program.symbols.get("theMessage", -1) * self.core.units["DATA"] if self.program else -1
+        base = self.program.symbols.get("theMessage", -1) * self.core.units[self.core.data_page] if self.program else -1
         if self.block is None or start < base or start + length > base + len(self.block):
             raise Failure("Trouble %s Memory Block at 0x%x on Page %s of Length 0x%x: no memory there"
                           % (verb, address, page, count))
@@ -505,8 +514,12 @@ def serve(processor, source, sink):
             answer = {"ok": getattr(processor, "op_" + op)(**request)}
         except Failure as e:
             answer = {"error": str(e)}
+        except Crash:
+            answer = {"crash": True}
         sink.write(json.dumps(answer) + "\n")
         sink.flush()
+        if "crash" in answer:
+            return
 
 
 def main():

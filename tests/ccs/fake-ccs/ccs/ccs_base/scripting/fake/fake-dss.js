@@ -78,6 +78,8 @@ var fakeDss = (function () {
                 throw scriptingException("Lost the connection to the debug server");
             }
             var answer = JSON.parse(String(line));
+            if ("crash" in answer)
+                java.lang.Runtime.getRuntime().halt(134);
             if ("error" in answer)
                 throw scriptingException(answer.error);
             return answer.ok;

@@ -47,7 +47,7 @@ class Bridge:
         self.session = self.ds.openSession(r["core"])
         self.session.target.connect()
         self.ds.setScriptingTimeout(self.call_timeout_ms)
-        return {"core": str(getattr(self.session, "name", r["core"]))}
+        return {"core": self.session.getName()}
 
     def op_load(self, r):
         self.session.memory.loadProgram(r["path"])

@@ -1,7 +1,6 @@
-#!/usr/bin/env python3
 """Corvane's bridge to CCS Scripting (docs/ccs-bridge.md).
 
-Usage: corvane-ccs-bridge.py SITE_PACKAGES
+Usage: python3 corvane-ccs-bridge.py SITE_PACKAGES
 SITE_PACKAGES is <CCS>/ccs/scripting/python/site-packages. Requests come one a
 line on standard input, answers go one a line to the original standard output;
 everything else that prints goes to standard error. Corvane decides; this

@@ -1,7 +1,6 @@
-#!/usr/bin/env python3
 """Corvane's bridge to CCS Scripting (docs/ccs-bridge.md).
 
-Usage: corvane-ccs-bridge.py SITE_PACKAGES
+Usage: python3 corvane-ccs-bridge.py SITE_PACKAGES
 SITE_PACKAGES is <CCS>/ccs/scripting/python/site-packages. Requests come one a
 line on standard input, answers go one a line to the original standard output;
 everything else that prints goes to standard error. Corvane decides; this
@@ -47,7 +46,7 @@ class Bridge:
         self.session = self.ds.openSession(r["core"])
         self.session.target.connect()
         self.ds.setScriptingTimeout(self.call_timeout_ms)
-        return {"core": str(getattr(self.session, "name", r["core"]))}
+        return {"core": self.session.getName()}
 
     def op_load(self, r):
         self.session.memory.loadProgram(r["path"])

@@ -59,6 +59,10 @@ dumped=$(head -n 1 "$run/FlashData.txt" | tr -d '\r')
 programmed="00000000: $(sed -n 2p "$run/app.hex" | cut -c 13-44 | sed 's/../& /g')"
 [ "$dumped" = "$programmed" ] || fail "the flash holds \"$dumped\", not \"$programmed\""
 
+for bridge in corvane-ccs-bridge.py corvane-ccs-bridge.js; do
+  [ -f "$root/usr/share/corvane/$bridge" ] || fail "the package lacks /usr/share/corvane/$bridge"
+done
+
 manual="$root/usr/share/man/man1/corvane.1.gz"
 grep -q "Corvane $version" <<<"$(man -l "$manual" 2>/dev/null)" || fail "the manual page does not name Corvane $version"
 python3 "$here/help-options.py" check-man "$corvane" "$manual" ||

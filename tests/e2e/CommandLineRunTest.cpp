@@ -135,7 +135,8 @@ TEST_P(ProgramVerifyDumpThroughCcs, ImageComesBackFromFlash)
 
 INSTANTIATE_TEST_SUITE_P(Formats, ProgramVerifyDumpThroughCcs, ::testing::Combine(::testing::Values(
     ImageCase{"S1On64x", Form::S1, "64x", 1, 4, 4096, 0x8000},
-    ImageCase{"TiHexOn28xWords", Form::TiHex, "28x", 2, 4, 1000, 0x3F0000}),
+    ImageCase{"TiHexOn28xWords", Form::TiHex, "28x", 2, 4, 1000, 0x3F0000},
+    ImageCase{"S3OnArm9Protocol2", Form::S3, "ARM9", 1, 2, 4096, 0x00400000}),
     ::testing::Values("scripting", "dss")),
     [](const auto &info) {
         return std::string(std::get<0>(info.param).name) + "Through" + std::get<1>(info.param);

@@ -61,7 +61,7 @@ SimulatedBoard::SimulatedBoard(const OnCcs &ccs)
                   .toUtf8());
     const QStringList setup = QStringList {QStringLiteral("[board Fake CCS]"), QStringLiteral("[processor CPU]"),
                                            QStringLiteral("kind = ccs"),
-                                           QStringLiteral("ccs_root = %1/tests/ccs/fake-ccs").arg(CORVANE_SOURCE_DIR),
+                                           QStringLiteral("ccs_root = ") + (ccs.root.isEmpty() ? QStringLiteral(CORVANE_SOURCE_DIR "/tests/ccs/fake-ccs") : ccs.root),
                                            QStringLiteral("ccxml = board.ccxml"), QStringLiteral("core = ") + core,
                                            QStringLiteral("api = ") + ccs.api, QStringLiteral("python = python3")}
         + ccs.lines;

@@ -29,12 +29,14 @@ public:
     struct OnQemu {};
     explicit SimulatedBoard(OnQemu);
     QemuGdbServer &Qemu() { return *m_pQemu; }
-    // A processor of `subfamily` of the fake CCS installation, reached through
-    // its API `api` ("scripting" or "dss"); `lines` go into its setup section.
+    // A processor of `subfamily` of the fake CCS installation (or of the
+    // installation `root`), reached through its API `api` ("scripting" or
+    // "dss"); `lines` go into its setup section.
     struct OnCcs {
         QString subfamily;
         QString api;
         QStringList lines;
+        QString root;
     };
     explicit SimulatedBoard(const OnCcs &ccs);
     // The setup file naming the QEMU board (written again after QEMU started here).

@@ -48,7 +48,9 @@ void CCcsBridge::Start(const QString &bridge, qint32 timeoutMs)
     if (!m_process.waitForStarted(timeoutMs))
         Fail(QStringLiteral("%1: cannot start \"%2\": %3.").arg(m_strWhere, m_process.program(), m_process.errorString()));
     theCcsMonitor().OnConnected(m_strWhere);
-    const QJsonObject hello = AwaitLine(0, QStringLiteral("hello"), timeoutMs).value(QLatin1String("result")).toObject();
+    // A debugger's launcher may print before the bridge runs: lines before the greeting that are no JSON are passed over.
+    const QJsonObject hello =
+        AwaitLine(0, QStringLiteral("hello"), timeoutMs, true).value(QLatin1String("result")).toObject();
     if (hello.value(QLatin1String("bridge")).toString() != bridge
         || hello.value(QLatin1String("protocol")).toInt() != kProtocol)
         Fail(QStringLiteral("%1: \"%2\" is no %3 bridge of protocol %4.")
@@ -134,14 +136,17 @@ CCcsBridge::Answer CCcsBridge::AwaitAnswer(qint64 id, const QString &op, qint32 
 }
 
 // The answer line to request `id`, read within `timeoutMs` (and a second for the bridge itself).
-QJsonObject CCcsBridge::AwaitLine(qint64 id, const QString &op, qint32 timeoutMs)
+QJsonObject CCcsBridge::AwaitLine(qint64 id, const QString &op, qint32 timeoutMs, bool passOverNoise)
 {
     const QScopedValueRollback<bool> waiting(m_bWaiting, true);
     const QDeadlineTimer deadline(qint64(timeoutMs) + 1000);
     for (;;) {
         CheckUsable();
-        if (const std::optional<QByteArray> line = TakeLine())
+        if (const std::optional<QByteArray> line = TakeLine()) {
+            if (passOverNoise && !QJsonDocument::fromJson(*line).isObject())
+                continue;
             return Parse(*line, id, op);
+        }
         if (m_process.state() == QProcess::NotRunning)
             Fail(EndedText());
         if (deadline.hasExpired())

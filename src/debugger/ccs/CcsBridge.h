@@ -68,7 +68,7 @@ private:
     };
 
     qint64 Send(const QString &op, const QJsonObject &arguments);
-    QJsonObject AwaitLine(qint64 id, const QString &op, qint32 timeoutMs);
+    QJsonObject AwaitLine(qint64 id, const QString &op, qint32 timeoutMs, bool passOverNoise = false);
     Answer AwaitAnswer(qint64 id, const QString &op, qint32 timeoutMs);
     void FinishPosted();
     std::optional<QByteArray> TakeLine();

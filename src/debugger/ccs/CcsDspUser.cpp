@@ -28,6 +28,7 @@ CCcsDspUser::CCcsDspUser(const SetupCcs &setup, const SubfamilyInfo &subfamily)
 
 CCcsDspUser::~CCcsDspUser()
 {
+    m_bRunning = false;   // a slice's answer that comes while closing reaches nobody
     if (m_pBridge)
         m_pBridge->Close();
 }

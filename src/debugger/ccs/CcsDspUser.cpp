@@ -206,14 +206,23 @@ void CCcsDspUser::OnWaited(const CCcsBridge::Answer &answer)
                 QStringLiteral("%1 failed while the target ran: %2").arg(Where(), *answer.error));
         if (!answer.result.value(QLatin1String("halted")).toBool()) {
             // The next slice is asked from the event loop, never inside another request.
-            QMetaObject::invokeMethod(m_pBridge.get(), [this] {
-                if (m_bRunning)
-                    RunAtEventLoopBoundary([this] { AwaitHalt(); }, [this](const CAutomationError &) { m_bRunning = false; });
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(m_pBridge.get(), [this] { AwaitNextSlice(); }, Qt::QueuedConnection);
             return;
         }
         m_bRunning = false;
         m_pSinks->DeliverHalt(Pc());
+    } catch (const CAutomationError &error) {
+        OnLost(error.Text());
+    }
+}
+
+// A bridge that can take no request fails the running operation, as its end does.
+void CCcsDspUser::AwaitNextSlice()
+{
+    if (!m_bRunning)
+        return;
+    try {
+        AwaitHalt();
     } catch (const CAutomationError &error) {
         OnLost(error.Text());
     }

@@ -62,6 +62,7 @@ private:
     QJsonObject BlockArguments(const CCcsMemoryBlock &block) const;
     bool Refused(const CCcsBridge::Answer &answer, const QString &failure) const;
     void AwaitHalt();
+    void AwaitNextSlice();
     void OnWaited(const CCcsBridge::Answer &answer);
     void OnLost(const QString &reason);
     quint32 Pc();

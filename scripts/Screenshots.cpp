@@ -3,6 +3,7 @@
 // the simulator window. Run by scripts/screenshots.sh under Xvfb.
 #include "app/CommandLineInfo.h"
 #include "app/CorvaneApp.h"
+#include "app/DebuggerBackends.h"
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
 #include "ui/CorvaneView.h"
@@ -56,6 +57,7 @@ CFlashMemoryDlg *FlashView()
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
+    CDebuggerBackends::RegisterAll();
     if (argc != 3) {
         std::fputs("usage: corvane-screenshots EXAMPLES-FOLDER PICTURES-FOLDER\n", stderr);
         return 2;

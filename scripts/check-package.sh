@@ -91,6 +91,9 @@ grep -q "is complete." "$example_dir/LogCorvane.txt" || fail "the QEMU example's
 in_flash=$(od -A n -t x1 -j 0x10000 -N 16 "$example_dir/flash.img" | tr -d ' \n')
 in_image=$(sed -n 2p "$docs/examples/qemu/app.hex" | cut -c 13-44 | tr 'A-F' 'a-f')
 [ "$in_flash" = "$in_image" ] || fail "QEMU's flash holds $in_flash at 0x10000, not app.hex's $in_image"
+for bridge in corvane-ccs-bridge.py corvane-ccs-bridge.js; do
+  [ -f "$root/usr/share/corvane/$bridge" ] || fail "the package lacks /usr/share/corvane/$bridge"
+done
 
 manual="$root/usr/share/man/man1/corvane.1.gz"
 grep -q "Corvane $version" <<<"$(man -l "$manual" 2>/dev/null)" || fail "the manual page does not name Corvane $version"

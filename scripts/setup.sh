@@ -9,7 +9,7 @@ PACKAGES=(
   libgsf-1-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord binutils python3 python3-olefile poppler-utils xvfb xauth
-  libelf-dev qemu-system-arm gcc-arm-none-eabi gdb-multiarch
+  libelf-dev qemu-system-arm gcc-arm-none-eabi gdb-multiarch rhino
   pandoc dpkg-dev lintian man-db bash-completion
 )
 

@@ -34,6 +34,8 @@ void CCorvaneCommandLineInfo::ParseLongOption(const QString &argument)
         m_bHelp = true;
     else if (argument == QLatin1String("--version"))
         m_bVersion = true;
+    else if (argument == QLatin1String("--connections"))
+        m_bConnections = true;
     else if (argument == QLatin1String("--print-config"))
         m_bPrintConfig = true;
     else if (argument == QLatin1String("--save-as"))

@@ -41,6 +41,7 @@ public:
     // Whole-word options
     bool m_bHelp = false;
     bool m_bVersion = false;
+    bool m_bConnections = false;
     bool m_bPrintConfig = false;
     bool m_bSaveAs = false;
     QString m_strSaveAsPath;  // empty after --save-as: the command line cannot run

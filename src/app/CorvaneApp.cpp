@@ -186,6 +186,7 @@ QString CCorvaneApp::UsageText()
         "  --report FILE.json  with -c: write a JSON report of the run to FILE.json\n"
         "  --help              show this text\n"
         "  --version           show the version\n"
+        "  --connections       list the connections the setup file gives, and where they lead\n"
         "\n"
         "Exit status: 0 success, 1 failure (see the log file), 2 unusable command line.\n")
         .arg(kMaxAnswerTimeoutSeconds);

@@ -3,6 +3,7 @@
 #include "CommandLineInfo.h"
 #include "CommandLineRun.h"
 #include "CorvaneApp.h"
+#include "DebuggerBackends.h"
 #include "ExitStatus.h"
 #include "base/FailureReporter.h"
 #include "base/FileName.h"
@@ -14,6 +15,9 @@
 #include "UnattendedReporter.h"
 #include "config/CorvaneDoc.h"
 #include "config/TextConfig.h"
+#include "debugger/BackendRegistry.h"
+#include "debugger/ConnectionList.h"
+#include "debugger/SetupFile.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -45,6 +49,7 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
     CStandardDescriptors::OpenClosedOnes();
     // Standard error or output on a closed pipe fails the write, not the run.
     std::signal(SIGPIPE, SIG_IGN);
+    CDebuggerBackends::RegisterAll();
     CCorvaneCommandLineInfo info;
     info.Parse(ArgumentsOf(argc, argv));
     if (info.m_bHelp) {
@@ -55,6 +60,8 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
         PrintTo(stdout, QStringLiteral("Corvane %1\n").arg(CCorvaneApp::GetFileVersionString()));
         return ExitSuccess;
     }
+    if (info.m_bConnections)
+        return PrintConnections();
     if (info.m_bSaveAs && info.m_strSaveAsPath.isEmpty()) {
         PrintTo(stderr, QStringLiteral("--save-as needs the name of the new document.\n"));
         return ExitUsage;
@@ -84,6 +91,24 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
         break;
     }
     return interactiveStart(argc, argv);
+}
+
+int CLauncher::PrintConnections()
+{
+    const SetupBoardList list = CSetupFile::Load();
+    if (list.status < 0) {
+        PrintTo(stderr, list.error + u'\n');
+        return ExitFailure;
+    }
+    for (const SetupBoard &board : list.boards) {
+        for (const SetupProcessor &processor : board.processors) {
+            if (processor.kind != SetupProcessor::Kind::Bypass)
+                PrintTo(stdout, QStringLiteral("%1\t%2\t%3\n")
+                                    .arg(CConnectionList::EntryText(board, processor),
+                                         CSetupFile::KindName(processor.kind), CBackendRegistry::Describe(processor)));
+        }
+    }
+    return ExitSuccess;
 }
 
 // A command-line run claims its connection itself (CCommandLineRun), so that

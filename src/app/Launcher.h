@@ -14,6 +14,8 @@ public:
     static int Run(int argc, char **argv, const InteractiveStart &interactiveStart);
 
 private:
+    // "--connections": the setup's connections, one a line; its errors and 1 when it is broken.
+    static int PrintConnections();
     static int RunUnattended(int argc, char **argv, bool generate);
     // "-g": one copy at a time.
     static int GenerateDummyHex();

@@ -40,3 +40,8 @@ bool RunAtEventLoopBoundary(const std::function<void()> &step,
         return false;
     }
 }
+
+QString CAutomationError::SecondsText(qint32 milliseconds)
+{
+    return QString::number(milliseconds / 1000.0);
+}

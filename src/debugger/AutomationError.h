@@ -29,6 +29,9 @@ public:
     // A failure a backend describes itself: `text` is the whole text.
     static CAutomationError Described(const QString &text, qint32 status = kFailure);
 
+    // Seconds as failure texts give them: "10", "0.25".
+    static QString SecondsText(qint32 milliseconds);
+
     qint32 Status() const { return m_nStatus; }
     // "Automation error 0x80004005 in IDspUser.ReadBlock.", or the backend's own text.
     QString Text() const;

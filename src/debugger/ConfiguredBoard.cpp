@@ -1,9 +1,8 @@
 #include "ConfiguredBoard.h"
 
 #include "BackendProcessor.h"
+#include "BackendRegistry.h"
 #include "Subfamily.h"
-#include "debugger/gdb/GdbDspUser.h"
-#include "debugger/sim/SimDspUser.h"
 
 CConfiguredBoard::CConfiguredBoard(const SetupBoard &board)
     : m_strName(board.name)
@@ -29,12 +28,8 @@ std::shared_ptr<IDebuggerProcessor> CConfiguredBoard::MakeProcessor(const SetupP
     const SubfamilyInfo *info = FindSubfamily(processor.subfamily);
     if (!info)
         return nullptr;
-    std::shared_ptr<IDspUser> dspUser;
-    if (processor.kind == SetupProcessor::Kind::Gdb)
-        dspUser = std::make_shared<CGdbDspUser>(processor.gdb, *info, processor.bigEndian);
-    else if (processor.kind == SetupProcessor::Kind::Simulator)
-        dspUser = std::make_shared<CSimDspUser>(m_strName, processor.name, *info, processor.bigEndian);
-    else
+    std::shared_ptr<IDspUser> dspUser = CBackendRegistry::Make(m_strName, processor, *info);
+    if (!dspUser)
         return nullptr;
     return std::make_shared<CBackendProcessor>(std::move(dspUser), processor.bigEndian);
 }

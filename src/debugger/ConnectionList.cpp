@@ -28,7 +28,7 @@ CResult CConnectionList::Examine(CTargetLink &link)
         for (const SetupProcessor &processor : board.processors) {
             if (processor.kind == SetupProcessor::Kind::Bypass)
                 continue;
-            m_entries.append({QStringLiteral("%1 (%2)").arg(board.name, processor.name), MakeItemData(b, position)});
+            m_entries.append({EntryText(board, processor), MakeItemData(b, position)});
             ++position;
         }
     }
@@ -55,6 +55,11 @@ qint32 CConnectionList::FindItemData(quint32 itemData) const
             return i;
     }
     return -1;
+}
+
+QString CConnectionList::EntryText(const SetupBoard &board, const SetupProcessor &processor)
+{
+    return QStringLiteral("%1 (%2)").arg(board.name, processor.name);
 }
 
 quint32 CConnectionList::MakeItemData(qint32 boardIndex, qint32 position)

@@ -7,6 +7,8 @@
 #include <QtGlobal>
 
 class CTargetLink;
+struct SetupBoard;
+struct SetupProcessor;
 
 // The connections the setup offers: one entry "BOARD (PROCESSOR)" per
 // processor that is not bypassed, boards and processors in setup order, then
@@ -36,6 +38,8 @@ public:
     // The first entry with this item data, or -1.
     qint32 FindItemData(quint32 itemData) const;
 
+    // "BOARD (PROCESSOR)".
+    static QString EntryText(const SetupBoard &board, const SetupProcessor &processor);
     static quint32 MakeItemData(qint32 boardIndex, qint32 position);
     static bool IsHardwareConnection(quint32 itemData) { return (itemData >> 24) == kHardwareConnection; }
     static qint32 BoardIndexOf(quint32 itemData) { return qint32((itemData >> 16) & 0xFF); }

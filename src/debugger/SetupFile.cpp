@@ -6,9 +6,11 @@
 #include "base/XdgDirectory.h"
 
 #include <QDir>
-#include <QSet>
+#include <QFileInfo>
+#include <QMap>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -43,6 +45,55 @@ bool SplitCommand(const QString &line, QStringList &arguments)
     return !quoted;
 }
 
+// The keys each kind takes besides kind, subfamily and byte_order.
+QStringList KeysOf(SetupProcessor::Kind kind)
+{
+    switch (kind) {
+    case SetupProcessor::Kind::Gdb:
+        return {QStringLiteral("address"), QStringLiteral("timeout"), QStringLiteral("start"),
+                QStringLiteral("start_timeout")};
+    case SetupProcessor::Kind::Ccs:
+        return {QStringLiteral("ccs_root"), QStringLiteral("ccxml"), QStringLiteral("core"), QStringLiteral("api"),
+                QStringLiteral("python"), QStringLiteral("timeout"), QStringLiteral("start_timeout")};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+QString CSetupFile::KindName(SetupProcessor::Kind kind)
+{
+    switch (kind) {
+    case SetupProcessor::Kind::Bypass:
+        return QStringLiteral("BYPASS");
+    case SetupProcessor::Kind::Simulator:
+        return QStringLiteral("sim");
+    case SetupProcessor::Kind::Gdb:
+        return QStringLiteral("gdb");
+    case SetupProcessor::Kind::Ccs:
+        return QStringLiteral("ccs");
+    }
+    return {};
+}
+
+namespace {
+
+// The sub-family a TI core name says ("C28xx_CPU1", "C674X_0"), or 0.
+qint32 SubfamilyOfCore(const QString &core)
+{
+    static const QList<std::pair<QLatin1String, qint32>> fragments = {
+        {QLatin1String("C28"), 0x28},    {QLatin1String("C55"), 0x55},     {QLatin1String("C674"), 0x64},
+        {QLatin1String("C64"), 0x64},    {QLatin1String("C66"), 0x64},     {QLatin1String("C67"), 0x67},
+        {QLatin1String("ARM9"), 2},      {QLatin1String("OMAP-L"), 2},     {QLatin1String("OMAPL"), 2},
+    };
+    for (const auto &[fragment, code] : fragments) {
+        if (core.contains(fragment, Qt::CaseInsensitive))
+            return code;
+    }
+    return 0;
+}
+
 // One line's worth of parsing state: the boards so far and what the open
 // processor section has set.
 class CSetupParser {
@@ -66,8 +117,14 @@ private:
     bool SetAddress(const QString &value);
     bool SetSeconds(const QString &key, const QString &value, qint32 &milliseconds);
     bool SetStart(const QString &value);
+    bool SetPath(const QString &key, const QString &value, QString &path);
+    bool SetText(const QString &key, const QString &value, QString &text);
+    bool SetApi(const QString &value);
     bool CloseProcessor();
+    bool CheckKeysOfKind();
     bool CloseGdbProcessor();
+    bool CloseCcsProcessor();
+    void ApplySubfamily(const SubfamilyInfo &info);
     bool Fail(const QString &text);
     bool FailAt(int lineNumber, const QString &text);
 
@@ -78,8 +135,10 @@ private:
     bool m_bProcessorOpen = false;
     int m_nProcessorLine = 0;
     SetupProcessor m_processor;
-    QSet<QString> m_keysSeen;
+    QMap<QString, int> m_keyLines;   // the keys of the open processor and where they are
     bool m_bByteOrderSet = false;
+    std::optional<qint32> m_timeoutMs;
+    std::optional<qint32> m_startTimeoutMs;
 };
 
 bool CSetupParser::ParseLine(int lineNumber, const QString &rawLine)
@@ -121,8 +180,10 @@ bool CSetupParser::Section(const QString &header)
     m_nProcessorLine = m_nLine;
     m_processor = SetupProcessor {};
     m_processor.name = name;
-    m_keysSeen.clear();
+    m_keyLines.clear();
     m_bByteOrderSet = false;
+    m_timeoutMs.reset();
+    m_startTimeoutMs.reset();
     return true;
 }
 
@@ -130,9 +191,9 @@ bool CSetupParser::Setting(const QString &key, const QString &value)
 {
     if (!m_bProcessorOpen)
         return Fail(QStringLiteral("\"%1\" outside a [processor NAME] section.").arg(key));
-    if (m_keysSeen.contains(key))
+    if (m_keyLines.contains(key))
         return Fail(QStringLiteral("\"%1\" is given twice.").arg(key));
-    m_keysSeen.insert(key);
+    m_keyLines.insert(key, m_nLine);
     if (key == QLatin1String("kind"))
         return SetKind(value);
     if (key == QLatin1String("subfamily"))
@@ -142,13 +203,24 @@ bool CSetupParser::Setting(const QString &key, const QString &value)
     if (key == QLatin1String("address"))
         return SetAddress(value);
     if (key == QLatin1String("timeout"))
-        return SetSeconds(key, value, m_processor.gdb.timeoutMs);
+        return SetSeconds(key, value, m_timeoutMs.emplace());
     if (key == QLatin1String("start"))
         return SetStart(value);
     if (key == QLatin1String("start_timeout"))
-        return SetSeconds(key, value, m_processor.gdb.startTimeoutMs);
+        return SetSeconds(key, value, m_startTimeoutMs.emplace());
+    if (key == QLatin1String("ccs_root"))
+        return SetPath(key, value, m_processor.ccs.root);
+    if (key == QLatin1String("ccxml"))
+        return SetPath(key, value, m_processor.ccs.ccxml);
+    if (key == QLatin1String("core"))
+        return SetText(key, value, m_processor.ccs.core);
+    if (key == QLatin1String("api"))
+        return SetApi(value);
+    if (key == QLatin1String("python"))   // a program name is looked up in PATH, a path is a file
+        return value.contains(u'/') ? SetPath(key, value, m_processor.ccs.python)
+                                    : SetText(key, value, m_processor.ccs.python);
     return Fail(QStringLiteral("unknown key \"%1\"; keys are kind, subfamily, byte_order, address, timeout, "
-                               "start and start_timeout.")
+                               "start, start_timeout, ccs_root, ccxml, core, api and python.")
                     .arg(key));
 }
 
@@ -160,8 +232,10 @@ bool CSetupParser::SetKind(const QString &value)
         m_processor.kind = SetupProcessor::Kind::Simulator;
     else if (value.compare(QLatin1String("gdb"), Qt::CaseInsensitive) == 0)
         m_processor.kind = SetupProcessor::Kind::Gdb;
+    else if (value.compare(QLatin1String("ccs"), Qt::CaseInsensitive) == 0)
+        m_processor.kind = SetupProcessor::Kind::Ccs;
     else
-        return Fail(QStringLiteral("unknown kind \"%1\"; kinds are sim, gdb and BYPASS.").arg(value));
+        return Fail(QStringLiteral("unknown kind \"%1\"; kinds are sim, gdb, ccs and BYPASS.").arg(value));
     return true;
 }
 
@@ -172,10 +246,15 @@ bool CSetupParser::SetSubfamily(const QString &value)
         return Fail(QStringLiteral("unknown sub-family \"%1\"; use 20x, 24x, 27x, 28x, 54x, 55x, 62x, 64x, "
                                    "67x, ARM7 or ARM9.")
                         .arg(value));
-    m_processor.subfamily = info->code;
-    if (!m_bByteOrderSet)
-        m_processor.bigEndian = info->bigEndian;
+    ApplySubfamily(*info);
     return true;
+}
+
+void CSetupParser::ApplySubfamily(const SubfamilyInfo &info)
+{
+    m_processor.subfamily = info.code;
+    if (!m_bByteOrderSet)
+        m_processor.bigEndian = info.bigEndian;
 }
 
 bool CSetupParser::SetByteOrder(const QString &value)
@@ -234,19 +313,65 @@ bool CSetupParser::SetStart(const QString &value)
     return true;
 }
 
+// A path as given, relative ones taken from the setup file's folder.
+bool CSetupParser::SetPath(const QString &key, const QString &value, QString &path)
+{
+    if (value.isEmpty())
+        return Fail(QStringLiteral("%1 is empty.").arg(key));
+    path = QDir::cleanPath(QFileInfo(m_path).absoluteDir().absoluteFilePath(value));
+    return true;
+}
+
+bool CSetupParser::SetText(const QString &key, const QString &value, QString &text)
+{
+    if (value.isEmpty())
+        return Fail(QStringLiteral("%1 is empty.").arg(key));
+    text = value;
+    return true;
+}
+
+bool CSetupParser::SetApi(const QString &value)
+{
+    if (value.compare(QLatin1String("scripting"), Qt::CaseInsensitive) == 0)
+        m_processor.ccs.api = SetupCcs::Api::Scripting;
+    else if (value.compare(QLatin1String("dss"), Qt::CaseInsensitive) == 0)
+        m_processor.ccs.api = SetupCcs::Api::Dss;
+    else
+        return Fail(QStringLiteral("api must be scripting or dss, not \"%1\".").arg(value));
+    return true;
+}
+
 bool CSetupParser::CloseProcessor()
 {
     if (!m_bProcessorOpen)
         return true;
     m_bProcessorOpen = false;
-    if (!m_keysSeen.contains(QStringLiteral("kind")))
+    if (!m_keyLines.contains(QStringLiteral("kind")))
         return FailAt(m_nProcessorLine, QStringLiteral("processor \"%1\" has no kind.").arg(m_processor.name));
+    if (!CheckKeysOfKind())
+        return false;
     if (m_processor.kind == SetupProcessor::Kind::Simulator && m_processor.subfamily == 0)
         return FailAt(m_nProcessorLine,
                       QStringLiteral("simulated processor \"%1\" has no subfamily.").arg(m_processor.name));
     if (m_processor.kind == SetupProcessor::Kind::Gdb)
         return CloseGdbProcessor();
+    if (m_processor.kind == SetupProcessor::Kind::Ccs)
+        return CloseCcsProcessor();
     m_boards.last().processors.append(m_processor);
+    return true;
+}
+
+// A key of another kind is a mistake the user wants to hear of.
+bool CSetupParser::CheckKeysOfKind()
+{
+    static const QStringList common = {QStringLiteral("kind"), QStringLiteral("subfamily"),
+                                       QStringLiteral("byte_order")};
+    const QStringList own = KeysOf(m_processor.kind);
+    for (auto key = m_keyLines.constBegin(); key != m_keyLines.constEnd(); ++key) {
+        if (!common.contains(key.key()) && !own.contains(key.key()))
+            return FailAt(key.value(), QStringLiteral("\"%1\" is no key of a processor of kind %2.")
+                                           .arg(key.key(), CSetupFile::KindName(m_processor.kind)));
+    }
     return true;
 }
 
@@ -258,6 +383,36 @@ bool CSetupParser::CloseGdbProcessor()
                                             .arg(m_processor.name));
     if (m_processor.gdb.host.isEmpty())
         return FailAt(m_nProcessorLine, QStringLiteral("GDB processor \"%1\" has no address.").arg(m_processor.name));
+    m_processor.gdb.timeoutMs = m_timeoutMs.value_or(SetupGdbServer::kDefaultTimeoutMs);
+    m_processor.gdb.startTimeoutMs = m_startTimeoutMs.value_or(SetupGdbServer::kDefaultTimeoutMs);
+    m_boards.last().processors.append(m_processor);
+    return true;
+}
+
+bool CSetupParser::CloseCcsProcessor()
+{
+    SetupCcs &ccs = m_processor.ccs;
+    for (const auto &[key, value] : {std::pair {QStringLiteral("ccs_root"), ccs.root},
+                                     std::pair {QStringLiteral("ccxml"), ccs.ccxml},
+                                     std::pair {QStringLiteral("core"), ccs.core}}) {
+        if (value.isEmpty())
+            return FailAt(m_nProcessorLine,
+                          QStringLiteral("CCS processor \"%1\" has no %2.").arg(m_processor.name, key));
+    }
+    if (m_processor.subfamily == 0) {
+        const SubfamilyInfo *info = FindSubfamily(SubfamilyOfCore(ccs.core));
+        if (!info)
+            return FailAt(m_nProcessorLine, QStringLiteral("CCS processor \"%1\" needs a subfamily: the core "
+                                                           "\"%2\" does not say it.")
+                                                .arg(m_processor.name, ccs.core));
+        ApplySubfamily(*info);
+    }
+    // A word-addressed core reads each 16-bit word of the message block as a
+    // whole, and the block stores those words high byte first.
+    if (!m_bByteOrderSet && FindSubfamily(m_processor.subfamily)->wordClass == SubfamilyInfo::WordClass::Bits16)
+        m_processor.bigEndian = true;
+    ccs.timeoutMs = m_timeoutMs.value_or(SetupCcs::kDefaultTimeoutMs);
+    ccs.startTimeoutMs = m_startTimeoutMs.value_or(SetupCcs::kDefaultStartTimeoutMs);
     m_boards.last().processors.append(m_processor);
     return true;
 }

@@ -18,6 +18,8 @@ public:
     static SetupBoardList Load();
     // Parses the text of a setup file; `path` only names it in errors.
     static SetupBoardList Parse(const QString &path, const QByteArray &text);
+    // "sim", "gdb", "ccs", "BYPASS": the kind as the file names it.
+    static QString KindName(SetupProcessor::Kind kind);
     // "Simulator 20x" ... "Simulator ARM9", each with one processor "CPU".
     static QList<SetupBoard> BuiltInBoards();
 };

@@ -2,10 +2,10 @@
 
 #include "ConfigSummary.h"
 #include "ControlLookup.h"
+#include "ExchangeWindow.h"
 #include "FileDialogs.h"
 #include "FlashMemoryDlg.h"
 #include "HelpWindow.h"
-#include "GdbWindow.h"
 #include "SimulatorWindow.h"
 #include "app/CorvaneApp.h"
 #include "config/ControlIds.h"
@@ -13,8 +13,8 @@
 #include "config/NumberParsing.h"
 #include "debugger/AutomationError.h"
 #include "debugger/DebuggerApplication.h"
+#include "debugger/ExchangeMonitor.h"
 #include "debugger/TargetLink.h"
-#include "debugger/gdb/GdbMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 #include "ui_CorvaneView.h"
 
@@ -294,23 +294,28 @@ CSimulatorWindow *CCorvaneView::SimulatorWindow() const
     return qobject_cast<CSimulatorWindow *>(m_debuggerWindow.get());
 }
 
-CGdbWindow *CCorvaneView::GdbWindow() const
+CExchangeWindow *CCorvaneView::ExchangeWindow() const
 {
-    return qobject_cast<CGdbWindow *>(m_debuggerWindow.get());
+    return qobject_cast<CExchangeWindow *>(m_debuggerWindow.get());
 }
 
-// The connection's debugger window (the simulator's, or the GDB server's) is
-// shown while the debugger counts as visible.
+// The connection's debugger window (the simulator's, or the exchanges with a
+// GDB server or the CCS bridge) is shown while the debugger counts as visible.
 void CCorvaneView::SyncDebuggerWindow()
 {
     const bool simulated = theSimMonitor().HasProcessor();
-    const bool gdb = !theGdbMonitor().Server().isEmpty();
-    const bool show = IsCodeComposerVisible() && (simulated || gdb);
-    if (show && (!m_debuggerWindow || (simulated ? !SimulatorWindow() : !GdbWindow()))) {
+    CExchangeMonitor *exchanges = !theGdbMonitor().Server().isEmpty() ? &theGdbMonitor()
+        : !theCcsMonitor().Server().isEmpty()                          ? &theCcsMonitor()
+                                                                        : nullptr;
+    const bool show = IsCodeComposerVisible() && (simulated || exchanges);
+    const bool fits = simulated ? SimulatorWindow() != nullptr
+                                : ExchangeWindow() && &ExchangeWindow()->Monitor() == exchanges;
+    if (show && !fits) {
         if (simulated)
             m_debuggerWindow = std::make_unique<CSimulatorWindow>();
         else
-            m_debuggerWindow = std::make_unique<CGdbWindow>();
+            m_debuggerWindow = std::make_unique<CExchangeWindow>(
+                exchanges == &theGdbMonitor() ? CExchangeWindow::Gdb() : CExchangeWindow::Ccs(), *exchanges);
         connect(m_debuggerWindow.get(), &CDebuggerWindow::Closed, this, [this] {
             if (IsCodeComposerVisible())
                 ShowCodeComposer();

@@ -11,7 +11,7 @@
 
 class CCorvaneDoc;
 class CDebuggerWindow;
-class CGdbWindow;
+class CExchangeWindow;
 class CSimulatorWindow;
 class QGroupBox;
 class QLineEdit;
@@ -50,7 +50,7 @@ public:
     bool IsCodeComposerVisible() const;
     // The debugger window of the connection, when it has been shown.
     CSimulatorWindow *SimulatorWindow() const;
-    CGdbWindow *GdbWindow() const;
+    CExchangeWindow *ExchangeWindow() const;
 
     // The text of the one-page print-out.
     QString SummaryText() const;

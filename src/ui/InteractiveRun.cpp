@@ -93,7 +93,7 @@ int CInteractiveRun::Exec(int &argc, char **argv)
         theLog.Add(CSignalExit::LogText(signalNumber));
         QCoreApplication::exit(ExitFailure);
     });
-    // The simulator window lists the exchanges (the GDB window records while it is shown).
+    // The simulator window lists the exchanges (the GDB and CCS windows record while they are shown).
     theSimMonitor().SetRecordingExchanges(true);
     std::unique_ptr<CPrompter> consolePrompter = InstallPrompter(std::make_unique<CMessageBoxPrompter>());
     const int status = RunMainWindow(instance, signalled);

@@ -7,9 +7,9 @@
 #include "debugger/AutomationError.h"
 #include "debugger/DspMemory.h"
 #include "debugger/DspUserEvents.h"
+#include "debugger/ExchangeMonitor.h"
 #include "debugger/Subfamily.h"
 #include "debugger/gdb/GdbDspUser.h"
-#include "debugger/gdb/GdbMonitor.h"
 #include "debugger/gdb/GdbPacketReader.h"
 
 #include <QRandomGenerator>
@@ -472,13 +472,13 @@ TEST(GdbBackend, TheMonitorRecordsEachPacket)
     theGdbMonitor().SetRecording(true);
     int recorded = 0;
     const QMetaObject::Connection counting =
-        QObject::connect(&theGdbMonitor(), &CGdbMonitor::Recorded, [&] { ++recorded; });
+        QObject::connect(&theGdbMonitor(), &CExchangeMonitor::Recorded, [&] { ++recorded; });
     {
         Connection c {FakeGdbServer::Options {}};
         c.Open();
         EXPECT_EQ(theGdbMonitor().Server(), QStringLiteral("127.0.0.1:%1").arg(c.server.Port()));
         Write(c, 0x8000, QByteArray(200, 'x'));
-        const QList<GdbPacketRecord> &records = theGdbMonitor().Records();
+        const QList<ExchangeRecord> &records = theGdbMonitor().Records();
         ASSERT_GE(records.size(), 5);
         EXPECT_EQ(records[0].text, QStringLiteral("\\x03"));
         EXPECT_TRUE(records[1].sent);

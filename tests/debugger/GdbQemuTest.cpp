@@ -6,7 +6,7 @@
 #include "debugger/DspUserEvents.h"
 #include "debugger/Subfamily.h"
 #include "debugger/gdb/GdbDspUser.h"
-#include "debugger/gdb/GdbMonitor.h"
+#include "debugger/ExchangeMonitor.h"
 
 #include <QtEndian>
 
@@ -95,7 +95,7 @@ TEST(GdbQemu, EveryConnectionAfterADetachReadsTheTargetDescription)
         CGdbDspUser user(setup, *FindSubfamily(2), false);
         user.InvokeNamedMethod(CGdbDspUser::kTargetConnectId);
         QStringList sent;
-        for (const GdbPacketRecord &record : theGdbMonitor().Records())
+        for (const ExchangeRecord &record : theGdbMonitor().Records())
             sent.append(record.sent ? record.text : QString());
         EXPECT_TRUE(sent.contains(QStringLiteral("qXfer:features:read:target.xml:0,ffb"))) << connection;
         ReadWord(user, 0x100);

@@ -90,6 +90,69 @@ TEST(SetupFile, ReadsGdbServers)
     EXPECT_TRUE(jtag.bigEndian);
 }
 
+TEST(SetupFile, ReadsCcsProcessorsWithPathsFromTheFilesFolder)
+{
+    const SetupBoardList list = ParseLines({
+        QStringLiteral("[board LaunchPad]"),
+        QStringLiteral("[processor CPU1]"),
+        QStringLiteral("timeout = 4"),
+        QStringLiteral("kind = ccs"),
+        QStringLiteral("ccs_root = ../ti/ccs2020"),
+        QStringLiteral("ccxml = boards/f28379d.ccxml"),
+        QStringLiteral("core = C28xx_CPU1"),
+        QStringLiteral("python = tools/python3"),
+        QStringLiteral("[processor DSP]"),
+        QStringLiteral("kind = CCS"),
+        QStringLiteral("ccs_root = /opt/ti/ccs1281"),
+        QStringLiteral("ccxml = /home/me/c6748.ccxml"),
+        QStringLiteral("core = C674X_0"),
+        QStringLiteral("api = DSS"),
+        QStringLiteral("python = python3.11"),
+        QStringLiteral("start_timeout = 300"),
+        QStringLiteral("[processor Mcu]"),
+        QStringLiteral("kind = ccs"),
+        QStringLiteral("ccs_root = /opt/ti/ccs"),
+        QStringLiteral("ccxml = /b.ccxml"),
+        QStringLiteral("core = Cortex_M4_0"),
+        QStringLiteral("subfamily = ARM7"),
+    });
+    ASSERT_EQ(list.status, 0) << list.error.toStdString();
+    const SetupProcessor &cpu1 = list.boards[0].processors[0];
+    EXPECT_EQ(cpu1.kind, SetupProcessor::Kind::Ccs);
+    EXPECT_EQ(cpu1.subfamily, 0x28);   // from the core's name
+    EXPECT_TRUE(cpu1.bigEndian);       // the message block's words, high byte first
+    EXPECT_EQ(cpu1.ccs.root, QStringLiteral("/etc/ti/ccs2020"));
+    EXPECT_EQ(cpu1.ccs.ccxml, QStringLiteral("/etc/corvane/boards/f28379d.ccxml"));
+    EXPECT_EQ(cpu1.ccs.core, QStringLiteral("C28xx_CPU1"));
+    EXPECT_EQ(cpu1.ccs.api, SetupCcs::Api::Automatic);
+    EXPECT_EQ(cpu1.ccs.python, QStringLiteral("/etc/corvane/tools/python3"));
+    EXPECT_EQ(cpu1.ccs.timeoutMs, 4000);
+    EXPECT_EQ(cpu1.ccs.startTimeoutMs, SetupCcs::kDefaultStartTimeoutMs);
+    const SetupProcessor &dsp = list.boards[0].processors[1];
+    EXPECT_EQ(dsp.subfamily, 0x64);
+    EXPECT_FALSE(dsp.bigEndian);
+    EXPECT_EQ(dsp.ccs.api, SetupCcs::Api::Dss);
+    EXPECT_EQ(dsp.ccs.python, QStringLiteral("python3.11"));
+    EXPECT_EQ(dsp.ccs.timeoutMs, SetupCcs::kDefaultTimeoutMs);
+    EXPECT_EQ(dsp.ccs.startTimeoutMs, 300000);
+    EXPECT_EQ(list.boards[0].processors[2].subfamily, 1);
+}
+
+TEST(SetupFile, CcsCoreNamesSayTheirSubfamily)
+{
+    for (const auto &[core, subfamily] : {std::pair {"C28xx_CPU2", 0x28}, std::pair {"C55xx", 0x55},
+                                          std::pair {"TMS320C64x+_0", 0x64}, std::pair {"C66xx_3", 0x64},
+                                          std::pair {"C674X_0", 0x64}, std::pair {"C67x", 0x67},
+                                          std::pair {"ARM926_0", 2}, std::pair {"OMAP-L137_ARM9", 2}}) {
+        const SetupBoardList list = ParseLines({QStringLiteral("[board B]"), QStringLiteral("[processor P]"),
+                                                QStringLiteral("kind = ccs"), QStringLiteral("ccs_root = /ccs"),
+                                                QStringLiteral("ccxml = b.ccxml"),
+                                                QStringLiteral("core = ") + QLatin1String(core)});
+        ASSERT_EQ(list.status, 0) << list.error.toStdString();
+        EXPECT_EQ(list.boards[0].processors[0].subfamily, subfamily) << core;
+    }
+}
+
 TEST(SetupFile, AnEmptyFileListsNoBoards)
 {
     const SetupBoardList list = ParseLines({QStringLiteral("# nothing yet")});
@@ -138,6 +201,25 @@ TEST(SetupFile, ErrorsNameTheFileAndLine)
              BadCase {{board, processor, QStringLiteral("start_timeout = 3601")}, 3, "start_timeout must be"},
              BadCase {{board, processor, QStringLiteral("start = qemu \"-S")}, 3, "double quote that is not closed"},
              BadCase {{board, processor, QStringLiteral("start =   ")}, 3, "start names no program"},
+             BadCase {{board, processor, sim, QStringLiteral("subfamily = 64x"), QStringLiteral("address = h:1")}, 5,
+                      "\"address\" is no key of a processor of kind sim"},
+             BadCase {{board, processor, QStringLiteral("core = C28xx"), QStringLiteral("kind = gdb")}, 3,
+                      "\"core\" is no key of a processor of kind gdb"},
+             BadCase {{board, processor, QStringLiteral("kind = ccs"), QStringLiteral("ccxml = b.ccxml"),
+                       QStringLiteral("core = C28xx")},
+                      2, "CCS processor \"P\" has no ccs_root"},
+             BadCase {{board, processor, QStringLiteral("kind = ccs"), QStringLiteral("ccs_root = /ccs"),
+                       QStringLiteral("core = C28xx")},
+                      2, "has no ccxml"},
+             BadCase {{board, processor, QStringLiteral("kind = ccs"), QStringLiteral("ccs_root = /ccs"),
+                       QStringLiteral("ccxml = b.ccxml")},
+                      2, "has no core"},
+             BadCase {{board, processor, QStringLiteral("kind = ccs"), QStringLiteral("ccs_root = /ccs"),
+                       QStringLiteral("ccxml = b.ccxml"), QStringLiteral("core = Cortex_R5")},
+                      2, "needs a subfamily: the core \"Cortex_R5\" does not say it"},
+             BadCase {{board, processor, QStringLiteral("api = com")}, 3, "api must be scripting or dss"},
+             BadCase {{board, processor, QStringLiteral("ccxml =")}, 3, "ccxml is empty"},
+             BadCase {{board, processor, QStringLiteral("core =")}, 3, "core is empty"},
          }) {
         const SetupBoardList list = ParseLines(c.lines);
         EXPECT_LT(list.status, 0);

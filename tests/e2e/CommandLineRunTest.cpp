@@ -48,12 +48,10 @@ struct ImageCase {
     quint32 base;      // flash base in address units
 };
 
-class ProgramVerifyDump : public ::testing::TestWithParam<ImageCase> {};
-
-TEST_P(ProgramVerifyDump, ImageComesBackFromFlash)
+// Erases, programs and verifies the image of `c`, then dumps the flash: the
+// flash and the dump hold the image where it belongs and erased bytes elsewhere.
+void ExpectImageComesBackFromFlash(const SimulatedBoard &board, const ImageCase &c)
 {
-    const ImageCase &c = GetParam();
-    SimulatedBoard board(QString::fromLatin1(c.subfamily));
     constexpr int kFlashBytes = 0x4000;
     board.WriteComponent({QStringLiteral("protocol = %1").arg(c.protocol), QStringLiteral("buffer = %1").arg(c.buffer),
                           QStringLiteral("flash_base = 0x%1").arg(c.base, 0, 16),
@@ -103,6 +101,14 @@ TEST_P(ProgramVerifyDump, ImageComesBackFromFlash)
     EXPECT_EQ(lineOffsets[1], quint32(16 / c.unit));
 }
 
+class ProgramVerifyDump : public ::testing::TestWithParam<ImageCase> {};
+
+TEST_P(ProgramVerifyDump, ImageComesBackFromFlash)
+{
+    const ImageCase &c = GetParam();
+    ExpectImageComesBackFromFlash(SimulatedBoard(QString::fromLatin1(c.subfamily)), c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, ProgramVerifyDump, ::testing::Values(
     ImageCase{"S1On64x", Form::S1, "64x", 1, 4, 4096, 0x8000},
     ImageCase{"S2On64xProtocol3", Form::S2, "64x", 1, 3, 768, 0x120000},
@@ -116,6 +122,25 @@ INSTANTIATE_TEST_SUITE_P(Formats, ProgramVerifyDump, ::testing::Values(
     ImageCase{"CcsDataOn64x", Form::CcsData, "64x", 1, 4, 4096, 0},
     ImageCase{"CcsDataOn54xWords", Form::CcsData, "54x", 2, 2, 4096, 0}),
     [](const ::testing::TestParamInfo<ImageCase> &info) { return std::string(info.param.name); });
+
+// The same through each ccs bridge and its API double.
+class ProgramVerifyDumpThroughCcs : public ::testing::TestWithParam<std::tuple<ImageCase, const char *>> {};
+
+TEST_P(ProgramVerifyDumpThroughCcs, ImageComesBackFromFlash)
+{
+    const auto &[c, api] = GetParam();
+    ExpectImageComesBackFromFlash(
+        SimulatedBoard(SimulatedBoard::OnCcs {QString::fromLatin1(c.subfamily), QString::fromLatin1(api), {}}), c);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ProgramVerifyDumpThroughCcs, ::testing::Combine(::testing::Values(
+    ImageCase{"S1On64x", Form::S1, "64x", 1, 4, 4096, 0x8000},
+    ImageCase{"TiHexOn28xWords", Form::TiHex, "28x", 2, 4, 1000, 0x3F0000},
+    ImageCase{"S3OnArm9Protocol2", Form::S3, "ARM9", 1, 2, 4096, 0x00400000}),
+    ::testing::Values("scripting", "dss")),
+    [](const auto &info) {
+        return std::string(std::get<0>(info.param).name) + "Through" + std::get<1>(info.param);
+    });
 
 class CommandLineRun : public ::testing::Test {
 protected:

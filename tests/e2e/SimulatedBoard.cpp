@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -43,6 +44,31 @@ SimulatedBoard::SimulatedBoard(OnQemu)
     WriteQemuSetup();
 }
 
+SimulatedBoard::SimulatedBoard(const OnCcs &ccs)
+    : m_strConnection(QStringLiteral("Fake CCS (CPU)"))
+    , m_strComponent(QStringLiteral("component.ccs"))
+    , m_bCcs(true)
+{
+    // The core names of the fake target configuration, by sub-family.
+    static const QMap<QString, QString> cores = {{QStringLiteral("28x"), QStringLiteral("C28xx_CPU1")},
+                                                 {QStringLiteral("55x"), QStringLiteral("C55xx")},
+                                                 {QStringLiteral("64x"), QStringLiteral("TMS320C6416")},
+                                                 {QStringLiteral("ARM9"), QStringLiteral("ARM926_0")}};
+    const QString core = cores.value(ccs.subfamily);
+    WriteFile(QStringLiteral("board.ccxml"),
+              QStringLiteral("# fake target configuration\nTexas Instruments XDS110 USB Debug Probe_0/%1 %2\n")
+                  .arg(core, ccs.subfamily)
+                  .toUtf8());
+    const QStringList setup = QStringList {QStringLiteral("[board Fake CCS]"), QStringLiteral("[processor CPU]"),
+                                           QStringLiteral("kind = ccs"),
+                                           QStringLiteral("ccs_root = ") + (ccs.root.isEmpty() ? QStringLiteral(CORVANE_SOURCE_DIR "/tests/ccs/fake-ccs") : ccs.root),
+                                           QStringLiteral("ccxml = board.ccxml"), QStringLiteral("core = ") + core,
+                                           QStringLiteral("api = ") + ccs.api, QStringLiteral("python = python3")}
+        + ccs.lines;
+    WriteFile(QStringLiteral("setup.ini"), setup.join(u'\n').toUtf8() + '\n');
+    QDir().mkpath(Path(QStringLiteral("ccs")));
+}
+
 void SimulatedBoard::WriteQemuSetup() const
 {
     WriteFile(QStringLiteral("setup.ini"),
@@ -72,6 +98,12 @@ QString SimulatedBoard::WriteProgram(const QString &name, const QByteArray &scri
 
 void SimulatedBoard::WriteComponent(const QStringList &lines) const
 {
+    if (m_bCcs) {
+        const QStringList header = {QStringLiteral("# corvane fake ccs program"), QStringLiteral("theMessage = 0x8000"),
+                                    QStringLiteral("doMessageProc = 0x3000")};
+        WriteFile(m_strComponent, (header + lines).join(u'\n').toUtf8() + '\n');
+        return;
+    }
     WriteFile(QStringLiteral("component.sim"),
               (QStringList{QStringLiteral("# corvane simulated target component")} + lines).join(u'\n').toUtf8() + '\n');
 }
@@ -140,8 +172,10 @@ QProcessEnvironment SimulatedBoard::Environment(const QStringList &extraEnvironm
     environment.insert(QStringLiteral("CORVANE_SIM_DIR"), Path(QStringLiteral("sim")));
     environment.insert(QStringLiteral("CORVANE_SIM_INSTANT"), QStringLiteral("1"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
-    if (m_pQemu)
+    if (m_pQemu || m_bCcs)
         environment.insert(QStringLiteral("CORVANE_SETUP"), Path(QStringLiteral("setup.ini")));
+    if (m_bCcs)
+        environment.insert(QStringLiteral("CORVANE_FAKE_CCS_STATE"), Path(QStringLiteral("ccs")));
     for (const QString &assignment : extraEnvironment)
         environment.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
     return environment;
@@ -175,6 +209,8 @@ QByteArray SimulatedBoard::Flash() const
         QFile file(m_pQemu->FlashFile());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    if (m_bCcs)
+        return ReadFile(QStringLiteral("ccs/flash.bin"));
     return ReadFile(QStringLiteral("sim/%1.flash").arg(m_strConnection));
 }
 

@@ -11,9 +11,10 @@
 #include <memory>
 
 // A scratch folder with a board for runs of the corvane binary: a simulated
-// board (its component file and state folder; durations are zero) or QEMU's
-// versatilepb with the reference target component; a text configuration naming
-// the board, and the image files.
+// board (its component file and state folder; durations are zero), QEMU's
+// versatilepb with the reference target component, or a processor of the fake
+// CCS installation (tests/ccs) through a ccs bridge; a text configuration
+// naming the board, and the image files.
 class SimulatedBoard {
 public:
     struct Piece {
@@ -28,6 +29,16 @@ public:
     struct OnQemu {};
     explicit SimulatedBoard(OnQemu);
     QemuGdbServer &Qemu() { return *m_pQemu; }
+    // A processor of `subfamily` of the fake CCS installation (or of the
+    // installation `root`), reached through its API `api` ("scripting" or
+    // "dss"); `lines` go into its setup section.
+    struct OnCcs {
+        QString subfamily;
+        QString api;
+        QStringList lines;
+        QString root;
+    };
+    explicit SimulatedBoard(const OnCcs &ccs);
     // The setup file naming the QEMU board (written again after QEMU started here).
     void WriteQemuSetup() const;
 
@@ -37,7 +48,8 @@ public:
 
     // An executable script `name` in the folder's bin; returns the PATH assignment that puts it first.
     QString WriteProgram(const QString &name, const QByteArray &script) const;
-    // The simulated component file with these `key = value` lines.
+    // The component file with these `key = value` lines: the simulator's, or
+    // the fake CCS program with its symbols.
     void WriteComponent(const QStringList &lines) const;
     // board.txt naming the board, its component and `burnFile`, with `extraLines` after them.
     void WriteConfig(const QString &burnFile, const QStringList &extraLines = {}) const;
@@ -83,4 +95,5 @@ private:
     QString m_strConnection;
     QString m_strComponent = QStringLiteral("component.sim");
     std::unique_ptr<QemuGdbServer> m_pQemu;
+    bool m_bCcs = false;
 };

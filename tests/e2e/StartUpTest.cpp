@@ -114,6 +114,29 @@ TEST_F(StartUp, HelpAndVersion)
     EXPECT_TRUE(version.out.startsWith("Corvane ")) << version.out.constData();
 }
 
+TEST_F(StartUp, ConnectionsListsTheSetupOrItsLineErrors)
+{
+    const QString setup = InDir("setup.ini");
+    const auto write = [&](const QByteArray &text) {
+        QFile file(setup);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("CORVANE_SETUP"), setup);
+    write("[board Bench]\n[processor ICE]\nkind = BYPASS\n[processor QEMU]\nkind = gdb\nsubfamily = ARM9\n"
+          "address = 127.0.0.1:1234\n[processor DSP]\nkind = sim\nsubfamily = 64x\n");
+    const CorvaneResult listed = RunCorvane(m_dir.path(), {QStringLiteral("--connections")}, environment);
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.constData();
+    EXPECT_EQ(listed.out, "Bench (QEMU)\tgdb\tGDB server 127.0.0.1:1234\n"
+                          "Bench (DSP)\tsim\tbuilt-in simulator, 64x\n");
+    write("[board Bench]\n[processor P]\nkind = sim\nsubfamily = 64x\nport = 2\n");
+    const CorvaneResult broken = RunCorvane(m_dir.path(), {QStringLiteral("--connections")}, environment);
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(broken.out.isEmpty());
+    EXPECT_TRUE(broken.err.contains("setup.ini, line 5: unknown key \"port\"")) << broken.err.constData();
+}
+
 TEST_F(StartUp, OddCommandLinesNeverCrash)
 {
     // Lines that open the desktop window hand over to the running copy and end.

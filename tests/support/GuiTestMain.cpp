@@ -1,3 +1,4 @@
+#include "app/DebuggerBackends.h"
 #include "base/MessageLog.h"
 #include "debugger/sim/SimMonitor.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     // As in the desktop program, whose simulator window lists the exchanges.
     theSimMonitor().SetRecordingExchanges(true);
+    CDebuggerBackends::RegisterAll();
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     theLog.Clear();

@@ -1,3 +1,4 @@
+#include "app/DebuggerBackends.h"
 #include "base/MessageLog.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
+    CDebuggerBackends::RegisterAll();
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     theLog.Clear();

@@ -2,18 +2,19 @@
 
 #include "config/ControlIds.h"
 #include "config/CorvaneDoc.h"
-#include "debugger/gdb/GdbMonitor.h"
+#include "debugger/ExchangeMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 #include "ui/CorvaneView.h"
 #include "ui/FlashMemoryDlg.h"
 #include "ui/HelpWindow.h"
-#include "ui/GdbWindow.h"
+#include "ui/ExchangeWindow.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/SimulatorWindow.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
@@ -620,6 +621,61 @@ TEST_F(MainForm, ShowCodeComposerShowsTheSimulatorWindowWithTheMessagesExchanged
     EXPECT_FALSE(show->isEnabled());
 }
 
+// A 64x of the fake CCS installation (tests/ccs) through CCS Scripting: the
+// window programs it, and Show Code Composer lists the lines of the bridge.
+TEST_F(MainForm, ThroughCcsTheFormProgramsAndShowCodeComposerListsTheBridgeLines)
+{
+    const QString setup = scratch.Path(QStringLiteral("ccs-setup.ini"));
+    QFile setupFile(setup);
+    ASSERT_TRUE(setupFile.open(QIODevice::WriteOnly));
+    setupFile.write("[board Fake CCS]\n[processor DSP]\nkind = ccs\nccs_root = " CORVANE_SOURCE_DIR "/tests/ccs/fake-ccs\n"
+                    "ccxml = board.ccxml\ncore = TMS320C6416\napi = scripting\npython = python3\n");
+    setupFile.close();
+    QFile ccxml(scratch.Path(QStringLiteral("board.ccxml")));
+    ASSERT_TRUE(ccxml.open(QIODevice::WriteOnly));
+    ccxml.write("Spectrum Digital XDS510USB Emulator_0/TMS320C6416 64x\n");
+    ccxml.close();
+    QFile program(scratch.Path(QStringLiteral("cvtc64.out")));
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write("# corvane fake ccs program\ntheMessage = 0x8000\ndoMessageProc = 0x3000\nflash_base = 0x90000000\n"
+                  "flash_size = 0x40000\n");
+    program.close();
+    QDir().mkpath(scratch.Path(QStringLiteral("ccs")));
+    const ScopedEnvironment ccsSetup("CORVANE_SETUP", setup.toUtf8());
+    const ScopedEnvironment state("CORVANE_FAKE_CCS_STATE", scratch.Path(QStringLiteral("ccs")).toUtf8());
+    OpenReadyDocument(WriteDocument([this](CCorvaneDoc &document) {
+        document.m_strConnection = QStringLiteral("Fake CCS (DSP)");
+        document.m_strCvtcFile = scratch.Path(QStringLiteral("cvtc64.out"));
+    }));
+
+    Click(ControlId::ProgramButton);
+    ASSERT_TRUE(WaitUntil([this] { return Model().Facts().idle && View().Control(ControlId::Step3DoneIcon)->isVisible(); }))
+        << prompter->logsShown.join(u'|').toStdString();
+    EXPECT_TRUE(frame->MessagePane()->text().startsWith(QStringLiteral("Corvane of 8192 bytes is complete.")))
+        << frame->MessagePane()->text().toStdString();
+    QFile flash(scratch.Path(QStringLiteral("ccs/flash.bin")));
+    ASSERT_TRUE(flash.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(flash.read(8) == "Corvane ");   // the example image's first bytes
+
+    frame->UpdateCommandUI();
+    frame->Action(CommandId::ShowCodeComposer)->trigger();
+    const CExchangeWindow *window = View().ExchangeWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(&window->Monitor(), &theCcsMonitor());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Code Composer Studio"));
+    const int before = window->Exchanges()->topLevelItemCount();
+    Click(ControlId::EraseButton);
+    ASSERT_TRUE(WaitReady());
+    const QTreeWidget *lines = window->Exchanges();
+    ASSERT_GT(lines->topLevelItemCount(), before);
+    const QTreeWidgetItem *last = lines->topLevelItem(lines->topLevelItemCount() - 1);
+    EXPECT_EQ(last->text(0), QStringLiteral("<-"));
+    EXPECT_TRUE(last->text(1).startsWith(QStringLiteral("{\"id\":"))) << last->text(1).toStdString();
+    Click(ControlId::ConnectButton);
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(MainForm, HelpButtonOpensTheFormsTopic)
 {
     OpenReadyDocument(WriteDocument());
@@ -633,13 +689,13 @@ TEST_F(MainForm, HelpButtonOpensTheFormsTopic)
 // is shown (nothing is recorded while it is not) and starts afresh with the next connection.
 TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
 {
-    CGdbWindow window;
+    CExchangeWindow window(CExchangeWindow::Gdb(), theGdbMonitor());
     theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
-    theGdbMonitor().OnPacket(true, "qSupported");
+    theGdbMonitor().OnExchange(true, QStringLiteral("qSupported"));
     EXPECT_TRUE(theGdbMonitor().Records().isEmpty());
     window.show();
-    theGdbMonitor().OnPacket(true, "m10000,4");
-    theGdbMonitor().OnPacket(false, "00000000");
+    theGdbMonitor().OnExchange(true, QStringLiteral("m10000,4"));
+    theGdbMonitor().OnExchange(false, QStringLiteral("00000000"));
     const QTreeWidget *packets = window.Exchanges();
     ASSERT_EQ(packets->topLevelItemCount(), 2);
     EXPECT_EQ(packets->topLevelItem(0)->text(0), QStringLiteral("->"));
@@ -649,7 +705,7 @@ TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
     EXPECT_EQ(packets->topLevelItemCount(), 0);
     window.hide();
     theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
-    theGdbMonitor().OnPacket(true, "m10000,4");
+    theGdbMonitor().OnExchange(true, QStringLiteral("m10000,4"));
     EXPECT_TRUE(theGdbMonitor().Records().isEmpty());
 }
 

@@ -1,8 +1,8 @@
 #include "GdbConnection.h"
 
-#include "GdbMonitor.h"
 #include "GdbPacket.h"
 #include "debugger/AutomationError.h"
+#include "debugger/ExchangeMonitor.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -91,7 +91,7 @@ std::unique_ptr<CGdbConnection> CGdbConnection::Open(const QString &host, quint1
     if (!socket->waitForConnected(timeoutMs)) {
         if (socket->error() == QAbstractSocket::SocketTimeoutError)
             throw CAutomationError::Described(QStringLiteral("GDB server %1 did not accept the connection within %2 seconds.")
-                                                  .arg(server, SecondsText(timeoutMs)));
+                                                  .arg(server, CAutomationError::SecondsText(timeoutMs)));
         throw CAutomationError::Described(
             QStringLiteral("Cannot connect to GDB server %1: %2.").arg(server, socket->errorString()));
     }
@@ -101,11 +101,6 @@ std::unique_ptr<CGdbConnection> CGdbConnection::Open(const QString &host, quint1
 QString CGdbConnection::ServerText(const QString &host, quint16 port)
 {
     return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(port);
-}
-
-QString CGdbConnection::SecondsText(qint32 milliseconds)
-{
-    return QString::number(milliseconds / 1000.0);
 }
 
 QString CGdbConnection::Where() const
@@ -142,7 +137,7 @@ void CGdbConnection::Send(CGdbFrame &frame)
     const QByteArray &bytes = frame.Finished();
     for (int attempt = 0;; ++attempt) {
         m_nAcks = m_nNaks = 0;
-        theGdbMonitor().OnPacket(true, frame.Payload());
+        theGdbMonitor().Record(true, [&] { return CGdbPacket::Shown(frame.Payload()); });
         Write(bytes);
         if (!m_bAcknowledging)
             return;
@@ -168,7 +163,7 @@ QByteArray CGdbConnection::Await(QByteArrayView request)
 void CGdbConnection::Interrupt()
 {
     CheckUsable();
-    theGdbMonitor().OnPacket(true, QByteArrayView(&kInterrupt, 1));
+    theGdbMonitor().Record(true, [] { return CGdbPacket::Shown(QByteArrayView(&kInterrupt, 1)); });
     Write(QByteArrayView(&kInterrupt, 1));
 }
 
@@ -191,7 +186,7 @@ void CGdbConnection::Write(QByteArrayView bytes)
             pollfd writable {m_nSocket, POLLOUT, 0};
             if (::poll(&writable, 1, PollMs(deadline)) == 0)
                 Fail(QStringLiteral("%1 did not take \"%2\" within %3 seconds.")
-                         .arg(Where(), CGdbPacket::Shown(bytes), SecondsText(m_nTimeoutMs)));
+                         .arg(Where(), CGdbPacket::Shown(bytes), CAutomationError::SecondsText(m_nTimeoutMs)));
             continue;
         }
         if (sent < 0)
@@ -297,7 +292,7 @@ void CGdbConnection::Take(const CGdbPacketReader::Item &item)
         ++m_nNaks;
         break;
     case Kind::Packet:
-        theGdbMonitor().OnPacket(false, item.payload);
+        theGdbMonitor().Record(false, [&] { return CGdbPacket::Shown(item.payload); });
         if (m_bAcknowledging) {
             m_bAckOwed = true;
             if (!m_ackTimer.isActive())
@@ -349,7 +344,7 @@ void CGdbConnection::WaitForData(const QDeadlineTimer &deadline, QByteArrayView 
     while (ready < 0 && errno == EINTR);
     if (ready == 0)
         Fail(QStringLiteral("%1 did not answer \"%2\" within %3 seconds.")
-                 .arg(Where(), CGdbPacket::Shown(request), SecondsText(m_nTimeoutMs)));
+                 .arg(Where(), CGdbPacket::Shown(request), CAutomationError::SecondsText(m_nTimeoutMs)));
     Receive();
 }
 

@@ -44,8 +44,6 @@ public:
     static std::unique_ptr<CGdbConnection> Open(const QString &host, quint16 port, qint32 timeoutMs);
     // "127.0.0.1:1234", "[::1]:1234".
     static QString ServerText(const QString &host, quint16 port);
-    // Seconds as the error texts give them: "10", "0.25".
-    static QString SecondsText(qint32 milliseconds);
 
     QString Server() const { return m_strServer; }
     // The longest frame the server takes ("$", payload, "#" and checksum);

@@ -7,23 +7,11 @@
 #include "base/MessageLog.h"
 #include "debugger/AddressValue.h"
 #include "debugger/AutomationError.h"
+#include "debugger/BackendObject.h"
 #include "debugger/DspUserSinks.h"
 
 #include <QCoreApplication>
 #include <QFile>
-
-namespace {
-
-template <class Wanted, class Given>
-Wanted &Own(Given &given, const char *call)
-{
-    auto *own = dynamic_cast<Wanted *>(&given);
-    if (!own)
-        throw CAutomationError(CAutomationError::kInvalidArgument, QString::fromLatin1(call));
-    return *own;
-}
-
-} // namespace
 
 CGdbDspUser::CGdbDspUser(const SetupGdbServer &server, const SubfamilyInfo &subfamily, bool bigEndian)
     : m_server(server)
@@ -94,7 +82,7 @@ std::shared_ptr<IDspMemory> CGdbDspUser::CreateMemory(const IDspValue &start, qi
 
 bool CGdbDspUser::ReadBlock(IDspMemory &block)
 {
-    auto &own = Own<CGdbMemoryBlock>(block, "IDspUser.ReadBlock");
+    auto &own = BackendObject<CGdbMemoryBlock>(block, "IDspUser.ReadBlock");
     const std::optional<QByteArray> bytes = Target().ReadMemory(own.Address(), own.ByteCount());
     if (bytes)
         own.SetBytes(*bytes);
@@ -103,7 +91,7 @@ bool CGdbDspUser::ReadBlock(IDspMemory &block)
 
 bool CGdbDspUser::WriteBlock(IDspMemory &block)
 {
-    const auto &own = Own<CGdbMemoryBlock>(block, "IDspUser.WriteBlock");
+    const auto &own = BackendObject<CGdbMemoryBlock>(block, "IDspUser.WriteBlock");
     return Target().WriteMemory(own.Address(), own.Bytes());
 }
 
@@ -189,7 +177,7 @@ bool CGdbDspUser::WriteSegment(const CElfProgram::Segment &segment)
 
 bool CGdbDspUser::FindSymbol(const QString &name, IDspValue &value)
 {
-    auto &own = Own<CAddressValue>(value, "IDspUser.FindSymbol");
+    auto &own = BackendObject<CAddressValue>(value, "IDspUser.FindSymbol");
     const std::optional<quint32> address = m_program ? m_program->Symbol(name) : std::nullopt;
     if (address)
         own.SetNumber(*address);

@@ -54,7 +54,7 @@ std::unique_ptr<CGdbConnection> CGdbServerProcess::StartAndConnect()
                      .arg(m_strServer));
         if (deadline.hasExpired())
             Fail(QStringLiteral("The GDB server \"%1\" did not accept a connection at %2 within %3 seconds.")
-                     .arg(m_process.program(), m_strServer, CGdbConnection::SecondsText(m_server.startTimeoutMs)));
+                     .arg(m_process.program(), m_strServer, CAutomationError::SecondsText(m_server.startTimeoutMs)));
         m_process.waitForFinished(kRetryMs);   // the pause before the next attempt; ends when the server does
     }
 }

@@ -11,22 +11,10 @@
 #include "wire/CommMessage.h"
 #include "debugger/AddressValue.h"
 #include "debugger/AutomationError.h"
+#include "debugger/BackendObject.h"
 #include "debugger/DspUserSinks.h"
 
 #include <QCoreApplication>
-
-namespace {
-
-// The simulator's own block; a block of another backend is an invalid argument.
-CSimMemoryBlock &SimBlock(IDspMemory &block, const char *call)
-{
-    auto *simBlock = dynamic_cast<CSimMemoryBlock *>(&block);
-    if (!simBlock)
-        throw CAutomationError(CAutomationError::kInvalidArgument, QString::fromLatin1(call));
-    return *simBlock;
-}
-
-} // namespace
 
 CSimDspUser::CSimDspUser(const QString &board, const QString &processor, const SubfamilyInfo &subfamily,
                          bool bigEndian)
@@ -62,13 +50,13 @@ std::shared_ptr<IDspMemory> CSimDspUser::CreateMemory(const IDspValue &start, qi
 bool CSimDspUser::ReadBlock(IDspMemory &block)
 {
     RaiseIfLost();
-    return SimBlock(block, "IDspUser.ReadBlock").Load();
+    return BackendObject<CSimMemoryBlock>(block, "IDspUser.ReadBlock").Load();
 }
 
 bool CSimDspUser::WriteBlock(IDspMemory &block)
 {
     RaiseIfLost();
-    return SimBlock(block, "IDspUser.WriteBlock").Store();
+    return BackendObject<CSimMemoryBlock>(block, "IDspUser.WriteBlock").Store();
 }
 
 // --- program -----------------------------------------------------------------
@@ -121,12 +109,10 @@ std::optional<quint32> CSimDspUser::SymbolAddress(const QString &name) const
 
 bool CSimDspUser::FindSymbol(const QString &name, IDspValue &value)
 {
-    auto *simValue = dynamic_cast<CAddressValue *>(&value);
-    if (!simValue)
-        throw CAutomationError(CAutomationError::kInvalidArgument, QStringLiteral("IDspUser.FindSymbol"));
+    auto &simValue = BackendObject<CAddressValue>(value, "IDspUser.FindSymbol");
     const std::optional<quint32> address = SymbolAddress(name);
     if (address)
-        simValue->SetNumber(*address);
+        simValue.SetNumber(*address);
     return address.has_value();
 }
 

@@ -80,6 +80,8 @@ public:
 
 private:
     void FillControlsFromDocument();
+    void ShowFlash(quint32 base, quint32 size);
+    void ShowTargetFlash();
     // Tells the user and returns true when one of the fields holds no number.
     bool RefusesInvalidNumbers(std::initializer_list<int> fieldIds) const;
     void ConnectDocumentConnection();

@@ -112,6 +112,7 @@ CMainFrame::CMainFrame(FormTimerPeriods periods)
 
 CMainFrame::~CMainFrame()
 {
+    SavePlacement();
     if (m_doc)
         DestroyDocument();
     InstallStatusText(std::move(m_previousStatusText));
@@ -125,20 +126,79 @@ void CMainFrame::Place()
     setFixedSize(CFramePlacement::kFrameWidth, CFramePlacement::kFrameHeight);
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize fullScreen = screen ? screen->availableGeometry().size() : QSize();
-    if (const std::optional<QPoint> topLeft = CFramePlacement::TopLeft(CFramePlacement::Load(), fullScreen))
-        move(*topLeft);
+    m_askedFramePosition = CFramePlacement::TopLeft(CFramePlacement::Load(), fullScreen);
+    if (m_askedFramePosition)
+        move(*m_askedFramePosition);
 }
 
 void CMainFrame::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    CFramePlacement::Save(frameGeometry());
+    SettleFramePosition(false);
+    SavePlacement();
 }
 
 void CMainFrame::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    CFramePlacement::Save(frameGeometry());
+    SavePlacement();
+}
+
+// Until the window is exposed, the window system is still placing and framing
+// it: the client area may already sit inside the frame while the frame's edges
+// are not yet known, or the other way round. The position asked for stands
+// until the window system has put the frame there; otherwise the client
+// area's place on the screen, asked of the window system, with the frame's
+// edges around it.
+QRect CMainFrame::FrameRect() const
+{
+    const QWindow *window = windowHandle();
+    if (!window || !window->isExposed())
+        return QRect(m_askedFramePosition.value_or(frameGeometry().topLeft()), frameGeometry().size());
+    const QRect shown = QRect(mapToGlobal(QPoint(0, 0)), size()).marginsAdded(window->frameMargins());
+    return m_askedFramePosition ? QRect(*m_askedFramePosition, shown.size()) : shown;
+}
+
+// Depending on when it handles the requests of a window it has not yet
+// framed, the window system may put the client area where the frame was asked
+// to go: once the window is exposed, the frame is asked there again. The
+// position asked for holds until the frame is there or that request has been
+// answered with a move.
+void CMainFrame::SettleFramePosition(bool exposing)
+{
+    QWindow *window = windowHandle();
+    if (!m_askedFramePosition || !window || !window->isExposed())
+        return;
+    const QPoint asked = *m_askedFramePosition;
+    m_askedFramePosition.reset();
+    if (FrameRect().topLeft() == asked || (m_bFramePositionAskedAgain && !exposing)) {
+        m_bFramePositionAskedAgain = false;
+        return;
+    }
+    m_askedFramePosition = asked;
+    if (exposing && !m_bFramePositionAskedAgain) {
+        window->setFramePosition(asked);
+        m_bFramePositionAskedAgain = true;
+    }
+}
+
+void CMainFrame::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    windowHandle()->installEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose)
+        SettleFramePosition(true);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::SavePlacement()
+{
+    if (const QWindow *window = windowHandle(); window && window->isExposed())
+        CFramePlacement::Save(FrameRect());
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)
@@ -147,6 +207,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    SavePlacement();
     event->accept();
     emit Closed();
 }
@@ -173,7 +234,7 @@ void CMainFrame::FitToForm(const QSize &formSize)
 // where it belongs.
 void CMainFrame::ResizeOnScreen(const QSize &wanted)
 {
-    const QRect frame = frameGeometry();
+    const QRect frame = FrameRect();
     const QSize frameExtra = frame.size() - size();
     QSize fitting = wanted;
     QPoint frameTopLeft = frame.topLeft();
@@ -185,8 +246,11 @@ void CMainFrame::ResizeOnScreen(const QSize &wanted)
         frameTopLeft.setY(std::max(available.top(), std::min(frameTopLeft.y(), available.bottom() + 1 - frameSize.height())));
     }
     setFixedSize(fitting);
-    if (QWindow *window = windowHandle(); window && isVisible())
+    if (QWindow *window = windowHandle(); window && isVisible()) {
         window->setFramePosition(frameTopLeft);
+        if (!window->isExposed())
+            m_askedFramePosition = frameTopLeft;
+    }
 }
 
 void CMainFrame::Activate()

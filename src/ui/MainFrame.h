@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class CChildFrame;
 class CCorvaneDoc;
@@ -68,10 +69,15 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Place();
     void ResizeOnScreen(const QSize &wanted);
+    QRect FrameRect() const;
+    void SettleFramePosition(bool exposing);
+    void SavePlacement();
     void CreateActions();
     void BuildMenus();
     void BuildToolBar();
@@ -98,4 +104,7 @@ private:
     CRecentFileList m_recent;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CStatusText> m_previousStatusText;
+    // Where the frame's top left corner was last put; none while the system places it.
+    std::optional<QPoint> m_askedFramePosition;
+    bool m_bFramePositionAskedAgain = false;
 };

@@ -66,6 +66,8 @@ TEST_F(Frames, TheFrameStartsAtItsSavedPositionAndSavesEveryMove)
     EXPECT_EQ(frame->size(), QSize(550, 550));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane"));
     frame->show();
+    // Moves count once the window system shows the window.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
     frame->move(70, 80);
     ProcessPendingEvents();
     EXPECT_TRUE(QSettings().value(QStringLiteral("Main Window/Position")).toString().startsWith(QStringLiteral("70, 80, ")));

@@ -1,0 +1,139 @@
+// The main window's position under a real window manager: an X server of the
+// test's own (Xvfb) with openbox, and the program started again and again.
+#include "support/CorvaneProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+
+bool Installed(const char *program)
+{
+    return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
+}
+
+// Waits until `done` holds, looking every 20 ms; false after `timeoutMs`.
+template <typename Done>
+bool WaitUntil(Done done, int timeoutMs = kWaitMs)
+{
+    for (int waited = 0; !done(); waited += 20) {
+        if (waited >= timeoutMs)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+// Ends a helper process by its pid and waits for it.
+void Stop(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(kWaitMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+// Xvfb on a display number it finds free itself, and openbox managing it.
+class WindowManagedDisplay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char *program : {"Xvfb", "openbox", "xdotool"}) {
+            if (!Installed(program))
+                GTEST_SKIP() << program << " is not installed (scripts/setup.sh installs it)";
+        }
+        ASSERT_TRUE(m_dir.isValid());
+        m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                               QStringLiteral("-screen"), QStringLiteral("0"),
+                                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                               QStringLiteral("tcp")});
+        ASSERT_TRUE(WaitUntil([&] { return m_xvfb.waitForReadyRead(100) || m_xvfb.canReadLine(); }))
+            << "Xvfb named no display";
+        m_display = u':' + QString::fromLatin1(m_xvfb.readLine().trimmed());
+        // openbox runs its start-up command once it manages the screen.
+        const QString managing = m_dir.filePath(QStringLiteral("openbox-managing"));
+        m_openbox.setProcessEnvironment(Environment());
+        m_openbox.start(QStringLiteral("openbox"), {QStringLiteral("--startup"), QStringLiteral("touch ") + managing});
+        ASSERT_TRUE(WaitUntil([&] { return QFile::exists(managing); })) << "openbox did not start";
+    }
+
+    void TearDown() override
+    {
+        Stop(m_openbox);
+        Stop(m_xvfb);
+    }
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        return environment;
+    }
+
+    QString SettingsPath() const { return m_dir.filePath(QStringLiteral("config/Corvane/Corvane.conf")); }
+    QString SavedPosition() const
+    {
+        return QSettings(SettingsPath(), QSettings::IniFormat).value(QStringLiteral("Main Window/Position")).toString();
+    }
+
+    // Starts the program on the example board, waits until its window is shown, and ends it as a user's signal would.
+    void RunOnce()
+    {
+        QProcess corvane;
+        StartCorvane(corvane, m_dir.path(), {QStringLiteral("board64x.txt"), QStringLiteral("-t")}, Environment());
+        ASSERT_TRUE(corvane.waitForStarted(kWaitMs));
+        QProcess search;
+        search.setProcessEnvironment(Environment());
+        search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                                 QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                                 QString::number(corvane.processId())});
+        const bool shown = search.waitForFinished(kWaitMs) && search.exitCode() == 0;
+        Stop(search);
+        Stop(corvane);
+        ASSERT_TRUE(shown) << "the window did not show";
+    }
+
+    QTemporaryDir m_dir;
+    QProcess m_xvfb;
+    QProcess m_openbox;
+    QString m_display;
+};
+
+// A position saved before the window system has framed the window, or a
+// resize it takes for a move of the frame, shifts the window by its title
+// bar; repeated at every start, the window creeps off the screen.
+TEST_F(WindowManagedDisplay, TheWindowStartsWhereItEndedAcrossTwentyRestarts)
+{
+    for (const char *name : {"board64x.txt", "cvtc64x.sim", "app.hex"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_SOURCE_DIR "/examples/") + QLatin1String(name),
+                                m_dir.filePath(QLatin1String(name))));
+    QDir().mkpath(QFileInfo(SettingsPath()).path());
+    QSettings(SettingsPath(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Main Window/Position"), QStringLiteral("0, 0, 550, 550"));
+
+    // The first run grows the window to hold the form; its top left corner stays.
+    RunOnce();
+    const QString settled = SavedPosition();
+    ASSERT_TRUE(settled.startsWith(QStringLiteral("0, 0, "))) << settled.toStdString();
+    for (int start = 2; start <= 20; ++start) {
+        RunOnce();
+        ASSERT_EQ(SavedPosition().toStdString(), settled.toStdString()) << "after start " << start;
+    }
+}
+
+} // namespace

@@ -224,6 +224,13 @@ void CFormModel::FillControlsFromDocument()
     m_controls.SetChecked(ControlId::WriteBootAddrCheck, m_doc.m_bWriteBootAddr != 0);
 }
 
+void CFormModel::ShowDocumentPaths()
+{
+    m_controls.SetText(ControlId::HexCmdEdit, m_doc.m_strHexCmdFile);
+    m_controls.SetText(ControlId::BurnFileEdit, m_doc.m_strBurnFile);
+    m_controls.SetText(ControlId::CvtcFileEdit, m_doc.m_strCvtcFile);
+}
+
 void CFormModel::ShowFlash(quint32 base, quint32 size)
 {
     SetEditText(ControlId::FlashBaseEdit, QString::asprintf("0x%X", base));

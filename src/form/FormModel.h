@@ -59,6 +59,8 @@ public:
     // User input
     void SetEditText(int id, const QString &text);
     void SetCheck(int id, bool checked);
+    // The file names as the document holds them: a save into another folder rewrites the relative ones.
+    void ShowDocumentPaths();
     void SelectConnection(int index);
     void OnConnectButton();
     void OnDownloadCommand();

@@ -610,7 +610,12 @@ bool CMainFrame::SaveDocument(bool chooseNewPath)
     if (!m_doc)
         return false;
     const QString path = chooseNewPath || m_doc->GetPathName().isEmpty() ? ChooseSavePath() : m_doc->GetPathName();
-    if (path.isEmpty() || !m_doc->OnSaveDocument(path))
+    if (path.isEmpty())
+        return false;
+    const bool saved = m_doc->OnSaveDocument(path);
+    if (View())
+        View()->Model().ShowDocumentPaths();
+    if (!saved)
         return false;
     m_recent.Add(m_doc->GetPathName());
     BuildMenus();

@@ -239,14 +239,18 @@ TEST_F(Frames, AFailingRecentDocumentLeavesTheList)
 
 TEST_F(Frames, SaveAsAsksForAPathAndRenamesTheWindow)
 {
-    OpenReadyDocument(WriteDocument());
-    const QString path = scratch.Path(QStringLiteral("renamed.cdd"));
+    OpenReadyDocument(WriteDocument([](CCorvaneDoc &doc) { doc.m_strBurnFile = QStringLiteral("app.hex"); }));
+    ASSERT_TRUE(QDir().mkpath(scratch.Path(QStringLiteral("sub"))));
+    const QString path = scratch.Path(QStringLiteral("sub/renamed.cdd"));
     fileDialogs.answers = {path};
     frame->OnCommand(MenuCommand::FileSaveAs);
     EXPECT_EQ(fileDialogs.requests.value(0).filter, QStringLiteral("Configs (*.cdd)|*.cdd|All Files (*.*)|*.*||"));
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane - renamed.cdd"));
     EXPECT_EQ(frame->RecentFiles().Paths().value(0), path);
+    // The image is still the one beside the first document.
+    EXPECT_EQ(Model().Controls().Text(ControlId::BurnFileEdit), QStringLiteral("../app.hex"));
+    EXPECT_FALSE(frame->Document()->IsModified());
 }
 
 TEST(AboutBox, ShowsTheProgramAndProtocolVersions)

@@ -83,6 +83,7 @@ TEST(MessageLog, EachBoxShowsTheMessagesSinceTheLastWithoutTimeStampOrTrace)
     EXPECT_TRUE(log.Buffer().startsWith("## "));
     EXPECT_TRUE(log.Buffer().endsWith(
         "CCS created OK.\r\nerase failed\r\nprogram failed\r\nReq. CVTC Load.\r\ndownload failed\r\n"));
+    log.Clear();  // no log file in the test's folder
 }
 
 TEST(MessageLog, FlushWritesPathOrDefaultNameAndEmpties)

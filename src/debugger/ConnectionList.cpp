@@ -28,7 +28,8 @@ CResult CConnectionList::Examine(CTargetLink &link)
         for (const SetupProcessor &processor : board.processors) {
             if (processor.kind == SetupProcessor::Kind::Bypass)
                 continue;
-            m_entries.append({QStringLiteral("%1 (%2)").arg(board.name, processor.name), MakeItemData(b, position)});
+            m_entries.append(
+                {QStringLiteral("%1 (%2)").arg(board.name, processor.name), MakeItemData(b, position), processor.kind});
             ++position;
         }
     }

@@ -13,6 +13,7 @@
 #include "config/NumberParsing.h"
 #include "debugger/AutomationError.h"
 #include "debugger/DebuggerApplication.h"
+#include "debugger/SetupBoard.h"
 #include "debugger/TargetLink.h"
 #include "debugger/gdb/GdbMonitor.h"
 #include "debugger/sim/SimMonitor.h"
@@ -69,7 +70,8 @@ const BrowseTarget &BrowseTargetOf(int button)
           QStringLiteral("hex"), QStringLiteral("*.hex")}},
         {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit,
          {QStringLiteral("Select An CVTC Program..."),
-          QStringLiteral("Coff Files (*.out)|*.out|Simulated Components (*.sim)|*.sim|All Files (*.*)|*.*||"),
+          QStringLiteral("Coff Files (*.out)|*.out|ELF Files (*.elf)|*.elf|Simulated Components (*.sim)|*.sim|All "
+                         "Files (*.*)|*.*||"),
           QStringLiteral("out"), QStringLiteral("*.out")}},
         {ControlId::HexCmdBrowse, ControlId::HexCmdEdit,
          {QStringLiteral("Select A Command File For Hex Conversion"),
@@ -81,6 +83,20 @@ const BrowseTarget &BrowseTargetOf(int button)
             return target;
     }
     return targets[0];
+}
+
+// The component files of the selected connection's backend come first: the
+// simulator's component files, ELF programs for a GDB server, else COFF or ELF
+// programs named .out.
+CFileDialogs::Request ComponentRequest(CFileDialogs::Request request, SetupProcessor::Kind backend)
+{
+    switch (backend) {
+    case SetupProcessor::Kind::Simulator: request.initialName = QStringLiteral("*.sim"); break;
+    case SetupProcessor::Kind::Gdb: request.initialName = QStringLiteral("*.elf"); break;
+    case SetupProcessor::Kind::Bypass: break;
+    }
+    request.defaultSuffix = request.initialName.mid(2);
+    return request;
 }
 
 // The wait cursor for one scope.
@@ -252,7 +268,10 @@ QLineEdit *CCorvaneView::FocusedFileEdit() const
 void CCorvaneView::Browse(int buttonId)
 {
     const BrowseTarget &target = BrowseTargetOf(buttonId);
-    const QString path = theFileDialogs().OpenFile(this, target.request, m_model->Controls().Text(target.edit));
+    const CFileDialogs::Request request = buttonId == ControlId::CvtcFileBrowse
+        ? ComponentRequest(target.request, m_model->Controls().SelectedConnection().kind)
+        : target.request;
+    const QString path = theFileDialogs().OpenFile(this, request, m_model->Controls().Text(target.edit));
     if (!path.isEmpty())
         Handle([&] { m_model->SetEditText(target.edit, path); });
 }

@@ -106,7 +106,7 @@ CMainFrame::CMainFrame(FormTimerPeriods periods)
     UpdateTitle();
     UpdateCommandUI();
     Place();
-    m_previousStatusText = InstallStatusText(std::make_unique<CStatusBarText>(m_messagePane));
+    m_previousStatusText = InstallStatusText(std::make_unique<CStatusBarText>(m_messagePane, m_indicators));
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommandUI);
 }
 
@@ -378,11 +378,14 @@ void CMainFrame::BuildToolBar()
 void CMainFrame::BuildStatusBar()
 {
     m_messagePane = new QLabel(this);
+    // A text longer than the bar is cut at its end, never drawn under the indicators.
+    m_messagePane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_messagePane, 1);
     for (const char *indicator : {"CAP", "NUM", "SCRL"}) {
         auto *pane = new QLabel(QLatin1String(indicator), this);
         pane->setEnabled(false);
         statusBar()->addPermanentWidget(pane);
+        m_indicators.append(pane);
     }
 }
 

@@ -101,6 +101,7 @@ private:
     std::unique_ptr<CCorvaneDoc> m_doc;
     CChildFrame *m_child = nullptr;
     QLabel *m_messagePane = nullptr;
+    QList<QWidget *> m_indicators;  // CAP, NUM and SCRL beside the message pane
     CRecentFileList m_recent;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CStatusText> m_previousStatusText;

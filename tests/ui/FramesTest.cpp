@@ -23,7 +23,10 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -312,6 +315,30 @@ TEST_F(Frames, StatusTextsShowInTheMessagePaneOnOneLine)
     theStatusText().SetStatusText(done);
     EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Corvane of 4 bytes is complete. Time: 1 mSec."));
     EXPECT_EQ(theStatusText().StatusText(), done);
+}
+
+// A text that fits the status bar but not beside CAP, NUM and SCRL is shown whole: the indicators give way.
+TEST_F(Frames, ALongStatusTextIsNeverCutUnderTheIndicators)
+{
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QLabel *pane = frame->MessagePane();
+    const QList<QLabel *> indicators = frame->statusBar()->findChildren<QLabel *>();
+    QString text = QStringLiteral("Corvane of 1048576 bytes is complete. Time: 123456 mSec.");
+    while (pane->fontMetrics().horizontalAdvance(text) < frame->statusBar()->width() * 4 / 5)
+        text.prepend(u'x');
+    for (const QString &shown : {text, QStringLiteral("Ready")}) {
+        theStatusText().SetStatusText(shown);
+        ProcessPendingEvents();
+        EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(shown)) << shown.toStdString();
+        for (const QLabel *indicator : indicators) {
+            if (indicator != pane && indicator->isVisible())
+                EXPECT_FALSE(indicator->geometry().intersects(pane->geometry())) << indicator->text().toStdString();
+        }
+    }
+    EXPECT_TRUE(std::any_of(indicators.begin(), indicators.end(),
+                            [](const QLabel *label) { return label->text() == QLatin1String("NUM") && label->isVisible(); }))
+        << "a short text leaves the indicators shown";
 }
 
 } // namespace

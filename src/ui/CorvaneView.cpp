@@ -28,6 +28,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyle>
 
 namespace {
 // The user's "Changed blocks only" choice, kept across documents and starts.
@@ -116,6 +117,11 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
     , m_focusKeeper(*this)
 {
     m_ui->setupUi(this);
+    // However narrow the window (a large scale factor on a small screen), the
+    // form scrolls rather than squeeze the image offset below a 32-bit number.
+    QLineEdit *offset = m_ui->imageOffsetEdit;
+    offset->setMinimumWidth(offset->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000_")) +
+                            2 * offset->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
     m_model->SetFlashViewFactory([](CFlashSession &session, quint32 flashSizeBytes) -> std::unique_ptr<CFlashViewHost> {
         return std::make_unique<CFlashMemoryDlg>(session, flashSizeBytes);
     });

@@ -321,6 +321,17 @@ TEST_F(MainForm, BrowsingPutsTheChosenPathIntoTheEditAndTheDocument)
     EXPECT_EQ(frame->Document()->m_strBurnFile, picked + QStringLiteral("/chosen-1022"));
 }
 
+// A window narrower than the form (a large scale factor on a small screen) scrolls the form; the image
+// offset keeps room for a 32-bit number.
+TEST_F(MainForm, TheImageOffsetKeepsItsWidthInANarrowWindow)
+{
+    OpenReadyDocument(WriteDocument());
+    frame->setFixedSize(300, 400);
+    ProcessPendingEvents();
+    auto *offset = Widget<QLineEdit>(ControlId::ImageOffsetEdit);
+    EXPECT_GE(offset->width(), offset->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")));
+}
+
 TEST_F(MainForm, TheComponentDialogPreselectsTheFilesOfTheSelectedConnection)
 {
     const ScopedEnvironment setup(

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -91,19 +92,42 @@ protected:
         return QSettings(SettingsPath(), QSettings::IniFormat).value(QStringLiteral("Main Window/Position")).toString();
     }
 
+    void CopyExampleBoard()
+    {
+        for (const char *name : {"board64x.txt", "cvtc64x.sim", "app.hex"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_SOURCE_DIR "/examples/") + QLatin1String(name),
+                                    m_dir.filePath(QLatin1String(name))));
+    }
+
+    // Runs xdotool with `arguments` and returns its output; empty when it failed.
+    QByteArray Xdotool(const QStringList &arguments) const
+    {
+        QProcess xdotool;
+        xdotool.setProcessEnvironment(Environment());
+        xdotool.start(QStringLiteral("xdotool"), arguments);
+        const bool done = xdotool.waitForFinished(kWaitMs) && xdotool.exitCode() == 0;
+        Stop(xdotool);
+        return done ? xdotool.readAllStandardOutput() : QByteArray();
+    }
+
+    // The first visible window whose name matches `pattern`, once it shows.
+    QByteArray ShownWindow(const QString &pattern) const
+    {
+        return Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                        QStringLiteral("--name"), pattern})
+            .split('\n')
+            .value(0);
+    }
+
     // Starts the program on the example board, waits until its window is shown, and ends it as a user's signal would.
     void RunOnce()
     {
         QProcess corvane;
         StartCorvane(corvane, m_dir.path(), {QStringLiteral("board64x.txt"), QStringLiteral("-t")}, Environment());
         ASSERT_TRUE(corvane.waitForStarted(kWaitMs));
-        QProcess search;
-        search.setProcessEnvironment(Environment());
-        search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                                 QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                                 QString::number(corvane.processId())});
-        const bool shown = search.waitForFinished(kWaitMs) && search.exitCode() == 0;
-        Stop(search);
+        const bool shown = !Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                     QStringLiteral("--pid"), QString::number(corvane.processId())})
+                                .isEmpty();
         Stop(corvane);
         ASSERT_TRUE(shown) << "the window did not show";
     }
@@ -119,9 +143,7 @@ protected:
 // bar; repeated at every start, the window creeps off the screen.
 TEST_F(WindowManagedDisplay, TheWindowStartsWhereItEndedAcrossTwentyRestarts)
 {
-    for (const char *name : {"board64x.txt", "cvtc64x.sim", "app.hex"})
-        ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_SOURCE_DIR "/examples/") + QLatin1String(name),
-                                m_dir.filePath(QLatin1String(name))));
+    CopyExampleBoard();
     QDir().mkpath(QFileInfo(SettingsPath()).path());
     QSettings(SettingsPath(), QSettings::IniFormat)
         .setValue(QStringLiteral("Main Window/Position"), QStringLiteral("0, 0, 550, 550"));
@@ -134,6 +156,38 @@ TEST_F(WindowManagedDisplay, TheWindowStartsWhereItEndedAcrossTwentyRestarts)
         RunOnce();
         ASSERT_EQ(SavedPosition().toStdString(), settled.toStdString()) << "after start " << start;
     }
+}
+
+// At scale 2 the 1280 × 1024 screen holds 640 × 512 logical pixels: the help
+// window (640 × 520 and its frame) must shrink to open wholly on it.
+TEST_F(WindowManagedDisplay, TheHelpWindowOpensWhollyOnTheScreenAtScaleTwo)
+{
+    CopyExampleBoard();
+    QProcessEnvironment scaled;
+    scaled.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    for (const QString &key : Environment().keys())
+        scaled.insert(key, Environment().value(key));
+    QProcess corvane;
+    StartCorvane(corvane, m_dir.path(), {QStringLiteral("board64x.txt"), QStringLiteral("-t")}, scaled);
+    const QByteArray main = ShownWindow(QStringLiteral("^Corvane - "));
+    ASSERT_FALSE(main.isEmpty()) << "the main window did not show";
+    Xdotool({QStringLiteral("key"), QStringLiteral("--window"), QString::fromLatin1(main), QStringLiteral("F1")});
+    const QByteArray help = ShownWindow(QStringLiteral("^Corvane Help$"));
+    const QByteArray geometry = help.isEmpty() ? QByteArray()
+                                               : Xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
+                                                          QString::fromLatin1(help)});
+    Stop(corvane);
+    ASSERT_FALSE(geometry.isEmpty()) << "the help window did not show";
+    QMap<QByteArray, int> values;
+    for (const QByteArray &line : geometry.split('\n')) {
+        if (const qsizetype equals = line.indexOf('='); equals > 0)
+            values.insert(line.left(equals), line.mid(equals + 1).toInt());
+    }
+    // The client area: its frame adds a title bar and edges that must fit too.
+    EXPECT_GE(values.value("X"), 0);
+    EXPECT_GE(values.value("Y"), 0);
+    EXPECT_LT(values.value("WIDTH"), 1280);
+    EXPECT_LT(values.value("HEIGHT"), 1024 - 20);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The main window's position under a real window manager: an X server of the
 // test's own (Xvfb) with openbox, and the program started again and again.
 #include "support/CorvaneProcess.h"
+#include "support/TargetTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,30 +11,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr int kWaitMs = 30000;
-
-bool Installed(const char *program)
-{
-    return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
-}
-
-// Waits until `done` holds, looking every 20 ms; false after `timeoutMs`.
-template <typename Done>
-bool WaitUntil(Done done, int timeoutMs = kWaitMs)
-{
-    for (int waited = 0; !done(); waited += 20) {
-        if (waited >= timeoutMs)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 // Ends a helper process by its pid and waits for it.
 void Stop(QProcess &process)
@@ -53,7 +36,7 @@ protected:
     void SetUp() override
     {
         for (const char *program : {"Xvfb", "openbox", "xdotool"}) {
-            if (!Installed(program))
+            if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
                 GTEST_SKIP() << program << " is not installed (scripts/setup.sh installs it)";
         }
         ASSERT_TRUE(m_dir.isValid());
@@ -61,14 +44,16 @@ protected:
                                                QStringLiteral("-screen"), QStringLiteral("0"),
                                                QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
                                                QStringLiteral("tcp")});
-        ASSERT_TRUE(WaitUntil([&] { return m_xvfb.waitForReadyRead(100) || m_xvfb.canReadLine(); }))
-            << "Xvfb named no display";
+        ASSERT_TRUE(ProcessEventsUntil([&] { return m_xvfb.canReadLine(); }, kWaitMs)) << "Xvfb named no display";
         m_display = u':' + QString::fromLatin1(m_xvfb.readLine().trimmed());
         // openbox runs its start-up command once it manages the screen.
         const QString managing = m_dir.filePath(QStringLiteral("openbox-managing"));
         m_openbox.setProcessEnvironment(Environment());
         m_openbox.start(QStringLiteral("openbox"), {QStringLiteral("--startup"), QStringLiteral("touch ") + managing});
-        ASSERT_TRUE(WaitUntil([&] { return QFile::exists(managing); })) << "openbox did not start";
+        ASSERT_TRUE(ProcessEventsUntil([&] { return QFile::exists(managing); }, kWaitMs)) << "openbox did not start";
+        for (const char *name : {"board64x.txt", "cvtc64x.sim", "app.hex"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_SOURCE_DIR "/examples/") + QLatin1String(name),
+                                    m_dir.filePath(QLatin1String(name))));
     }
 
     void TearDown() override
@@ -92,13 +77,6 @@ protected:
         return QSettings(SettingsPath(), QSettings::IniFormat).value(QStringLiteral("Main Window/Position")).toString();
     }
 
-    void CopyExampleBoard()
-    {
-        for (const char *name : {"board64x.txt", "cvtc64x.sim", "app.hex"})
-            ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_SOURCE_DIR "/examples/") + QLatin1String(name),
-                                    m_dir.filePath(QLatin1String(name))));
-    }
-
     // Runs xdotool with `arguments` and returns its output; empty when it failed.
     QByteArray Xdotool(const QStringList &arguments) const
     {
@@ -110,11 +88,10 @@ protected:
         return done ? xdotool.readAllStandardOutput() : QByteArray();
     }
 
-    // The first visible window whose name matches `pattern`, once it shows.
-    QByteArray ShownWindow(const QString &pattern) const
+    // The first visible window of the process (--pid) or name (--name), once it shows.
+    QByteArray ShownWindow(const QString &by, const QString &what) const
     {
-        return Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                        QStringLiteral("--name"), pattern})
+        return Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), by, what})
             .split('\n')
             .value(0);
     }
@@ -125,9 +102,7 @@ protected:
         QProcess corvane;
         StartCorvane(corvane, m_dir.path(), {QStringLiteral("board64x.txt"), QStringLiteral("-t")}, Environment());
         ASSERT_TRUE(corvane.waitForStarted(kWaitMs));
-        const bool shown = !Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--pid"), QString::number(corvane.processId())})
-                                .isEmpty();
+        const bool shown = !ShownWindow(QStringLiteral("--pid"), QString::number(corvane.processId())).isEmpty();
         Stop(corvane);
         ASSERT_TRUE(shown) << "the window did not show";
     }
@@ -143,7 +118,6 @@ protected:
 // bar; repeated at every start, the window creeps off the screen.
 TEST_F(WindowManagedDisplay, TheWindowStartsWhereItEndedAcrossTwentyRestarts)
 {
-    CopyExampleBoard();
     QDir().mkpath(QFileInfo(SettingsPath()).path());
     QSettings(SettingsPath(), QSettings::IniFormat)
         .setValue(QStringLiteral("Main Window/Position"), QStringLiteral("0, 0, 550, 550"));
@@ -162,17 +136,14 @@ TEST_F(WindowManagedDisplay, TheWindowStartsWhereItEndedAcrossTwentyRestarts)
 // window (640 × 520 and its frame) must shrink to open wholly on it.
 TEST_F(WindowManagedDisplay, TheHelpWindowOpensWhollyOnTheScreenAtScaleTwo)
 {
-    CopyExampleBoard();
-    QProcessEnvironment scaled;
+    QProcessEnvironment scaled = Environment();
     scaled.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
-    for (const QString &key : Environment().keys())
-        scaled.insert(key, Environment().value(key));
     QProcess corvane;
     StartCorvane(corvane, m_dir.path(), {QStringLiteral("board64x.txt"), QStringLiteral("-t")}, scaled);
-    const QByteArray main = ShownWindow(QStringLiteral("^Corvane - "));
+    const QByteArray main = ShownWindow(QStringLiteral("--name"), QStringLiteral("^Corvane - "));
     ASSERT_FALSE(main.isEmpty()) << "the main window did not show";
     Xdotool({QStringLiteral("key"), QStringLiteral("--window"), QString::fromLatin1(main), QStringLiteral("F1")});
-    const QByteArray help = ShownWindow(QStringLiteral("^Corvane Help$"));
+    const QByteArray help = ShownWindow(QStringLiteral("--name"), QStringLiteral("^Corvane Help$"));
     const QByteArray geometry = help.isEmpty() ? QByteArray()
                                                : Xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
                                                           QString::fromLatin1(help)});

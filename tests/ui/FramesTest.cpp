@@ -304,26 +304,6 @@ TEST_F(Frames, HelpKeysOpenTheirTopicsAndEscapeOrCtrlWCloseIt)
     }
 }
 
-// The help window opens over the window that asked, wholly on the screen,
-// shrunk where the screen is smaller (a large scale factor).
-TEST(Help, TheWindowOpensWhollyOnTheScreen)
-{
-    const QMargins frame(1, 20, 1, 1);
-    const QRect screen(0, 0, 1280, 1024);
-    const struct {
-        QRect available;
-        QPoint centre;
-        QRect expected;
-    } cases[] = {
-        {screen, QPoint(640, 512), QRect(320, 242, 642, 541)},
-        {screen, QPoint(1200, 1000), QRect(638, 483, 642, 541)},
-        {screen, QPoint(10, 10), QRect(0, 0, 642, 541)},
-        {QRect(0, 30, 512, 354), QPoint(256, 200), QRect(0, 30, 512, 354)},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(CHelpWindow::FrameOnScreen(QSize(640, 520), frame, c.available, c.centre), c.expected) << c.centre.x();
-}
-
 TEST_F(Frames, StatusTextsShowInTheMessagePaneOnOneLine)
 {
     {
@@ -352,8 +332,9 @@ TEST_F(Frames, ALongStatusTextIsNeverCutUnderTheIndicators)
         ProcessPendingEvents();
         EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(shown)) << shown.toStdString();
         for (const QLabel *indicator : indicators) {
-            if (indicator != pane && indicator->isVisible())
+            if (indicator != pane && indicator->isVisible()) {
                 EXPECT_FALSE(indicator->geometry().intersects(pane->geometry())) << indicator->text().toStdString();
+            }
         }
     }
     EXPECT_TRUE(std::any_of(indicators.begin(), indicators.end(),

@@ -134,7 +134,7 @@ void CMainFrame::Place()
 void CMainFrame::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    SettleFramePosition(false);
+    SettleFramePosition();
     SavePlacement();
 }
 
@@ -147,38 +147,38 @@ void CMainFrame::resizeEvent(QResizeEvent *event)
 // Until the window is exposed, the window system is still placing and framing
 // it: the client area may already sit inside the frame while the frame's edges
 // are not yet known, or the other way round. The position asked for stands
-// until the window system has put the frame there; otherwise the client
-// area's place on the screen, asked of the window system, with the frame's
-// edges around it.
+// until the window system has put the frame there.
 QRect CMainFrame::FrameRect() const
 {
     const QWindow *window = windowHandle();
-    if (!window || !window->isExposed())
-        return QRect(m_askedFramePosition.value_or(frameGeometry().topLeft()), frameGeometry().size());
-    const QRect shown = QRect(mapToGlobal(QPoint(0, 0)), size()).marginsAdded(window->frameMargins());
-    return m_askedFramePosition ? QRect(*m_askedFramePosition, shown.size()) : shown;
+    const QRect known = window && window->isExposed() ? ShownFrameRect() : frameGeometry();
+    return m_askedFramePosition ? QRect(*m_askedFramePosition, known.size()) : known;
+}
+
+// The client area's place on the screen, asked of the window system, with the frame's edges around it.
+QRect CMainFrame::ShownFrameRect() const
+{
+    return QRect(mapToGlobal(QPoint(0, 0)), size()).marginsAdded(windowHandle()->frameMargins());
 }
 
 // Depending on when it handles the requests of a window it has not yet
 // framed, the window system may put the client area where the frame was asked
 // to go: once the window is exposed, the frame is asked there again. The
-// position asked for holds until the frame is there or that request has been
-// answered with a move.
-void CMainFrame::SettleFramePosition(bool exposing)
+// position asked for holds until the frame is there or has moved elsewhere
+// than where it was then (the answer, or the user's move); a move that still
+// shows the old place came before the answer.
+void CMainFrame::SettleFramePosition()
 {
     QWindow *window = windowHandle();
     if (!m_askedFramePosition || !window || !window->isExposed())
         return;
-    const QPoint asked = *m_askedFramePosition;
-    m_askedFramePosition.reset();
-    if (FrameRect().topLeft() == asked || (m_bFramePositionAskedAgain && !exposing)) {
-        m_bFramePositionAskedAgain = false;
-        return;
-    }
-    m_askedFramePosition = asked;
-    if (exposing && !m_bFramePositionAskedAgain) {
-        window->setFramePosition(asked);
-        m_bFramePositionAskedAgain = true;
+    const QPoint shown = ShownFrameRect().topLeft();
+    if (shown == *m_askedFramePosition || (m_misplacedFramePosition && shown != *m_misplacedFramePosition)) {
+        m_askedFramePosition.reset();
+        m_misplacedFramePosition.reset();
+    } else if (!m_misplacedFramePosition) {
+        window->setFramePosition(*m_askedFramePosition);
+        m_misplacedFramePosition = shown;
     }
 }
 
@@ -191,7 +191,7 @@ void CMainFrame::showEvent(QShowEvent *event)
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == windowHandle() && event->type() == QEvent::Expose)
-        SettleFramePosition(true);
+        SettleFramePosition();
     return QMainWindow::eventFilter(watched, event);
 }
 

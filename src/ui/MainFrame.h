@@ -76,7 +76,8 @@ private:
     void Place();
     void ResizeOnScreen(const QSize &wanted);
     QRect FrameRect() const;
-    void SettleFramePosition(bool exposing);
+    QRect ShownFrameRect() const;
+    void SettleFramePosition();
     void SavePlacement();
     void CreateActions();
     void BuildMenus();
@@ -107,5 +108,6 @@ private:
     std::unique_ptr<CStatusText> m_previousStatusText;
     // Where the frame's top left corner was last put; none while the system places it.
     std::optional<QPoint> m_askedFramePosition;
-    bool m_bFramePositionAskedAgain = false;
+    // Where the frame was when it was asked to its position again.
+    std::optional<QPoint> m_misplacedFramePosition;
 };

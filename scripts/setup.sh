@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord binutils python3 python3-olefile poppler-utils xvfb xauth
   libelf-dev qemu-system-arm gcc-arm-none-eabi gdb-multiarch rhino
-  pandoc dpkg-dev lintian man-db bash-completion
+  pandoc dpkg-dev lintian man-db bash-completion openbox xdotool
 )
 
 missing=()

@@ -72,7 +72,10 @@ void CMessageLog::AddAndShow(const QString &text)
 {
     if (!text.isEmpty())
         Add(text);
+    if (m_messages.isEmpty())
+        return;
     thePrompter().ShowLog(m_messages, text);
+    m_messages.clear();
 }
 
 void CMessageLog::Clear()

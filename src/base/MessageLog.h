@@ -7,7 +7,8 @@
 // to the prompter as it comes (LogAdded), shows them through the prompter and
 // writes them to the log file when the program ends. The file starts with a
 // time stamp and keeps the trace of how the connection was made; a user is
-// shown the messages only.
+// shown the messages only, and each message once: a box shows those added
+// since the last box, so that an earlier failure is not shown with a later one.
 class CMessageLog {
 public:
     static constexpr qsizetype kMaxBufferLength = 384;
@@ -23,6 +24,7 @@ public:
     void Add(const QString &text);
     // A line of the connection's trace: written to the log file, not shown to a user.
     void AddTrace(const QString &text);
+    // Adds `text`, then shows the messages added since the last were shown (none: no box).
     void AddAndShow(const QString &text = QString());
     // Empties the buffer, unless the reporter keeps the log of a failed run (KeepsLog).
     void Clear();
@@ -30,7 +32,7 @@ public:
     void Flush();
 
     const QByteArray &Buffer() const { return m_buffer; }
-    // The messages of the buffer, as a user is shown them.
+    // The messages not yet shown, as a user is shown them.
     const QString &Messages() const { return m_messages; }
     QString DefaultFileName() const;
 

@@ -3,12 +3,14 @@
 #include "CompoundFile.h"
 #include "ControlIds.h"
 #include "ContentsCodec.h"
+#include "DocumentPaths.h"
 #include "TextConfig.h"
 #include "base/FailureReporter.h"
 #include "base/FileName.h"
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -72,8 +74,10 @@ bool CCorvaneDoc::OnNewDocument(const std::optional<QString> &textConfigPath)
     // A new document starts an empty log, which must keep the text configuration's messages.
     theLog.Clear();
     static_cast<CDocumentFields &>(*this) = NewDocument();
-    if (textConfigPath)
+    if (textConfigPath) {
         CTextConfig::LoadTextConfig(*this, *textConfigPath);
+        CDocumentPaths::TakeFromTextConfigFolder(*this, *textConfigPath);
+    }
     m_wStoredSchema = m_wSchema;
     m_strPathName.clear();
     m_strTitle = QStringLiteral("CVConfig%1").arg(++UntitledCount());
@@ -132,8 +136,11 @@ bool CCorvaneDoc::OnSaveDocument(const QString &path)
 {
     // Absolute first: entering the folder would move a relative path.
     const QString fullPath = CFileName::Absolute(path);
+    const QString previousFolder = QDir::currentPath();
     QString folder;
     EnterFolderOf(fullPath, folder);
+    // Relative names go on naming the same files from the folder entered.
+    CDocumentPaths::MoveBase(*this, previousFolder, QDir::currentPath());
     const QString error = CCompoundFile::WriteStream(fullPath, kContentsStream, CContentsCodec::Encode(*this));
     if (!error.isEmpty()) {
         ReportMessage(QStringLiteral("Cannot save the document %1: %2.").arg(fullPath, error));

@@ -28,7 +28,7 @@ CResult CConnectionList::Examine(CTargetLink &link)
         for (const SetupProcessor &processor : board.processors) {
             if (processor.kind == SetupProcessor::Kind::Bypass)
                 continue;
-            m_entries.append({EntryText(board, processor), MakeItemData(b, position)});
+            m_entries.append({EntryText(board, processor), MakeItemData(b, position), processor.kind});
             ++position;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SetupBoard.h"
 #include "base/Result.h"
 
 #include <QList>
@@ -21,6 +22,8 @@ public:
     struct Entry {
         QString text;
         quint32 itemData;
+        // The backend of a hardware connection; Bypass for "Disconnected".
+        SetupProcessor::Kind kind = SetupProcessor::Kind::Bypass;
     };
 
     static constexpr quint32 kHardwareConnection = 1;

@@ -134,6 +134,8 @@ void CFormModel::SetCheck(int id, bool checked)
     case ControlId::ChangedOnlyCheck: m_bChangedOnly = checked; break;
     case ControlId::OverrideFlashCheck:
         m_doc.SetOverrideFlash(checked);
+        if (!checked)
+            ShowTargetFlash();
         Refresh();
         break;
     default: break;
@@ -219,10 +221,8 @@ void CFormModel::InitialDisplay()
 void CFormModel::FillControlsFromDocument()
 {
     SetEditText(ControlId::HexCmdEdit, m_doc.m_strHexCmdFile);
-    if (m_doc.m_nFlashBase != 0 || m_doc.m_nFlashSize != 0) {
-        SetEditText(ControlId::FlashBaseEdit, QString::asprintf("0x%X", m_doc.m_nFlashBase));
-        SetEditText(ControlId::FlashSizeEdit, QString::asprintf("0x%X", m_doc.m_nFlashSize));
-    }
+    if (m_doc.m_nFlashBase != 0 || m_doc.m_nFlashSize != 0)
+        ShowFlash(m_doc.m_nFlashBase, m_doc.m_nFlashSize);
     m_controls.SetChecked(ControlId::OverrideFlashCheck, m_doc.m_bOverrideFlash != 0);
     SetEditText(ControlId::BurnFileEdit, m_doc.m_strBurnFile);
     SetEditText(ControlId::ImageOffsetEdit, QString::asprintf("0x%X", m_doc.m_nImageOffset));
@@ -230,6 +230,29 @@ void CFormModel::FillControlsFromDocument()
     // the boot address only greys while the processor is not a 54x.
     m_controls.SetChecked(ControlId::VerifyWriteCheck, m_doc.m_bVerifyWrite != 0);
     m_controls.SetChecked(ControlId::WriteBootAddrCheck, m_doc.m_bWriteBootAddr != 0);
+}
+
+void CFormModel::ShowDocumentPaths()
+{
+    m_controls.SetText(ControlId::HexCmdEdit, m_doc.m_strHexCmdFile);
+    m_controls.SetText(ControlId::BurnFileEdit, m_doc.m_strBurnFile);
+    m_controls.SetText(ControlId::CvtcFileEdit, m_doc.m_strCvtcFile);
+}
+
+void CFormModel::ShowFlash(quint32 base, quint32 size)
+{
+    SetEditText(ControlId::FlashBaseEdit, QString::asprintf("0x%X", base));
+    SetEditText(ControlId::FlashSizeEdit, QString::asprintf("0x%X", size));
+}
+
+// Without the override the fields show the flash the target component told
+// of; before it has told, the document's last valid values.
+void CFormModel::ShowTargetFlash()
+{
+    if (Link().IsLoaded())
+        ShowFlash(m_session.Facts().flashBase, m_session.Facts().flashSize);
+    else
+        ShowFlash(m_doc.m_nFlashBase, m_doc.m_nFlashSize);
 }
 
 void CFormModel::ExamineConnections()

@@ -60,6 +60,8 @@ public:
     // User input
     void SetEditText(int id, const QString &text);
     void SetCheck(int id, bool checked);
+    // The file names as the document holds them: a save into another folder rewrites the relative ones.
+    void ShowDocumentPaths();
     void SelectConnection(int index);
     void OnConnectButton();
     void OnDownloadCommand();
@@ -81,6 +83,8 @@ public:
 
 private:
     void FillControlsFromDocument();
+    void ShowFlash(quint32 base, quint32 size);
+    void ShowTargetFlash();
     // Tells the user and returns true when one of the fields holds no number.
     bool RefusesInvalidNumbers(std::initializer_list<int> fieldIds) const;
     void ConnectDocumentConnection();

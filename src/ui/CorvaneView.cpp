@@ -14,6 +14,7 @@
 #include "debugger/AutomationError.h"
 #include "debugger/DebuggerApplication.h"
 #include "debugger/ExchangeMonitor.h"
+#include "debugger/SetupBoard.h"
 #include "debugger/TargetLink.h"
 #include "debugger/sim/SimMonitor.h"
 #include "ui_CorvaneView.h"
@@ -27,6 +28,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyle>
 
 namespace {
 // The user's "Changed blocks only" choice, kept across documents and starts.
@@ -81,7 +83,8 @@ const BrowseTarget &BrowseTargetOf(int button)
           QStringLiteral("hex"), QStringLiteral("*.hex")}},
         {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit,
          {QStringLiteral("Select An CVTC Program..."),
-          QStringLiteral("Coff Files (*.out)|*.out|Simulated Components (*.sim)|*.sim|All Files (*.*)|*.*||"),
+          QStringLiteral("Coff Files (*.out)|*.out|ELF Files (*.elf)|*.elf|Simulated Components (*.sim)|*.sim|All "
+                         "Files (*.*)|*.*||"),
           QStringLiteral("out"), QStringLiteral("*.out")}},
         {ControlId::HexCmdBrowse, ControlId::HexCmdEdit,
          {QStringLiteral("Select A Command File For Hex Conversion"),
@@ -93,6 +96,21 @@ const BrowseTarget &BrowseTargetOf(int button)
             return target;
     }
     return targets[0];
+}
+
+// The component files of the selected connection's backend come first: the
+// simulator's component files, ELF programs for a GDB server, else COFF or ELF
+// programs named .out.
+CFileDialogs::Request ComponentRequest(CFileDialogs::Request request, SetupProcessor::Kind backend)
+{
+    switch (backend) {
+    case SetupProcessor::Kind::Simulator: request.initialName = QStringLiteral("*.sim"); break;
+    case SetupProcessor::Kind::Gdb: request.initialName = QStringLiteral("*.elf"); break;
+    case SetupProcessor::Kind::Ccs:
+    case SetupProcessor::Kind::Bypass: break;
+    }
+    request.defaultSuffix = request.initialName.mid(2);
+    return request;
 }
 
 // The wait cursor for one scope.
@@ -112,6 +130,11 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
     , m_focusKeeper(*this)
 {
     m_ui->setupUi(this);
+    // However narrow the window (a large scale factor on a small screen), the
+    // form scrolls rather than squeeze the image offset below a 32-bit number.
+    QLineEdit *offset = m_ui->imageOffsetEdit;
+    offset->setMinimumWidth(offset->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000_")) +
+                            2 * offset->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
     m_model->SetFlashViewFactory([](CFlashSession &session, quint32 flashSizeBytes) -> std::unique_ptr<CFlashViewHost> {
         return std::make_unique<CFlashMemoryDlg>(session, flashSizeBytes);
     });
@@ -265,7 +288,10 @@ QLineEdit *CCorvaneView::FocusedFileEdit() const
 void CCorvaneView::Browse(int buttonId)
 {
     const BrowseTarget &target = BrowseTargetOf(buttonId);
-    const QString path = theFileDialogs().OpenFile(this, target.request, m_model->Controls().Text(target.edit));
+    const CFileDialogs::Request request = buttonId == ControlId::CvtcFileBrowse
+        ? ComponentRequest(target.request, m_model->Controls().SelectedConnection().kind)
+        : target.request;
+    const QString path = theFileDialogs().OpenFile(this, request, m_model->Controls().Text(target.edit));
     if (!path.isEmpty())
         Handle([&] { m_model->SetEditText(target.edit, path); });
 }

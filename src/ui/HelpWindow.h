@@ -18,9 +18,16 @@ public:
     bool ShowTopic(const QString &topic);
     // The topic shown, as its file name.
     QString CurrentTopic() const;
+    // Where a window of `client` size with `frame` edges opens on `available`:
+    // over `centre`, no larger than the screen and wholly on it.
+    static QRect FrameOnScreen(const QSize &client, const QMargins &frame, const QRect &available, const QPoint &centre);
 
 private:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 520;
+
     CHelpWindow();
+    void PlaceOnScreen();
     QTextBrowser *m_browser;
 };
 

@@ -106,12 +106,13 @@ CMainFrame::CMainFrame(FormTimerPeriods periods)
     UpdateTitle();
     UpdateCommandUI();
     Place();
-    m_previousStatusText = InstallStatusText(std::make_unique<CStatusBarText>(m_messagePane));
+    m_previousStatusText = InstallStatusText(std::make_unique<CStatusBarText>(m_messagePane, m_indicators));
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommandUI);
 }
 
 CMainFrame::~CMainFrame()
 {
+    SavePlacement();
     if (m_doc)
         DestroyDocument();
     InstallStatusText(std::move(m_previousStatusText));
@@ -125,20 +126,79 @@ void CMainFrame::Place()
     setFixedSize(CFramePlacement::kFrameWidth, CFramePlacement::kFrameHeight);
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize fullScreen = screen ? screen->availableGeometry().size() : QSize();
-    if (const std::optional<QPoint> topLeft = CFramePlacement::TopLeft(CFramePlacement::Load(), fullScreen))
-        move(*topLeft);
+    m_askedFramePosition = CFramePlacement::TopLeft(CFramePlacement::Load(), fullScreen);
+    if (m_askedFramePosition)
+        move(*m_askedFramePosition);
 }
 
 void CMainFrame::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    CFramePlacement::Save(frameGeometry());
+    SettleFramePosition();
+    SavePlacement();
 }
 
 void CMainFrame::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    CFramePlacement::Save(frameGeometry());
+    SavePlacement();
+}
+
+// Until the window is exposed, the window system is still placing and framing
+// it: the client area may already sit inside the frame while the frame's edges
+// are not yet known, or the other way round. The position asked for stands
+// until the window system has put the frame there.
+QRect CMainFrame::FrameRect() const
+{
+    const QWindow *window = windowHandle();
+    const QRect known = window && window->isExposed() ? ShownFrameRect() : frameGeometry();
+    return m_askedFramePosition ? QRect(*m_askedFramePosition, known.size()) : known;
+}
+
+// The client area's place on the screen, asked of the window system, with the frame's edges around it.
+QRect CMainFrame::ShownFrameRect() const
+{
+    return QRect(mapToGlobal(QPoint(0, 0)), size()).marginsAdded(windowHandle()->frameMargins());
+}
+
+// Depending on when it handles the requests of a window it has not yet
+// framed, the window system may put the client area where the frame was asked
+// to go: once the window is exposed, the frame is asked there again. The
+// position asked for holds until the frame is there or has moved elsewhere
+// than where it was then (the answer, or the user's move); a move that still
+// shows the old place came before the answer.
+void CMainFrame::SettleFramePosition()
+{
+    QWindow *window = windowHandle();
+    if (!m_askedFramePosition || !window || !window->isExposed())
+        return;
+    const QPoint shown = ShownFrameRect().topLeft();
+    if (shown == *m_askedFramePosition || (m_misplacedFramePosition && shown != *m_misplacedFramePosition)) {
+        m_askedFramePosition.reset();
+        m_misplacedFramePosition.reset();
+    } else if (!m_misplacedFramePosition) {
+        window->setFramePosition(*m_askedFramePosition);
+        m_misplacedFramePosition = shown;
+    }
+}
+
+void CMainFrame::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    windowHandle()->installEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose)
+        SettleFramePosition();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::SavePlacement()
+{
+    if (const QWindow *window = windowHandle(); window && window->isExposed())
+        CFramePlacement::Save(FrameRect());
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)
@@ -147,6 +207,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    SavePlacement();
     event->accept();
     emit Closed();
 }
@@ -173,7 +234,7 @@ void CMainFrame::FitToForm(const QSize &formSize)
 // where it belongs.
 void CMainFrame::ResizeOnScreen(const QSize &wanted)
 {
-    const QRect frame = frameGeometry();
+    const QRect frame = FrameRect();
     const QSize frameExtra = frame.size() - size();
     QSize fitting = wanted;
     QPoint frameTopLeft = frame.topLeft();
@@ -185,8 +246,11 @@ void CMainFrame::ResizeOnScreen(const QSize &wanted)
         frameTopLeft.setY(std::max(available.top(), std::min(frameTopLeft.y(), available.bottom() + 1 - frameSize.height())));
     }
     setFixedSize(fitting);
-    if (QWindow *window = windowHandle(); window && isVisible())
+    if (QWindow *window = windowHandle(); window && isVisible()) {
         window->setFramePosition(frameTopLeft);
+        if (!window->isExposed())
+            m_askedFramePosition = frameTopLeft;
+    }
 }
 
 void CMainFrame::Activate()
@@ -314,11 +378,14 @@ void CMainFrame::BuildToolBar()
 void CMainFrame::BuildStatusBar()
 {
     m_messagePane = new QLabel(this);
+    // A text longer than the bar is cut at its end, never drawn under the indicators.
+    m_messagePane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_messagePane, 1);
     for (const char *indicator : {"CAP", "NUM", "SCRL"}) {
         auto *pane = new QLabel(QLatin1String(indicator), this);
         pane->setEnabled(false);
         statusBar()->addPermanentWidget(pane);
+        m_indicators.append(pane);
     }
 }
 
@@ -546,7 +613,12 @@ bool CMainFrame::SaveDocument(bool chooseNewPath)
     if (!m_doc)
         return false;
     const QString path = chooseNewPath || m_doc->GetPathName().isEmpty() ? ChooseSavePath() : m_doc->GetPathName();
-    if (path.isEmpty() || !m_doc->OnSaveDocument(path))
+    if (path.isEmpty())
+        return false;
+    const bool saved = m_doc->OnSaveDocument(path);
+    if (View())
+        View()->Model().ShowDocumentPaths();
+    if (!saved)
         return false;
     m_recent.Add(m_doc->GetPathName());
     BuildMenus();

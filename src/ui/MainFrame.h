@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class CChildFrame;
 class CCorvaneDoc;
@@ -68,10 +69,16 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Place();
     void ResizeOnScreen(const QSize &wanted);
+    QRect FrameRect() const;
+    QRect ShownFrameRect() const;
+    void SettleFramePosition();
+    void SavePlacement();
     void CreateActions();
     void BuildMenus();
     void BuildToolBar();
@@ -95,7 +102,12 @@ private:
     std::unique_ptr<CCorvaneDoc> m_doc;
     CChildFrame *m_child = nullptr;
     QLabel *m_messagePane = nullptr;
+    QList<QWidget *> m_indicators;  // CAP, NUM and SCRL beside the message pane
     CRecentFileList m_recent;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CStatusText> m_previousStatusText;
+    // Where the frame's top left corner was last put; none while the system places it.
+    std::optional<QPoint> m_askedFramePosition;
+    // Where the frame was when it was asked to its position again.
+    std::optional<QPoint> m_misplacedFramePosition;
 };

@@ -66,7 +66,7 @@ TEST(MessageLog, LongTextWithoutCarriageReturnStaysWhole)
     EXPECT_EQ(log.Buffer().size(), 502);
 }
 
-TEST(MessageLog, AddAndShowShowsTheMessagesWithoutTimeStampOrTrace)
+TEST(MessageLog, EachBoxShowsTheMessagesSinceTheLastWithoutTimeStampOrTrace)
 {
     ScopedRecordingPrompter prompter;
     CMessageLog log;
@@ -74,11 +74,16 @@ TEST(MessageLog, AddAndShowShowsTheMessagesWithoutTimeStampOrTrace)
     log.Add(QStringLiteral("erase failed\r\n"));
     log.AddAndShow(QStringLiteral("program failed\r\n"));
     log.AddAndShow();
+    // A later failure's box holds none of the earlier one's texts; the log keeps them all.
+    log.Add(QStringLiteral("Req. CVTC Load.\r\n"));
+    log.AddAndShow(QStringLiteral("download failed\r\n"));
     ASSERT_EQ(prompter->logsShown.size(), 2);
     EXPECT_EQ(prompter->logsShown[0], QStringLiteral("erase failed\r\nprogram failed\r\n"));
-    EXPECT_EQ(prompter->logsShown[1], prompter->logsShown[0]);
+    EXPECT_EQ(prompter->logsShown[1], QStringLiteral("Req. CVTC Load.\r\ndownload failed\r\n"));
     EXPECT_TRUE(log.Buffer().startsWith("## "));
-    EXPECT_TRUE(log.Buffer().endsWith("CCS created OK.\r\nerase failed\r\nprogram failed\r\n"));
+    EXPECT_TRUE(log.Buffer().endsWith(
+        "CCS created OK.\r\nerase failed\r\nprogram failed\r\nReq. CVTC Load.\r\ndownload failed\r\n"));
+    log.Clear();  // no log file in the test's folder
 }
 
 TEST(MessageLog, FlushWritesPathOrDefaultNameAndEmpties)

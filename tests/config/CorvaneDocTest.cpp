@@ -337,12 +337,56 @@ TEST_F(CorvaneDoc, StartDocumentFromTextConfiguration)
     ScopedAppSettings settings(text + QStringLiteral(" -t -c"));
     CCorvaneDoc document;
     ASSERT_TRUE(theApp().OpenStartDocument(document));
-    EXPECT_EQ(document.m_strBurnFile, QStringLiteral("a.hex"));
+    EXPECT_EQ(document.m_strBurnFile, InDir(QStringLiteral("a.hex"))) << "named from the text file's folder";
     EXPECT_EQ(document.m_strConnection, QStringLiteral("Simulator 54x (CPU)"));
     EXPECT_EQ(document.m_bVerifyWrite, 1);
     EXPECT_TRUE(document.IsModified());
     EXPECT_TRUE(document.GetPathName().isEmpty());
     EXPECT_FALSE(theApp().RunFailed());
+}
+
+// A text configuration's names count from its own folder; a name that only
+// the current folder holds (as such names were taken before) stays, logged.
+TEST_F(CorvaneDoc, TextConfigurationNamesCountFromTheTextFilesFolder)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("start/A")));
+    for (const char *name : {"start/image.hex", "start/A/comp.sim", "start/cmd.txt"})
+        WriteFile(QLatin1String(name), "");
+    WriteFile(QStringLiteral("start/A/config.txt"), "1019 ../image.hex\r\n1023 comp.sim\r\n1002 cmd.txt\r\n");
+    ASSERT_TRUE(QDir::setCurrent(InDir(QStringLiteral("start"))));
+    CCorvaneDoc document;
+    ASSERT_TRUE(document.OnNewDocument(QStringLiteral("A/config.txt")));
+    EXPECT_EQ(document.m_strBurnFile, QStringLiteral("image.hex"));
+    EXPECT_EQ(document.m_strCvtcFile, QStringLiteral("A/comp.sim"));
+    EXPECT_EQ(document.m_strHexCmdFile, QStringLiteral("cmd.txt"));
+    EXPECT_TRUE(QString::fromUtf8(theLog.Buffer())
+                    .contains(QStringLiteral("cmd.txt is not in the folder of the text configuration A/config.txt; "
+                                             "the one in the current folder %1 is used.")
+                                  .arg(QDir::currentPath())))
+        << theLog.Buffer().constData();
+    EXPECT_EQ(QDir::currentPath(), QDir(InDir(QStringLiteral("start"))).canonicalPath());
+}
+
+TEST_F(CorvaneDoc, SaveAsIntoAnotherFolderKeepsNamingTheSameFiles)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("one/img")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("two/deeper")));
+    ASSERT_TRUE(QDir::setCurrent(InDir(QStringLiteral("one"))));
+    CCorvaneDoc document;
+    document.OnNewDocument();
+    document.m_strBurnFile = QStringLiteral("img/a.hex");
+    document.m_strCvtcFile = QStringLiteral("/opt/comp.sim");
+    ASSERT_TRUE(document.OnSaveDocument(QStringLiteral("doc.cdd")));
+    EXPECT_EQ(document.m_strBurnFile, QStringLiteral("img/a.hex")) << "the same folder changes nothing";
+    ASSERT_TRUE(document.OnSaveDocument(InDir(QStringLiteral("two/deeper/doc.cdd"))));
+    EXPECT_EQ(document.m_strBurnFile, QStringLiteral("../../one/img/a.hex"));
+    EXPECT_EQ(document.m_strCvtcFile, QStringLiteral("/opt/comp.sim"));
+    EXPECT_TRUE(document.m_strHexCmdFile.isEmpty());
+
+    CCorvaneDoc opened;
+    ASSERT_TRUE(opened.OnOpenDocument(InDir(QStringLiteral("two/deeper/doc.cdd"))));
+    EXPECT_EQ(QFileInfo(opened.m_strBurnFile).absoluteFilePath(),
+              QDir(InDir(QStringLiteral("one/img"))).canonicalPath() + QStringLiteral("/a.hex"));
 }
 
 } // namespace

@@ -253,4 +253,18 @@ TEST_F(FormModelTest, EditsGoToTheDocument)
     EXPECT_TRUE(m_doc.IsModified());
 }
 
+TEST_F(FormModelTest, UncheckingTheOverrideShowsTheTargetsFlashAgain)
+{
+    Open({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x4000")});
+    ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
+    m_form->SetCheck(ControlId::OverrideFlashCheck, true);
+    m_form->SetEditText(ControlId::FlashBaseEdit, QStringLiteral("0x9000"));
+    m_form->SetEditText(ControlId::FlashSizeEdit, QStringLiteral("size?"));
+    m_form->SetCheck(ControlId::OverrideFlashCheck, false);
+    EXPECT_EQ(Text(ControlId::FlashBaseEdit), QStringLiteral("0x8000"));
+    EXPECT_EQ(Text(ControlId::FlashSizeEdit), QStringLiteral("0x4000"));
+    EXPECT_FALSE(m_form->Controls().Control(ControlId::FlashSizeEdit).invalid);
+    EXPECT_EQ(m_doc.m_nFlashBase, 0x8000u);
+}
+
 } // namespace

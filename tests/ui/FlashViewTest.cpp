@@ -166,6 +166,22 @@ TEST_F(FlashView, ChangeOffsetRefusesAPageOutsideTheFlashAndAlignsTheNewStart)
     EXPECT_EQ(view->Grid()->item(0, 0)->text().size(), 9);
 }
 
+TEST_F(FlashView, AfterChangeOffsetTheFocusIsBackOnItsButton)
+{
+    CFlashMemoryDlg *view = ProgramAndView();
+    ASSERT_NE(view, nullptr);
+    auto *changeOffset = ControlOf<QPushButton>(*view, Id::ChangeOffsetButton);
+    changeOffset->setFocus();
+    WhenModalOpens([](QDialog &offsetDialog) {
+        ControlOf<QLineEdit>(offsetDialog, Id::OffsetEdit)->setText(QStringLiteral("0x100"));
+        ControlOf<QPushButton>(offsetDialog, Id::Ok)->click();
+    });
+    changeOffset->click();
+    ASSERT_TRUE(WaitRead(*view));
+    EXPECT_EQ(view->Page().PageStart(), 0x100u);
+    EXPECT_EQ(view->focusWidget(), changeOffset) << (view->focusWidget() ? view->focusWidget()->objectName().toStdString() : "none");
+}
+
 TEST_F(FlashView, WordAddressedTargetsShowWordsAndCannotChooseBytes)
 {
     OpenReadyDocument(WriteDocument([](CCorvaneDoc &doc) { doc.m_strConnection = QStringLiteral("Simulator 54x (CPU)"); }));

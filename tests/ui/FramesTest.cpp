@@ -23,7 +23,10 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,6 +69,8 @@ TEST_F(Frames, TheFrameStartsAtItsSavedPositionAndSavesEveryMove)
     EXPECT_EQ(frame->size(), QSize(550, 550));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane"));
     frame->show();
+    // Moves count once the window system shows the window.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
     frame->move(70, 80);
     ProcessPendingEvents();
     EXPECT_TRUE(QSettings().value(QStringLiteral("Main Window/Position")).toString().startsWith(QStringLiteral("70, 80, ")));
@@ -237,14 +242,18 @@ TEST_F(Frames, AFailingRecentDocumentLeavesTheList)
 
 TEST_F(Frames, SaveAsAsksForAPathAndRenamesTheWindow)
 {
-    OpenReadyDocument(WriteDocument());
-    const QString path = scratch.Path(QStringLiteral("renamed.cdd"));
+    OpenReadyDocument(WriteDocument([](CCorvaneDoc &doc) { doc.m_strBurnFile = QStringLiteral("app.hex"); }));
+    ASSERT_TRUE(QDir().mkpath(scratch.Path(QStringLiteral("sub"))));
+    const QString path = scratch.Path(QStringLiteral("sub/renamed.cdd"));
     fileDialogs.answers = {path};
     frame->OnCommand(MenuCommand::FileSaveAs);
     EXPECT_EQ(fileDialogs.requests.value(0).filter, QStringLiteral("Configs (*.cdd)|*.cdd|All Files (*.*)|*.*||"));
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Corvane - renamed.cdd"));
     EXPECT_EQ(frame->RecentFiles().Paths().value(0), path);
+    // The image is still the one beside the first document.
+    EXPECT_EQ(Model().Controls().Text(ControlId::BurnFileEdit), QStringLiteral("../app.hex"));
+    EXPECT_FALSE(frame->Document()->IsModified());
 }
 
 TEST(AboutBox, ShowsTheProgramAndProtocolVersions)
@@ -306,6 +315,31 @@ TEST_F(Frames, StatusTextsShowInTheMessagePaneOnOneLine)
     theStatusText().SetStatusText(done);
     EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Corvane of 4 bytes is complete. Time: 1 mSec."));
     EXPECT_EQ(theStatusText().StatusText(), done);
+}
+
+// A text that fits the status bar but not beside CAP, NUM and SCRL is shown whole: the indicators give way.
+TEST_F(Frames, ALongStatusTextIsNeverCutUnderTheIndicators)
+{
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QLabel *pane = frame->MessagePane();
+    const QList<QLabel *> indicators = frame->statusBar()->findChildren<QLabel *>();
+    QString text = QStringLiteral("Corvane of 1048576 bytes is complete. Time: 123456 mSec.");
+    while (pane->fontMetrics().horizontalAdvance(text) < frame->statusBar()->width() * 4 / 5)
+        text.prepend(u'x');
+    for (const QString &shown : {text, QStringLiteral("Ready")}) {
+        theStatusText().SetStatusText(shown);
+        ProcessPendingEvents();
+        EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(shown)) << shown.toStdString();
+        for (const QLabel *indicator : indicators) {
+            if (indicator != pane && indicator->isVisible()) {
+                EXPECT_FALSE(indicator->geometry().intersects(pane->geometry())) << indicator->text().toStdString();
+            }
+        }
+    }
+    EXPECT_TRUE(std::any_of(indicators.begin(), indicators.end(),
+                            [](const QLabel *label) { return label->text() == QLatin1String("NUM") && label->isVisible(); }))
+        << "a short text leaves the indicators shown";
 }
 
 } // namespace

@@ -297,7 +297,8 @@ TEST_F(MainForm, BrowsingPutsTheChosenPathIntoTheEditAndTheDocument)
          QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"),
          scratchFolder},
         {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit, QStringLiteral("Select An CVTC Program..."),
-         QStringLiteral("Coff Files (*.out)|*.out|Simulated Components (*.sim)|*.sim|All Files (*.*)|*.*||"),
+         QStringLiteral("Coff Files (*.out)|*.out|ELF Files (*.elf)|*.elf|Simulated Components (*.sim)|*.sim|All Files "
+                        "(*.*)|*.*||"),
          scratchFolder},
         {ControlId::HexCmdBrowse, ControlId::HexCmdEdit, QStringLiteral("Select A Command File For Hex Conversion"),
          QStringLiteral("Hex Cmd Files (*.cmd)|*.cmd|All Files (*.*)|*.*||"), picked},
@@ -319,6 +320,47 @@ TEST_F(MainForm, BrowsingPutsTheChosenPathIntoTheEditAndTheDocument)
     Click(ControlId::BurnFileBrowse);
     EXPECT_EQ(fileDialogs.folders.last(), picked);
     EXPECT_EQ(frame->Document()->m_strBurnFile, picked + QStringLiteral("/chosen-1022"));
+}
+
+// A window narrower than the form (a large scale factor on a small screen) scrolls the form; the image
+// offset keeps room for a 32-bit number.
+TEST_F(MainForm, TheImageOffsetKeepsItsWidthInANarrowWindow)
+{
+    OpenReadyDocument(WriteDocument());
+    frame->setFixedSize(300, 400);
+    ProcessPendingEvents();
+    auto *offset = Widget<QLineEdit>(ControlId::ImageOffsetEdit);
+    EXPECT_GE(offset->width(), offset->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")));
+}
+
+TEST_F(MainForm, TheComponentDialogPreselectsTheFilesOfTheSelectedConnection)
+{
+    const ScopedEnvironment setup(
+        "CORVANE_SETUP", scratch
+                             .WriteFile(QStringLiteral("setup.ini"),
+                                        "[board Sim]\n[processor CPU]\nkind = sim\nsubfamily = 64x\n[board Bench]\n"
+                                        "[processor QEMU]\nkind = gdb\nsubfamily = ARM9\naddress = 127.0.0.1:1\n")
+                             .toUtf8());
+    ASSERT_TRUE(frame->OpenDocument(WriteDocument([](CCorvaneDoc &doc) {
+        doc.m_strConnection = QStringLiteral("Disconnected");
+        doc.m_strCvtcFile.clear();
+    })));
+    const struct {
+        int connection;
+        QString pattern;
+        QString suffix;
+    } cases[] = {
+        {0, QStringLiteral("*.sim"), QStringLiteral("sim")},
+        {1, QStringLiteral("*.elf"), QStringLiteral("elf")},
+        {2, QStringLiteral("*.out"), QStringLiteral("out")},  // Disconnected
+    };
+    for (const auto &c : cases) {
+        Model().SelectConnection(c.connection);
+        Click(ControlId::CvtcFileBrowse);
+        ASSERT_FALSE(fileDialogs.requests.isEmpty());
+        EXPECT_EQ(fileDialogs.requests.last().initialName, c.pattern) << c.connection;
+        EXPECT_EQ(fileDialogs.requests.last().defaultSuffix, c.suffix) << c.connection;
+    }
 }
 
 TEST_F(MainForm, ProgrammingShowsProgressAndTheFinishedMark)

@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
@@ -96,6 +98,9 @@ QString GuiTest::WriteComponent(const QStringList &extra) const
 
 QString GuiTest::WriteDocument(const std::function<void(CCorvaneDoc &)> &edit, const QString &name)
 {
+    // Relative names count from the current folder, as the document's folder once it is saved there.
+    const QString path = scratch.Path(name);
+    EXPECT_TRUE(QDir::setCurrent(QFileInfo(path).path()));
     CCorvaneDoc document;
     document.OnNewDocument();
     document.m_strConnection = QLatin1String(kBoard64x);
@@ -103,7 +108,6 @@ QString GuiTest::WriteDocument(const std::function<void(CCorvaneDoc &)> &edit, c
     document.m_strBurnFile = scratch.Path(QStringLiteral("app.hex"));
     if (edit)
         edit(document);
-    const QString path = scratch.Path(name);
     EXPECT_TRUE(document.OnSaveDocument(path));
     return path;
 }

@@ -114,7 +114,7 @@ void CProgramOperation::OpenImage()
                                      + CFileName::ReasonLine(m_job.imagePath, reason)));
         return;
     }
-    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
+    OpenReader();
     if (m_reader->GetFormat() == HexUnknown) {
         CleanUp();
         m_host.Fail(CFailure::Logged(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
@@ -226,9 +226,15 @@ void CProgramOperation::StartWritePass()
     m_nBlockIndex = 0;
     m_reader.reset();
     m_file.seek(0);
-    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
+    OpenReader();
     m_step = Step::NextBlock;
     m_host.Continue();
+}
+
+void CProgramOperation::OpenReader()
+{
+    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder,
+                                                 m_job.imagePath);
 }
 
 void CProgramOperation::WriteBlock()
@@ -254,7 +260,8 @@ void CProgramOperation::ReportProgress()
 quint32 CProgramOperation::TargetOffset(quint32 blockAddress) const
 {
     switch (m_reader->GetFormat()) {
-    case HexCcsData: return m_job.imageOffset + blockAddress;
+    case HexCcsData:
+    case HexBinary: return m_job.imageOffset + blockAddress;
     case HexTiAscii:
         return m_bAbsoluteTiAddresses ? m_job.imageOffset + blockAddress - m_job.flashBase
                                       : m_job.imageOffset + blockAddress;

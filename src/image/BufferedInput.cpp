@@ -1,5 +1,6 @@
 #include "BufferedInput.h"
 
+#include <algorithm>
 #include <cstring>
 
 CBufferedInput::CBufferedInput(QIODevice &device)
@@ -42,6 +43,28 @@ bool CBufferedInput::SkipPast(quint8 byte)
         if (!Fill(1))
             return false;
     }
+}
+
+qsizetype CBufferedInput::Read(quint8 *destination, qsizetype count)
+{
+    qsizetype copied = 0;
+    while (copied < count && (m_cursor < m_end || Fill(1))) {
+        const qsizetype piece = std::min(count - copied, m_end - m_cursor);
+        std::memcpy(destination + copied, m_buffer.data() + m_cursor, size_t(piece));
+        m_cursor += piece;
+        copied += piece;
+    }
+    return copied;
+}
+
+bool CBufferedInput::Seek(qint64 position)
+{
+    if (!m_device.seek(position))
+        return false;
+    m_bufferStart = position;
+    m_cursor = 0;
+    m_end = 0;
+    return true;
 }
 
 bool CBufferedInput::Rewind()

@@ -30,12 +30,16 @@ public:
     }
     // Consumes `count` bytes that Peek has shown.
     void Skip(qsizetype count) { m_cursor += count; }
+    // Copies up to `count` bytes to `destination` and consumes them; returns how many, fewer only at the end.
+    qsizetype Read(quint8 *destination, qsizetype count);
     // Consumes bytes up to and including the next `byte`; false at the end of the data.
     bool SkipPast(quint8 byte);
     // Device position of the next byte Get returns.
     qint64 Position() const { return m_bufferStart + m_cursor; }
     // Goes back to the start position; false if the device cannot go back.
     bool Rewind();
+    // Continues at device position `position`, whoever moved the device meanwhile; false if it cannot go there.
+    bool Seek(qint64 position);
     bool HasReadError() const { return m_bReadError; }
 
 private:

@@ -1,5 +1,7 @@
 #include "ImageBlockSource.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 CImageBlockSource::CImageBlockSource(CBufferedInput &input, int bytesPerUnit)
@@ -29,6 +31,17 @@ void CImageBlockSource::Fail(const QString &message)
         return;
     m_bFailed = true;
     m_strError = message;
+}
+
+void CImageBlockSource::FailAt(const QString &reason, const QString &place)
+{
+    QStringList where;
+    if (!m_strFileName.isEmpty())
+        where << m_strFileName;
+    if (!place.isEmpty())
+        where << place;
+    const QString text = QStringLiteral("Hex File Error: ") + reason;
+    Fail(where.isEmpty() ? text : text + QStringLiteral("\r\n") + where.join(QStringLiteral(", ")) + u'.');
 }
 
 void CImageBlockSource::FailInvalidDigit()

@@ -20,6 +20,8 @@ public:
     bool HasFailed() const { return m_bFailed; }
     // The first failure's text; empty when none was given.
     const QString &ErrorText() const { return m_strError; }
+    // The image file's name, for the errors that say where they were found.
+    void SetFileName(const QString &name) { m_strFileName = name; }
 
 protected:
     // The smallest capacity with which a block can hold anything.
@@ -28,6 +30,9 @@ protected:
     virtual int ReadNext(quint32 &address, quint8 *buffer, int capacity) = 0;
     // Keeps `message` unless a failure came first, and ends the image after the block being gathered.
     void Fail(const QString &message);
+    // Fails with "Hex File Error: <reason>" and, on the next line, the file and
+    // the `place` in it ("line 3", "offset 0x40"; none when empty).
+    void FailAt(const QString &reason, const QString &place);
     // Fails for a character where a hexadecimal digit must stand.
     void FailInvalidDigit();
     // Ends a block of `count` bytes at the current address and returns `count`.
@@ -40,4 +45,5 @@ protected:
 private:
     bool m_bFailed = false;
     QString m_strError;
+    QString m_strFileName;
 };

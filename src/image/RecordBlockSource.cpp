@@ -69,6 +69,12 @@ bool CRecordBlockSource::ReadMark(char mark, const QString &missingEnd)
     return false;
 }
 
+bool CRecordBlockSource::AtEndOfFile()
+{
+    SkipSpace();
+    return PeekByte() < 0;
+}
+
 void CRecordBlockSource::FailOnLine(const QString &reason)
 {
     FailAt(reason, QStringLiteral("line %1").arg(m_nLine));

@@ -26,6 +26,8 @@ protected:
     // Consumes blanks and the `mark` that starts a record; fails with
     // `missingEnd` at the end of the file and for any other character.
     bool ReadMark(char mark, const QString &missingEnd);
+    // Consumes blanks; true when the file ends after them.
+    bool AtEndOfFile();
     // Fails with `reason` at the current line.
     void FailOnLine(const QString &reason);
     // Decodes `count` bytes of two hexadecimal digits each from the next

@@ -16,7 +16,9 @@ constexpr int kFixedDigits = 4;
 CTektronixExtendedSource::Next CTektronixExtendedSource::ParseRecord()
 {
     while (!m_bEnded) {
-        if (!ReadMark('%', QStringLiteral("The file ends without a termination (8) record.")))
+        if (AtEndOfFile())
+            break;
+        if (!ReadMark('%', {}))
             return Next::Failed;
         quint8 length = 0;
         if (!ReadHexBytes(1, &length) || !ReadRecord(length))

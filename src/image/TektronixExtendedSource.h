@@ -5,7 +5,7 @@
 // Extended Tektronix hex: "%" records of their length in characters, a type
 // (6 data, 8 termination, 3 symbols, skipped), the nibble sum of the other
 // characters, an address of one to eight digits after its own length digit,
-// and the data.
+// and the data. The end of the file ends the image as a termination does.
 class CTektronixExtendedSource : public CRecordBlockSource {
 public:
     using CRecordBlockSource::CRecordBlockSource;

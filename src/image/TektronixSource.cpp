@@ -5,7 +5,9 @@
 CTektronixSource::Next CTektronixSource::ParseRecord()
 {
     while (!m_bEnded) {
-        if (!ReadMark('/', QStringLiteral("The file ends without a termination record.")))
+        if (AtEndOfFile())
+            break;
+        if (!ReadMark('/', {}))
             return Next::Failed;
         quint8 header[4];
         if (!ReadHexBytes(4, header) || !CheckNibbleSum(header, 3, header[3]))

@@ -16,7 +16,7 @@ ImageReading ReadImage(const QByteArray &content, const ReaderSetup &setup)
     QByteArray data = content;
     QBuffer device(&data);
     device.open(QIODevice::ReadOnly);
-    CHexImageReader reader(device, setup.subfamily, setup.bytesPerUnit, setup.bigEndian);
+    CHexImageReader reader(device, setup.subfamily, setup.bytesPerUnit, setup.bigEndian, setup.fileName);
     ImageReading reading;
     reading.format = reader.GetFormat();
     reading.detectionError = reader.ErrorText();

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 #include <ostream>
@@ -31,6 +32,7 @@ struct ReaderSetup {
     int bytesPerUnit = 1;
     int subfamily = 0x64;
     bool bigEndian = false;
+    QString fileName;   // the reader's file name: chooses raw binary, named in errors
 };
 
 // Reads `content` from an in-memory device until ReadBlock returns -1.

@@ -13,7 +13,8 @@ int CRecordBlockSource::ReadNext(quint32 &address, quint8 *buffer, int capacity)
     int count = TakeRecordBytes(buffer, capacity);
     quint32 expected = address + quint32(count / m_nBytesPerUnit);
     while (count < capacity && !HasPendingBytes()) {
-        if (NextRecord() != Next::Data || m_nAddress != expected)
+        // A block never runs on past the end of the address space.
+        if (expected < address || NextRecord() != Next::Data || m_nAddress != expected)
             break;
         const int taken = TakeRecordBytes(buffer + count, capacity - count);
         if (taken == 0)

@@ -21,7 +21,7 @@ public:
     // `file` is open for reading at its start and stays the caller's. Words of
     // Code Composer data are split in the order `bigEndian` gives. `fileName`
     // chooses raw binary and names the file in errors.
-    CHexImageReader(QIODevice &file, int subfamily, int bytesPerUnit, bool bigEndian, const QString &fileName = {});
+    CHexImageReader(QIODevice &file, int subfamily, int bytesPerUnit, bool bigEndian, const QString &fileName);
     ~CHexImageReader();
     CHexImageReader(const CHexImageReader &) = delete;
     CHexImageReader &operator=(const CHexImageReader &) = delete;

@@ -13,8 +13,9 @@ bench="$build_dir/bench/image_reader_bench"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Best of three wall-clock times of a command, in milliseconds.
+# Best of three wall-clock times of a command, in milliseconds; "failed" when it fails.
 time_best() {
+    "$@" >/dev/null 2>&1 || { echo failed; return; }
     local best=999999
     for _ in 1 2 3; do
         local start end elapsed
@@ -27,19 +28,25 @@ time_best() {
     echo "$best"
 }
 
-# MB/s (10^6 bytes) of input text for a time in milliseconds.
-mbps() { awk -v bytes="$1" -v ms="$2" 'BEGIN { printf "%.1f", bytes / 1000 / ms }'; }
+# "ms  MB/s" (10^6 bytes of input text per second) for a time in milliseconds.
+rate() {
+    [ "$2" = failed ] && { echo "cannot read it"; return; }
+    awk -v bytes="$1" -v ms="$2" 'BEGIN { printf "%d ms  %.1f MB/s", ms, bytes / 1000 / ms }'
+}
 
 # 64 MiB of random data.
 data="$work/data.bin"
 srec_cat -generate 0 0x4000000 -random -o "$data" -binary
 
-# Tektronix and TI-Tagged addresses have 16 bits: 1024 copies of a 64 KiB image make the 64 MiB.
+# Tektronix and TI-Tagged addresses have 16 bits: 1024 copies of a 64 KiB image make the 64 MiB
+# (TI-Tagged's end tag ":" only after the last).
 repeated() {
     local one="$work/one.$1"
     srec_cat -generate 0 0x10000 -random -o "$one" "$2" -obs 32
-    for _ in $(seq 1024); do sed -e '$d' "$one"; done >"$3"
-    tail -n 1 "$one" >>"$3"
+    [ "$1" = tag ] && sed -i -e '$d' "$one"
+    for _ in $(seq 1024); do cat "$one"; done >"$3"
+    [ "$1" = tag ] && echo ":" >>"$3"
+    return 0
 }
 
 # The image, and the srec_cat and objcopy input formats for it ("" when objcopy has none).
@@ -68,14 +75,14 @@ for format in $formats; do
     echo "== $format: $text_bytes bytes of file for 64 MiB of data"
     if [ "$srec_format" != - ]; then
         ms=$(time_best srec_cat -multiple "$image" "$srec_format" -o "$work/out.bin" -binary)
-        echo "srec_cat -binary:          ${ms} ms  $(mbps "$text_bytes" "$ms") MB/s"
+        echo "srec_cat -binary:          $(rate "$text_bytes" "$ms")"
     fi
     if [ -n "${objcopy_format:-}" ]; then
         tool=objcopy
         arguments=(-I "$objcopy_format" -O binary)
         [ "$objcopy_format" = elf ] && { tool=arm-none-eabi-objcopy; arguments=(-O binary); }
         ms=$(time_best "$tool" "${arguments[@]}" "$image" "$work/out.bin")
-        echo "$tool -O binary:   ${ms} ms  $(mbps "$text_bytes" "$ms") MB/s"
+        echo "$tool -I $objcopy_format -O binary:   $(rate "$text_bytes" "$ms")"
     fi
     CORVANE_BENCH_IMAGE="$image" "$bench" --benchmark_counters_tabular=true 2>/dev/null | grep -E "^ReadWhole"
     rm -f "$image" "$work/out.bin"

@@ -62,6 +62,16 @@ bool CTiTxtSource::ReadAddress()
 
 bool CTiTxtSource::ReadByte()
 {
+    // The common case in one look: two digits and the blank after them.
+    if (const quint8 *text = m_input.Peek(3); text && IsBlank(text[2])) {
+        const int value = HexDigit::PairValue(text);
+        if (value >= 0) {
+            m_data[size_t(m_nLength++)] = quint8(value);
+            m_nLine += text[2] == '\n' ? 1 : 0;
+            m_input.Skip(3);
+            return true;
+        }
+    }
     if (!ReadHexBytes(1, m_data.data() + m_nLength))
         return false;
     const int next = PeekByte();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` left in BUILD_DIR: its control
-# fields and files, the unpacked program's --version and a simulated programming
-# run, that its manual page shows every option --help lists, and lintian.
+# fields and files, the unpacked program's --version, a simulated programming
+# run, the README's QEMU example, that its manual page shows every option --help
+# lists, and lintian.
 set -euo pipefail
 build=$(realpath "$1")
 here=$(dirname "$(realpath "$0")")
@@ -58,6 +59,38 @@ cp "$root"/usr/share/doc/corvane/examples/{board64x.txt,cvtc64x.sim,app.hex} "$r
 dumped=$(head -n 1 "$run/FlashData.txt" | tr -d '\r')
 programmed="00000000: $(sed -n 2p "$run/app.hex" | cut -c 13-44 | sed 's/../& /g')"
 [ "$dumped" = "$programmed" ] || fail "the flash holds \"$dumped\", not \"$programmed\""
+
+# The QEMU example exactly as README.md and docs/setup.md give it, run from the
+# unpacked package: its /usr/share stands for the installed one, and `corvane`
+# first moves the example's GDB port to a free one. QEMU ends with Corvane (its
+# parent-death signal); `timeout` ends a hanging run by its process group.
+example() {
+  awk '/<!-- check-package runs this block -->/ {found = 1; next}
+       found && /^```sh$/ {inside = 1; next}
+       inside && /^```$/ {exit}
+       inside' "$1"
+}
+docs="$root/usr/share/doc/corvane"
+commands=$(example "$docs/README.md")
+[ -n "$commands" ] || fail "README.md lacks the QEMU example's commands"
+[ "$commands" = "$(example "$docs/docs/setup.md")" ] ||
+  fail "README.md and docs/setup.md give different commands for the QEMU example"
+command -v qemu-system-arm >/dev/null || fail "qemu-system-arm is missing (scripts/setup.sh installs it)"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir "$scratch/bin" "$scratch/qemu"
+printf '#!/bin/sh\nsed -i "s/3333/%s/g" setup.ini\nexec "%s" "$@"\n' "$port" "$corvane" > "$scratch/bin/corvane"
+chmod +x "$scratch/bin/corvane"
+(
+  cd "$scratch/qemu"
+  export PATH="$scratch/bin:$PATH" TMPDIR="$scratch/qemu"
+  unset XDG_RUNTIME_DIR CORVANE_SETUP CORVANE_SIM_DIR
+  timeout --kill-after=10 300 bash -e -c "${commands//\/usr\/share\//$root/usr/share/}"
+) > "$scratch/qemu.out" 2>&1 || { cat "$scratch/qemu.out" >&2; fail "the QEMU example of README.md failed"; }
+example_dir="$scratch/qemu/corvane-qemu"
+grep -q "is complete." "$example_dir/LogCorvane.txt" || fail "the QEMU example's log does not say it is complete"
+in_flash=$(od -A n -t x1 -j 0x10000 -N 16 "$example_dir/flash.img" | tr -d ' \n')
+in_image=$(sed -n 2p "$docs/examples/qemu/app.hex" | cut -c 13-44 | tr 'A-F' 'a-f')
+[ "$in_flash" = "$in_image" ] || fail "QEMU's flash holds $in_flash at 0x10000, not app.hex's $in_image"
 
 manual="$root/usr/share/man/man1/corvane.1.gz"
 grep -q "Corvane $version" <<<"$(man -l "$manual" 2>/dev/null)" || fail "the manual page does not name Corvane $version"

@@ -33,7 +33,8 @@ int CCommandLineRun::Exec()
 int CCommandLineRun::Run(CRunReport &report)
 {
     CCorvaneDoc document;
-    if (!theApp().OpenStartDocument(document)) {
+    // A text configuration with errors is reported while it is read; such a run ends before it connects.
+    if (!theApp().OpenStartDocument(document) || theApp().RunFailed()) {
         theApp().MarkRunFailed();
         return ExitFailure;
     }

@@ -9,6 +9,8 @@
 #include "config/NumberParsing.h"
 #include "image/DummyHexWriter.h"
 
+#include <algorithm>
+
 using ShellCommand = CCorvaneCommandLineInfo::ShellCommand;
 
 CCorvaneApp &theApp()
@@ -118,13 +120,31 @@ void CCorvaneApp::RequestMainWindowClose() const
     ::RequestMainWindowClose();
 }
 
+namespace {
+bool IsDecimal(const QString &text)
+{
+    return !text.isEmpty()
+        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+} // namespace
+
 std::optional<int> CCorvaneApp::TimeoutSeconds(const QString &text)
 {
     bool ok = false;
-    const uint seconds = text.toUInt(&ok, 10);
-    if (!ok || !text.at(0).isDigit())
+    const qulonglong seconds = text.toULongLong(&ok, 10);
+    if (!ok || !IsDecimal(text) || seconds > qulonglong(kMaxAnswerTimeoutSeconds))
         return std::nullopt;
-    return int(qMin<uint>(seconds, kMaxAnswerTimeoutSeconds));
+    return int(seconds);
+}
+
+QString CCorvaneApp::TimeoutRefusal(const QString &text)
+{
+    if (TimeoutSeconds(text))
+        return {};
+    if (IsDecimal(text))
+        return QStringLiteral("--timeout takes at most %1 seconds (about 24 days; 0 waits as long as the target takes).\n")
+            .arg(kMaxAnswerTimeoutSeconds);
+    return QStringLiteral("--timeout needs a number of seconds (0 waits as long as the target takes).\n");
 }
 
 QString CCorvaneApp::GetFileVersionString()
@@ -160,12 +180,14 @@ QString CCorvaneApp::UsageText()
         "  --save-as NEW.cdd   save DOCUMENT (or the -t text configuration) as NEW.cdd\n"
         "                      and end\n"
         "  --timeout SECONDS   with -c: fail when the target does not answer a request\n"
-        "                      within SECONDS (default 30; 0 waits as long as it takes)\n"
+        "                      within SECONDS (default 30, at most %1; 0 waits as long\n"
+        "                      as it takes)\n"
         "  --changed-only      with -c: read the flash back and write only the blocks\n"
         "                      that differ from the image\n"
         "  --report FILE.json  with -c: write a JSON report of the run to FILE.json\n"
         "  --help              show this text\n"
         "  --version           show the version\n"
         "\n"
-        "Exit status: 0 success, 1 failure (see the log file), 2 unusable command line.\n");
+        "Exit status: 0 success, 1 failure (see the log file), 2 unusable command line.\n")
+        .arg(kMaxAnswerTimeoutSeconds);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 #include <optional>
 
 class CCorvaneDoc;
@@ -49,11 +50,15 @@ public:
     QString SaveAsPath() const { return m_options.saveAsPath; }
     // Seconds a command-line run waits for each answer of the target; 0 waits forever.
     int AnswerTimeoutSeconds() const { return m_options.answerTimeoutSeconds; }
-    static constexpr quint32 kMaxAnswerTimeoutSeconds = 24 * 3600;
+    // The largest time-out whose milliseconds the answer timer takes.
+    static constexpr int kMaxAnswerTimeoutSeconds = std::numeric_limits<int>::max() / 1000;
     bool ChangedOnly() const { return m_options.changedOnly; }
     QString ReportPath() const { return m_options.reportPath; }
-    // The seconds of "--timeout": decimal digits, 0 for no limit; nothing for other text.
+    // The seconds of "--timeout": decimal digits, 0 for no limit, at most
+    // kMaxAnswerTimeoutSeconds; nothing for other text.
     static std::optional<int> TimeoutSeconds(const QString &text);
+    // Why "--timeout" refuses `text`, as a line for standard error; empty when it takes it.
+    static QString TimeoutRefusal(const QString &text);
 
     // Unattended runs: a failure anywhere makes the exit status 1.
     void MarkRunFailed() { m_bRunFailed = true; }

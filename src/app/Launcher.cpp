@@ -9,6 +9,7 @@
 #include "base/MessageLog.h"
 #include "base/Prompter.h"
 #include "base/SignalExit.h"
+#include "base/StandardDescriptors.h"
 #include "SingleInstance.h"
 #include "UnattendedReporter.h"
 #include "config/CorvaneDoc.h"
@@ -41,6 +42,7 @@ void PrintTo(std::FILE *stream, const QString &text)
 
 int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveStart)
 {
+    CStandardDescriptors::OpenClosedOnes();
     // Standard error or output on a closed pipe fails the write, not the run.
     std::signal(SIGPIPE, SIG_IGN);
     CCorvaneCommandLineInfo info;
@@ -61,8 +63,9 @@ int CLauncher::Run(int argc, char **argv, const InteractiveStart &interactiveSta
         PrintTo(stderr, QStringLiteral("--report needs the name of the report file.\n"));
         return ExitUsage;
     }
-    if (info.m_bTimeout && !CCorvaneApp::TimeoutSeconds(info.m_strTimeout)) {
-        PrintTo(stderr, QStringLiteral("--timeout needs a number of seconds (0 waits as long as the target takes).\n"));
+    if (const QString refusal = info.m_bTimeout ? CCorvaneApp::TimeoutRefusal(info.m_strTimeout) : QString();
+        !refusal.isEmpty()) {
+        PrintTo(stderr, refusal);
         return ExitUsage;
     }
     switch (theApp().ApplyCommandLine(info)) {

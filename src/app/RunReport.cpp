@@ -100,7 +100,7 @@ void CRunReport::OnEnded(FlashOperationKind kind, OperationOutcome outcome)
         break;
     case FlashOperationKind::SaveFlashData:
         operation.insert(QStringLiteral("file"), Absolute(QString::fromLatin1(CSaveFlashDataOperation::kFileName)));
-        operation.insert(QStringLiteral("bytes_read"), qint64(m_session->SaveFlashData().TotalBytes()));
+        operation.insert(QStringLiteral("bytes_read"), qint64(m_session->SaveFlashData().BytesRead()));
         break;
     default: break;
     }

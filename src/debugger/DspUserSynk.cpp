@@ -31,4 +31,6 @@ void DspUserSynk::OnTargetLost(const QString &reason)
                                if (receiver)
                                    receiver->OnCommFailure(error);
                            });
+    if (m_onLost)
+        m_onLost();
 }

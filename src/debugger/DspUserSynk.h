@@ -4,6 +4,8 @@
 
 #include <QtGlobal>
 
+#include <functional>
+
 class ICommMessageReceiver;
 
 // The event sink of a connection: records the end of a program load and turns
@@ -18,8 +20,10 @@ public:
     // A halt at the breakpoint address calls the receiver's OnCommMessage; an
     // automation error it raises is caught here, at the event-loop boundary.
     void OnHalted(const std::shared_ptr<IDspValue> &location) override;
-    // Fails the receiver's running exchange with `reason`, as a debugger failure at the event-loop boundary.
+    // Fails the receiver's running exchange with `reason`, as a debugger failure
+    // at the event-loop boundary, then calls the lost handler.
     void OnTargetLost(const QString &reason) override;
+    void SetLostHandler(std::function<void()> handler) { m_onLost = std::move(handler); }
 
     bool LoadFinished() const { return m_bLoadFinished; }
     void ClearLoadFinished() { m_bLoadFinished = false; }
@@ -39,5 +43,6 @@ private:
     bool m_bLoadFinished = false;
     QString m_strLoadError;
     ICommMessageReceiver *m_pNotifyReceiver = nullptr;
+    std::function<void()> m_onLost;
     quint32 m_nBreakpointAddress = kNoBreakpoint;
 };

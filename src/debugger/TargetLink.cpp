@@ -251,7 +251,7 @@ void CTargetLink::Release()
     const std::shared_ptr<IDebuggerApplication> application = m_pApplication;
     const std::shared_ptr<IDspUser> processor = m_pProcessor;
     if (processor)
-        processor->Halt();
+        HaltBeforeRelease(*processor);
     UnadviseSink();
     m_pProcessor.reset();
     m_pApplication.reset();
@@ -259,11 +259,22 @@ void CTargetLink::Release()
         InvokeIfKnown(*processor, QStringLiteral("TargetDisconnect"));
 }
 
+// A target that does not halt (its connection lost, its debugger not answering) is let go all the same.
+void CTargetLink::HaltBeforeRelease(IDspUser &processor)
+{
+    try {
+        processor.Halt();
+    } catch (const CAutomationError &error) {
+        Record(QStringLiteral("The target was not halted before the disconnect: ") + error.Text() + QStringLiteral("\r\n"));
+    }
+}
+
 bool CTargetLink::AdviseSink()
 {
     if (m_pSink)
         return true;
     auto sink = std::make_shared<DspUserSynk>();
+    sink->SetLostHandler(m_onLost);
     const std::optional<quint32> cookie = DspUser().Advise(sink);
     if (!cookie) {
         Record(QStringLiteral("Cannot connect sink object - advise failed.\r\n"));
@@ -325,6 +336,8 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
     if (!IsCreated() || !sink)
         return CFailure::Logged(QStringLiteral("CCS was not created yet!\r\n"));
     CScopedStatusText status(QStringLiteral("Loading the CVTC program"));
+    // Recorded before anything about the file is tried, whatever the backend makes of it.
+    Trace(QStringLiteral("Req. CVTC Load.\r\n"));
     {
         QFile file;
         if (const QString reason = CInputFile::Open(file, path); !reason.isEmpty()) {
@@ -333,7 +346,6 @@ CResult CTargetLink::LoadTargetComponent(const QString &path, quint32 timeoutMs)
         }
     }
     const QString fullPath = CFileName::Absolute(path);
-    Trace(QStringLiteral("Req. CVTC Load.\r\n"));
     sink->ClearLoadFinished();
     m_nLoaded = 0;
     if (!DspUser().LoadProgram(fullPath))

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -47,8 +48,12 @@ public:
     CResult Create(qint32 boardIndex, qint32 processorIndex, qint32 &expectedFamily, qint32 &expectedSubfamily);
     // Ends the connection, last with the optional method "TargetDisconnect", by
     // which a backend says whether the target kept what it was sent: its
-    // CAutomationError is raised after the link has let go of the target.
+    // CAutomationError is raised after the link has let go of the target. A
+    // halt that fails first is logged and the release goes on.
     void Release();
+    // Called from the event loop, after the running exchange has failed, when a
+    // connection made from now on loses its target (the connection still needs releasing).
+    void SetLostHandler(std::function<void()> handler) { m_onLost = std::move(handler); }
 
     // Downloads the target component, sets its breakpoint and finds its buffer.
     // A failure without text was only recorded in the log.
@@ -111,6 +116,7 @@ private:
     CResult Connect(std::shared_ptr<IDspUser> dspUser, bool reverseByteOrder, qint32 &expectedFamily,
                     qint32 &expectedSubfamily);
     void UnadviseSink();
+    static void HaltBeforeRelease(IDspUser &processor);
     void ConnectTarget();
     // Invokes the optional named method `method` when the processor has it.
     static void InvokeIfKnown(IDspUser &processor, const QString &method);
@@ -122,6 +128,7 @@ private:
     std::shared_ptr<IDspUser> m_pProcessor;
     std::shared_ptr<IDebuggerSetup> m_pSetup;
     std::shared_ptr<DspUserSynk> m_pSink;
+    std::function<void()> m_onLost;
     qint32 m_nSubfamily = 0;
     qint32 m_nFamily = 0;
     bool m_bReverseByteOrder = false;

@@ -1,5 +1,7 @@
 #include "CommandLineSequence.h"
 
+#include "EraseEstimate.h"
+#include "EraseOperation.h"
 #include "OperationHost.h"
 #include "ProgramOperation.h"
 #include "SaveFlashDataOperation.h"
@@ -7,11 +9,11 @@
 #include "image/HexConversionRun.h"
 #include "wire/CommMessage.h"
 
-CCommandLineSequence::CCommandLineSequence(COperationHost &host, CProgramOperation &program,
+CCommandLineSequence::CCommandLineSequence(COperationHost &host, CEraseOperation &erase, CProgramOperation &program,
                                            CSaveFlashDataOperation &saveFlashData,
                                            CSendUserFileOperation &sendUserFile)
     : CFlashOperation(host)
-    , m_erase(host)
+    , m_erase(erase)
     , m_program(program)
     , m_saveFlashData(saveFlashData)
     , m_sendUserFile(sendUserFile)
@@ -55,10 +57,12 @@ void CCommandLineSequence::OnHalt()
 void CCommandLineSequence::Erase()
 {
     m_step = Step::ChooseWork;
-    if (m_job.erase)
+    if (m_job.erase) {
+        m_erase.SetWaitWithoutEstimate(CEraseEstimate::kUnknownSeconds);
         m_host.RunChild(m_erase);
-    else
+    } else {
         m_host.Continue();
+    }
 }
 
 void CCommandLineSequence::ChooseWork()

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CommandLineEraseOperation.h"
 #include "CommandLineJob.h"
 #include "FlashOperation.h"
 
 #include <QString>
 
+class CEraseOperation;
 class CProgramOperation;
 class CSaveFlashDataOperation;
 class CSendUserFileOperation;
@@ -17,8 +17,8 @@ public:
     enum class Step { Erase, ChooseWork, NextFile, Finish };
     enum class FileKind { HexImage, ConversionCommands, UserFile };
 
-    CCommandLineSequence(COperationHost &host, CProgramOperation &program, CSaveFlashDataOperation &saveFlashData,
-                         CSendUserFileOperation &sendUserFile);
+    CCommandLineSequence(COperationHost &host, CEraseOperation &erase, CProgramOperation &program,
+                         CSaveFlashDataOperation &saveFlashData, CSendUserFileOperation &sendUserFile);
 
     void SetJob(const CCommandLineJob &job) { m_job = job; }
     FlashOperationKind Kind() const override { return FlashOperationKind::CommandLineRun; }
@@ -34,7 +34,7 @@ private:
     void NextFile();
     void Program(const CProgramJob &job);
 
-    CCommandLineEraseOperation m_erase;
+    CEraseOperation &m_erase;
     CProgramOperation &m_program;
     CSaveFlashDataOperation &m_saveFlashData;
     CSendUserFileOperation &m_sendUserFile;

@@ -6,8 +6,10 @@ class COperationHost;
 // GetEraseEstimate of components of protocol 4.
 class CEraseEstimate {
 public:
-    // Seconds an erase may take when the component gives no estimate.
+    // Seconds an unattended run's erase may take when the component gives no estimate.
     static constexpr int kUnknownSeconds = 600;
+    // The estimate of a component that gives none, as the progress display and the desktop's wait take it.
+    static constexpr int kProgressSecondsWithoutEstimate = 10;
 
     static bool IsOffered(const COperationHost &host);
     // Sends the request.

@@ -34,12 +34,14 @@ void CEraseOperation::SendEstimateRequest()
 
 void CEraseOperation::ReadEstimateAndErase()
 {
-    int estimate = 10;
+    int estimate = CEraseEstimate::kProgressSecondsWithoutEstimate;
+    int wait = m_nWaitWithoutEstimate;
     if (CEraseEstimate::IsOffered(m_host)) {
         if (!CEraseEstimate::Receive(m_host, estimate))
             return;
         // An estimate of 0 seconds counts as one, so that the progress advances.
         estimate = qMax(1, estimate);
+        wait = estimate;
     }
     m_host.FactsToUpdate().eraseEstimateSeconds = estimate;
     m_nPosition = 0;
@@ -48,7 +50,7 @@ void CEraseOperation::ReadEstimateAndErase()
     m_step = Step::Finish;
     CommMessage request;
     request.SetCommand(CommandCode::EraseFlash);
-    m_host.SendHeader(request, estimate);
+    m_host.SendHeader(request, wait);
 }
 
 void CEraseOperation::OnTick()
@@ -58,7 +60,6 @@ void CEraseOperation::OnTick()
     } else if (!m_host.IsAbortRequested()) {
         m_nPosition = qMin(kProgressRange, m_nPosition + kProgressRange / m_host.Facts().eraseEstimateSeconds);
     } else {
-        HideProgress();
         m_host.Abandon();
         return;
     }
@@ -67,14 +68,6 @@ void CEraseOperation::OnTick()
 
 void CEraseOperation::Finish()
 {
-    HideProgress();
     m_host.Report(CProgressEvent::Status(Kind(), QStringLiteral("Erase Completed")));
     m_host.Succeed();
-}
-
-void CEraseOperation::HideProgress()
-{
-    m_host.SetAbortable(false);
-    m_host.StopTicks();
-    m_host.Report(CProgressEvent::Hidden(Kind()));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FlashOperationKind.h"
+#include "base/Failure.h"
 
 #include <QString>
 
@@ -8,7 +9,8 @@ class COperationHost;
 
 // One operation of the flash session: a chain of steps, one per halt of the
 // target. It takes its typed job before it starts, reads no form and no
-// program-wide object, and ends through its host with success or a failure.
+// program-wide object, and ends through its host with success or a failure;
+// however it ends, the host releases it.
 class CFlashOperation {
 public:
     explicit CFlashOperation(COperationHost &host)
@@ -28,6 +30,11 @@ public:
     virtual void OnTick() {}
     // A child started with RunChild succeeded.
     virtual void OnChildSucceeded() {}
+    // The running child failed with `failure`: what this operation reports of it.
+    virtual CFailure ChildFailure(const CFailure &failure) const { return failure; }
+    // Lets go of what the operation holds (files, readers). The host runs it at
+    // every end of the operation, after which it may start again.
+    virtual void Release() {}
 
 protected:
     // The failure text for an answer to a request this operation did not send.

@@ -16,6 +16,8 @@
 #include "debugger/AutomationError.h"
 #include "debugger/TargetLink.h"
 
+#include <limits>
+
 namespace {
 // Operations that start with an empty message log unless it is kept.
 bool ClearsLog(FlashOperationKind kind)
@@ -33,11 +35,13 @@ CFlashSession::CFlashSession(std::unique_ptr<CTargetLink> link, FlashTimerPeriod
     , m_sendUserFile(std::make_unique<CSendUserFileOperation>(static_cast<COperationHost &>(*this)))
     , m_saveFlashData(std::make_unique<CSaveFlashDataOperation>(static_cast<COperationHost &>(*this)))
     , m_viewFlash(std::make_unique<CViewFlashOperation>(static_cast<COperationHost &>(*this)))
-    , m_commandLine(std::make_unique<CCommandLineSequence>(static_cast<COperationHost &>(*this), *m_program, *m_saveFlashData, *m_sendUserFile))
+    , m_commandLine(std::make_unique<CCommandLineSequence>(static_cast<COperationHost &>(*this), *m_erase, *m_program, *m_saveFlashData, *m_sendUserFile))
     , m_translateAddresses(std::make_unique<CTranslateAddressesOperation>(static_cast<COperationHost &>(*this)))
     , m_readPage(std::make_unique<CReadPageOperation>(static_cast<COperationHost &>(*this)))
     , m_writeLocation(std::make_unique<CWriteLocationOperation>(static_cast<COperationHost &>(*this)))
 {
+    m_nAnswerSecondMs = periods.answerSecondMs;
+    m_link->SetLostHandler([this] { emit LinkLost(); });
     m_eraseTimer.setInterval(periods.eraseProgressMs);
     m_programTimer.setInterval(periods.programAbortMs);
     connect(&m_eraseTimer, &QTimer::timeout, this, [this] { OnTick(kEraseTimerId); });
@@ -86,8 +90,9 @@ bool CFlashSession::StartHandshake(qint32 subfamily)
     return Begin(*m_handshake);
 }
 
-bool CFlashSession::StartErase()
+bool CFlashSession::StartErase(int waitWithoutEstimate)
 {
+    m_erase->SetWaitWithoutEstimate(waitWithoutEstimate);
     return Begin(*m_erase);
 }
 
@@ -240,8 +245,11 @@ bool CFlashSession::ReceiveMessage(CommMessage &answer)
 
 void CFlashSession::ArmAnswerTimeout(int extraWaitSeconds)
 {
-    if (m_nAnswerTimeoutSeconds > 0)
-        m_answerTimer.start((m_nAnswerTimeoutSeconds + extraWaitSeconds) * 1000);
+    if (m_nAnswerTimeoutSeconds <= 0)
+        return;
+    // The timer takes an int of milliseconds; a long erase estimate on top of a long time-out stops there.
+    const qint64 ms = (qint64(m_nAnswerTimeoutSeconds) + extraWaitSeconds) * m_nAnswerSecondMs;
+    m_answerTimer.start(int(qMin<qint64>(ms, std::numeric_limits<int>::max())));
 }
 
 void CFlashSession::Continue()
@@ -260,10 +268,18 @@ quint32 CFlashSession::Now() const
     return theTickClock().Now();
 }
 
+void CFlashSession::Report(const CProgressEvent &event)
+{
+    if (event.bar != CProgressEvent::Bar::Unchanged)
+        m_pProgressBy = event.bar == CProgressEvent::Bar::Shown ? m_running.value(m_running.size() - 1) : nullptr;
+    emit Progress(event);
+}
+
 void CFlashSession::SetAbortable(bool abortable)
 {
     if (abortable)
         m_bAbortRequested = false;
+    m_pAbortableBy = abortable ? m_running.value(m_running.size() - 1) : nullptr;
     m_bAbortable = abortable;
     emit AbortableChanged(abortable);
 }
@@ -272,12 +288,6 @@ void CFlashSession::StartTicks()
 {
     if (QTimer *timer = TimerOf(Running()))
         timer->start();
-}
-
-void CFlashSession::StopTicks()
-{
-    if (QTimer *timer = TimerOf(Running()))
-        timer->stop();
 }
 
 void CFlashSession::RunChild(CFlashOperation &child)
@@ -289,16 +299,17 @@ void CFlashSession::Succeed()
 {
     CFlashOperation *ended = m_running.takeLast();
     CFlashOperation *parent = IsIdle() ? nullptr : m_running.last();
-    if (IsFlashViewRequest(ended->Kind()) && m_viewRequestDone)
-        std::exchange(m_viewRequestDone, {})(true);
-    emit OperationEnded(ended->Kind(), OperationOutcome::Succeeded);
+    End(*ended, OperationOutcome::Succeeded);
     if (parent)
         parent->OnChildSucceeded();
 }
 
 void CFlashSession::Fail(const CFailure &failure)
 {
-    theReporter().Report(failure);
+    CFailure reported = failure;
+    for (qsizetype i = m_running.size() - 2; i >= 0; --i)
+        reported = m_running[i]->ChildFailure(reported);
+    theReporter().Report(reported);
     EndAll(OperationOutcome::Failed);
 }
 
@@ -307,16 +318,27 @@ void CFlashSession::Abandon()
     EndAll(OperationOutcome::Aborted);
 }
 
+// Innermost first: a parent ends after its children.
 void CFlashSession::EndAll(OperationOutcome outcome)
 {
     m_answerTimer.stop();
-    m_eraseTimer.stop();
-    m_programTimer.stop();
-    m_bAbortable = false;
-    emit AbortableChanged(false);
     const QList<CFlashOperation *> ended = std::exchange(m_running, {});
-    if (m_viewRequestDone && !ended.isEmpty() && IsFlashViewRequest(ended.last()->Kind()))
-        std::exchange(m_viewRequestDone, {})(false);
     for (auto it = ended.crbegin(); it != ended.crend(); ++it)
-        emit OperationEnded((*it)->Kind(), outcome);
+        End(**it, outcome);
+}
+
+void CFlashSession::End(CFlashOperation &operation, OperationOutcome outcome)
+{
+    operation.Release();
+    if (QTimer *timer = TimerOf(operation.Kind()))
+        timer->stop();
+    if (m_pAbortableBy == &operation)
+        SetAbortable(false);
+    if (m_pProgressBy == &operation) {
+        m_pProgressBy = nullptr;
+        emit Progress(CProgressEvent::Hidden(operation.Kind()));
+    }
+    if (IsFlashViewRequest(operation.Kind()) && m_viewRequestDone)
+        std::exchange(m_viewRequestDone, {})(outcome == OperationOutcome::Succeeded);
+    emit OperationEnded(operation.Kind(), outcome);
 }

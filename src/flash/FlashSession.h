@@ -35,6 +35,7 @@ struct CViewFlashJob;
 struct FlashTimerPeriods {
     int eraseProgressMs = 1000;  // timer 1002
     int programAbortMs = 1000;   // timer 1003
+    int answerSecondMs = 1000;   // one second of the answer time-out
 };
 
 // One connection's flash work: owns the target link and what the target
@@ -70,7 +71,8 @@ public:
 
     // Starting operations; each refuses (false) while another runs.
     bool StartHandshake(qint32 subfamily);
-    bool StartErase();
+    // The erase may take `waitWithoutEstimate` seconds when the target component gives no estimate.
+    bool StartErase(int waitWithoutEstimate);
     bool StartProgram(const CProgramJob &job);
     bool StartSendUserFile(const QString &path);
     bool StartViewFlash(const CViewFlashJob &job);
@@ -82,6 +84,8 @@ public:
 
     // The user's abort; the running operation's timer acts on it.
     void RequestAbort() { m_bAbortRequested = true; }
+    // Ends the running operations at once, as aborted, without waiting for the target (a Disconnect).
+    void AbandonRunning() { EndAll(OperationOutcome::Aborted); }
     // An erase or programming runs that the user may abort.
     bool IsAbortable() const { return m_bAbortable; }
     bool IsTimerActive(int timerId) const;
@@ -96,6 +100,8 @@ signals:
     void Progress(const CProgressEvent &event);
     void OperationEnded(FlashOperationKind operation, OperationOutcome outcome);
     void AbortableChanged(bool abortable);
+    // The link's connection lost its target; the running operations have failed.
+    void LinkLost();
     // A halt of the target was handled (also while idle).
     void Halted();
 
@@ -108,13 +114,12 @@ private:
     bool ReceiveHeader(CommMessage &answer) override;
     bool ReceiveMessage(CommMessage &answer) override;
     void Continue() override;
-    void Report(const CProgressEvent &event) override { emit Progress(event); }
+    void Report(const CProgressEvent &event) override;
     void Record(const QString &text) override;
     quint32 Now() const override;
     void SetAbortable(bool abortable) override;
     bool IsAbortRequested() const override { return m_bAbortRequested; }
     void StartTicks() override;
-    void StopTicks() override;
     void RunChild(CFlashOperation &child) override;
     void Succeed() override;
     void Fail(const CFailure &failure) override;
@@ -126,6 +131,8 @@ private:
     bool Transported(const CResult &result);
     void ArmAnswerTimeout(int extraWaitSeconds);
     void EndAll(OperationOutcome outcome);
+    // The one end of every operation: releases it, its timer, and the abort button and progress display it showed.
+    void End(CFlashOperation &operation, OperationOutcome outcome);
     void OnTick(int timerId);
     // Runs a call entered from the event loop; a debugger failure fails the running operation.
     void Guarded(const std::function<void()> &call);
@@ -136,8 +143,11 @@ private:
     QList<CFlashOperation *> m_running;
     bool m_bAbortRequested = false;
     bool m_bAbortable = false;
+    const CFlashOperation *m_pAbortableBy = nullptr;  // the operation that showed the abort button
+    const CFlashOperation *m_pProgressBy = nullptr;   // the operation that showed the progress display
     bool m_bKeepLog = false;
     int m_nAnswerTimeoutSeconds = 0;
+    int m_nAnswerSecondMs;
     QTimer m_eraseTimer;
     QTimer m_programTimer;
     QTimer m_answerTimer;

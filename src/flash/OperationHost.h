@@ -38,12 +38,16 @@ public:
     // The abort button: shown while an operation can be aborted; showing it clears an earlier abort.
     virtual void SetAbortable(bool abortable) = 0;
     virtual bool IsAbortRequested() const = 0;
-    // The operation's timer (erase progress, programming abort) ticks OnTick().
+    // The operation's timer (erase progress, programming abort) ticks OnTick() until the operation ends.
     virtual void StartTicks() = 0;
-    virtual void StopTicks() = 0;
 
-    // Runs `child` to its end; the caller's OnChildSucceeded follows. A child's failure ends the caller too.
+    // Runs `child` to its end; the caller's OnChildSucceeded follows. A child's
+    // failure ends the caller too, reported as the caller's ChildFailure says.
     virtual void RunChild(CFlashOperation &child) = 0;
+    // The running operation ends: with success, with a failure (its parents
+    // end with it), or abandoned at the user's abort (its parents too). Every
+    // end releases the operation (CFlashOperation::Release), and the abort
+    // button, the timer and the progress display it started.
     virtual void Succeed() = 0;
     virtual void Fail(const CFailure &failure) = 0;
     virtual void Abandon() = 0;

@@ -10,6 +10,8 @@
 #include "wire/CommMessage.h"
 #include "wire/FlashBaseWire.h"
 
+#include <utility>
+
 namespace {
 constexpr qint32 kSubfamily54x = 0x54;
 constexpr quint32 kBootAddress = 0xFFFF;
@@ -38,6 +40,7 @@ void CProgramOperation::Start()
 
 void CProgramOperation::OnHalt()
 {
+    m_tally.written += std::exchange(m_nUnanswered, 0);
     switch (m_step) {
     case Step::SendBase: SendFlashBase(); break;
     case Step::SendSize: SendFlashSize(); break;
@@ -79,7 +82,6 @@ bool CProgramOperation::EndIfAborted()
 {
     if (!m_host.IsAbortRequested())
         return false;
-    CleanUp();
     m_host.Abandon();
     return true;
 }
@@ -116,13 +118,13 @@ void CProgramOperation::OpenImage()
     }
     OpenReader();
     if (m_reader->GetFormat() == HexUnknown) {
-        CleanUp();
-        m_host.Fail(CFailure::Logged(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
+        m_host.Fail(ImageFailure(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
         return;
     }
     m_nFileLength = m_file.size();
     m_nStartTick = m_host.Now();
     m_tally = {};
+    m_nUnanswered = 0;
     m_bWritePass = false;
     m_changed.clear();
     m_nBlockIndex = 0;
@@ -166,8 +168,7 @@ bool CProgramOperation::ReadBlock()
 
     if (m_nBlockLength <= 0) {
         if (m_reader->HasFailed()) {
-            StopWithFailure(CFailure::Logged(QStringLiteral("Programming stopped at an error in the image file.\r\n"))
-                                .CausedBy(CFailure::Message(m_reader->ErrorText(), CFailure::Then::RunGoesOn)));
+            m_host.Fail(ImageFailure(QStringLiteral("Programming stopped at an error in the image file.\r\n")));
             return false;
         }
         if (IsComparePass()) {
@@ -185,7 +186,7 @@ bool CProgramOperation::ReadBlock()
     const quint32 flashSize = m_job.flashSize / quint32(m_job.addressingUnit);
     const quint32 end = m_nTargetOffset + quint32(m_nBlockLength) / quint32(m_job.addressingUnit);
     if (m_nTargetOffset >= flashSize || end > flashSize) {
-        StopWithFailure(CFailure::Logged(
+        m_host.Fail(CFailure::Logged(
             QString::asprintf("WRITE ERROR: Attempting to write locations\r\n 0x%x to 0x%x\r\nwhich is outside the "
                               "logical bounds of Flash Memory:\r\n0 to 0x%x\r\n",
                               m_nTargetOffset, end, flashSize)));
@@ -210,7 +211,7 @@ void CProgramOperation::CompareBlock()
     const CBlockDifference difference(m_expected, m_readBack.Bytes(), m_job.flashBase + m_nTargetOffset,
                                       m_job.addressingUnit);
     if (difference.NeedsErase()) {
-        StopWithFailure(CFailure::Logged(QStringLiteral("Nothing was written: the flash must be erased first.\r\n")
+        m_host.Fail(CFailure::Logged(QStringLiteral("Nothing was written: the flash must be erased first.\r\n")
                                          + difference.DifferenceLines() + difference.EraseLine()));
         return;
     }
@@ -246,7 +247,7 @@ void CProgramOperation::WriteBlock()
         m_checksum.Add(m_block.data(), m_nBlockLength);
         next = Step::AskChecksum;
     }
-    m_tally.written += m_nBlockLength;
+    m_nUnanswered = m_nBlockLength;
     ReportProgress();
     SendWrite(m_block.data(), m_nBlockLength, next);
 }
@@ -313,7 +314,7 @@ void CProgramOperation::DescribeMismatch()
     QString text = m_strMismatch + difference.DifferenceLines();
     if (difference.OnlyErasable())
         text += difference.EraseLine();
-    StopWithFailure(CFailure::Logged(text));
+    m_host.Fail(CFailure::Logged(text));
 }
 
 void CProgramOperation::EndOfImage()
@@ -347,23 +348,28 @@ void CProgramOperation::Finish()
         : QString();
     const QString done = QString::asprintf("Corvane of %d bytes is complete.\r\n", int(m_tally.written)) + counts
         + QString::asprintf("Time: %d mSec.\r\n", int(elapsed));
-    CleanUp();
     m_host.Report(CProgressEvent::Status(Kind(), done));
     m_host.Record(done);
     m_host.Succeed();
 }
 
-void CProgramOperation::CleanUp()
+void CProgramOperation::Release()
 {
     m_reader.reset();
     m_file.close();
-    m_host.SetAbortable(false);
-    m_host.StopTicks();
-    m_host.Report(CProgressEvent::Hidden(Kind()));
 }
 
-void CProgramOperation::StopWithFailure(const CFailure &failure)
+CFailure CProgramOperation::ImageFailure(const QString &text) const
 {
-    CleanUp();
-    m_host.Fail(failure);
+    const CFailure failure = CFailure::Logged(text);
+    const QString error = m_reader->ErrorReport(m_job.imagePath);
+    return error.isEmpty() ? failure : failure.CausedBy(CFailure::Message(error, CFailure::Then::RunGoesOn));
+}
+
+// A block whose checksum differed and could not be read back still names its checksum error.
+CFailure CProgramOperation::ChildFailure(const CFailure &failure) const
+{
+    if (m_step != Step::DescribeMismatch)
+        return failure;
+    return CFailure::Logged(m_strMismatch).CausedBy(failure);
 }

@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-struct CFailure;
 class CHexImageReader;
 
 // Programs one image file into the flash block by block, checks every block's
@@ -27,7 +26,7 @@ public:
 
     // What the last run did, in bytes.
     struct Tally {
-        qint64 written = 0;
+        qint64 written = 0;   // in writes the target answered
         qint64 skipped = 0;   // equal to the flash already ("changed blocks only")
         qint64 verified = 0;  // found equal after writing (checksum), or compared equal and skipped
     };
@@ -46,6 +45,8 @@ public:
     void OnTick() override;
     // The block's flash range was read back.
     void OnChildSucceeded() override;
+    CFailure ChildFailure(const CFailure &failure) const override;
+    void Release() override;
 
 private:
     void SendFlashBase();
@@ -72,8 +73,8 @@ private:
     void EndOfImage();
     void AskBootChecksum();
     void Finish();
-    void CleanUp();
-    void StopWithFailure(const CFailure &failure);
+    // `text`, reported after the image reader's own error (with its file and line) when it gave one.
+    CFailure ImageFailure(const QString &text) const;
     quint32 TargetOffset(quint32 blockAddress) const;
     bool IsComparePass() const { return m_job.changedOnly && !m_bWritePass; }
 
@@ -95,4 +96,5 @@ private:
     std::vector<bool> m_changed;        // per block of the compare pass: it differs from the flash
     size_t m_nBlockIndex = 0;
     Tally m_tally;
+    qint64 m_nUnanswered = 0;           // bytes of the write sent last, until the target answers it
 };

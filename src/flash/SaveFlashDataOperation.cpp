@@ -32,6 +32,7 @@ void CSaveFlashDataOperation::Start()
     m_nTotal = m_nLength + (m_nLength & 1);
     m_pieces.Begin(start, m_nTotal, unit);
     m_nLineOffset = start;
+    m_nRead = 0;
     m_pending.clear();
     m_file = std::make_unique<CReplacingFile>(QString::fromLatin1(kFileName));
     if (!m_file->Open()) {
@@ -73,7 +74,9 @@ void CSaveFlashDataOperation::WritePiece()
         Fail(UnexpectedResponseText(answer.Command()));
         return;
     }
-    m_pending += m_pieces.Piece(answer);
+    const QByteArray piece = m_pieces.Piece(answer);
+    m_nRead += quint32(piece.size());
+    m_pending += piece;
     if (!WriteLines(m_pending.size() - m_pending.size() % kBytesPerLine))
         return;
     const qint64 done = qint64(m_nTotal) - m_pieces.Remaining();
@@ -110,9 +113,13 @@ void CSaveFlashDataOperation::Close()
         FailOnFile(QStringLiteral("Cannot write FlashData.txt.\r\n"));
         return;
     }
-    m_file.reset();
-    m_host.Report(CProgressEvent::Hidden(Kind()));
     m_host.Succeed();
+}
+
+// An uncommitted file is discarded: the name keeps what it held.
+void CSaveFlashDataOperation::Release()
+{
+    m_file.reset();
 }
 
 void CSaveFlashDataOperation::FailOnFile(const QString &text)
@@ -122,7 +129,5 @@ void CSaveFlashDataOperation::FailOnFile(const QString &text)
 
 void CSaveFlashDataOperation::Fail(const QString &text)
 {
-    m_file.reset();
-    m_host.Report(CProgressEvent::Hidden(Kind()));
     m_host.Fail(CFailure::Logged(text));
 }

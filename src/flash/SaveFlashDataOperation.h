@@ -23,11 +23,12 @@ public:
 
     // `start` in target address units, `length` in bytes.
     void SetRange(quint32 start, quint32 length);
-    // Bytes of the range: its length made even.
-    quint32 TotalBytes() const { return m_nTotal; }
+    // Bytes of the range that the target sent.
+    quint32 BytesRead() const { return m_nRead; }
     FlashOperationKind Kind() const override { return FlashOperationKind::SaveFlashData; }
     void Start() override;
     void OnHalt() override;
+    void Release() override;
 
 private:
     void ReadPiece();
@@ -44,6 +45,7 @@ private:
     quint32 m_nStart = 0;
     quint32 m_nLength = 0;
     quint32 m_nTotal = 0;        // bytes: the length made even
+    quint32 m_nRead = 0;         // bytes the target sent
     CFlashPieces m_pieces;
     QByteArray m_pending;        // bytes read and not yet written as a whole line
     quint32 m_nLineOffset = 0;   // target address units of the next line

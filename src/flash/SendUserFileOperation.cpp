@@ -6,6 +6,8 @@
 #include "base/TickClock.h"
 #include "wire/CommMessage.h"
 
+#include <utility>
+
 CSendUserFileOperation::CSendUserFileOperation(COperationHost &host)
     : CFlashOperation(host)
 {
@@ -35,11 +37,11 @@ void CSendUserFileOperation::OpenAndSendFirst()
     m_chunk.assign(m_host.Facts().maxDataBytes, 0);
     m_nFileLength = m_file.size();
     m_nBytesSent = 0;
+    m_nUnanswered = 0;
     const qint64 count = ReadChunk();
     if (count < 0)
         return;
     if (count == 0) {
-        m_file.close();
         m_host.Succeed();
         return;
     }
@@ -52,6 +54,7 @@ void CSendUserFileOperation::OpenAndSendFirst()
 
 void CSendUserFileOperation::SendNextOrFinish()
 {
+    m_nBytesSent += std::exchange(m_nUnanswered, 0);
     const qint64 count = ReadChunk();
     if (count < 0)
         return;
@@ -67,8 +70,6 @@ qint64 CSendUserFileOperation::ReadChunk()
 {
     const qint64 count = m_file.read(reinterpret_cast<char *>(m_chunk.data()), qint64(m_chunk.size()));
     if (count < 0) {
-        m_file.close();
-        m_host.Report(CProgressEvent::Hidden(Kind()));
         m_host.Fail(CFailure::Logged(QStringLiteral("Cannot read User File.\r\n")
                                      + CFileName::ReasonLine(m_strPath, m_file.errorString())));
     }
@@ -81,17 +82,20 @@ bool CSendUserFileOperation::SendChunk(qint64 count)
     request.SetCommand(CommandCode::SendUserData);
     request.SetParam(0, quint32(count));
     request.SetData(m_chunk.data(), count, m_host.Facts().maxDataBytes);
-    m_nBytesSent += count;
+    m_nUnanswered = count;
     return m_host.SendMessage(request);
 }
 
 void CSendUserFileOperation::Finish()
 {
-    m_host.Report(CProgressEvent::Hidden(Kind()));
     const quint32 elapsed = CTickClock::Elapsed(m_nStartTick, m_host.Now());
     const QString done = QString::asprintf("Sent User File: %d mSec\r\n", int(elapsed));
     m_host.Record(done);
     m_host.Report(CProgressEvent::Status(Kind(), done));
-    m_file.close();
     m_host.Succeed();
+}
+
+void CSendUserFileOperation::Release()
+{
+    m_file.close();
 }

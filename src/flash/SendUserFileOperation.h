@@ -16,10 +16,12 @@ public:
 
     void SetPath(const QString &path) { m_strPath = path; }
     const QString &Path() const { return m_strPath; }
+    // Bytes of the chunks the target answered.
     qint64 BytesSent() const { return m_nBytesSent; }
     FlashOperationKind Kind() const override { return FlashOperationKind::SendUserFile; }
     void Start() override;
     void OnHalt() override;
+    void Release() override;
 
 private:
     void OpenAndSendFirst();
@@ -36,4 +38,5 @@ private:
     std::vector<quint8> m_chunk;
     quint32 m_nStartTick = 0;
     qint64 m_nBytesSent = 0;
+    qint64 m_nUnanswered = 0;  // bytes of the chunk sent last, until the target answers it
 };

@@ -13,7 +13,10 @@
 #include "debugger/ConnectionList.h"
 #include "debugger/DebuggerApplication.h"
 #include "debugger/TargetLink.h"
+#include "flash/EraseEstimate.h"
 #include "flash/ViewFlashJob.h"
+
+#include <QScopedValueRollback>
 
 namespace {
 const char kDisconnected[] = "Disconnected";
@@ -22,7 +25,8 @@ const char kCanceled[] = "Canceled.";
 
 CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
     : m_doc(doc)
-    , m_session(std::make_unique<CTargetLink>(), {periods.eraseProgressMs, periods.programAbortMs})
+    , m_session(std::make_unique<CTargetLink>(),
+                {periods.eraseProgressMs, periods.programAbortMs, periods.answerSecondMs})
     , m_download(m_session, doc, periods.autoDownloadMs)
 {
     connect(&m_download, &CComponentDownload::AutomaticDownloadDone, this, &CFormModel::Refresh);
@@ -32,6 +36,8 @@ CFormModel::CFormModel(CCorvaneDoc &doc, FormTimerPeriods periods)
     connect(&m_session, &CFlashSession::AbortableChanged, this,
             [this](bool abortable) { m_controls.SetVisible(ControlId::AbortButton, abortable); });
     connect(&m_session, &CFlashSession::Halted, this, &CFormModel::Refresh);
+    // Released from the event loop, outside the backend's report of the loss.
+    connect(&m_session, &CFlashSession::LinkLost, this, &CFormModel::OnLinkLost, Qt::QueuedConnection);
 }
 
 CFormModel::~CFormModel() = default;
@@ -157,8 +163,10 @@ void CFormModel::OnConnectButton()
     Guarded([this] {
         CTargetLink &link = Link();
         if (link.IsCreated()) {
-            link.Release();
             m_controls.SetSelection(m_nDisconnectedIndex);
+            const QScopedValueRollback<bool> releasing(m_bReleasing, true);
+            m_session.AbandonRunning();
+            link.Release();
             return;
         }
         const quint32 itemData = m_controls.SelectedConnection().itemData;
@@ -323,7 +331,7 @@ void CFormModel::StartErase()
 {
     Refresh();
     m_controls.SetVisible(ControlId::Step3DoneIcon, false);
-    m_session.StartErase();
+    m_session.StartErase(CEraseEstimate::kProgressSecondsWithoutEstimate);
     Refresh();
 }
 
@@ -395,9 +403,12 @@ void CFormModel::OnFlashWorkEnded(FlashOperationKind operation, OperationOutcome
         return;
     }
     m_controls.SetVisible(ControlId::Step3DoneIcon, false);
-    if (outcome == OperationOutcome::Aborted) {
-        if (const CResult loaded = m_download.DownloadNow(m_controls.Text(ControlId::CvtcFileEdit)); !loaded)
-            theReporter().Report(loaded.Failure());
+    // A target that no longer answers fails the download here, not the end of the operations.
+    if (outcome == OperationOutcome::Aborted && !m_bReleasing) {
+        Guarded([this] {
+            if (const CResult loaded = m_download.DownloadNow(m_controls.Text(ControlId::CvtcFileEdit)); !loaded)
+                theReporter().Report(loaded.Failure());
+        });
     }
     const bool programming = operation == FlashOperationKind::Program;
     theStatusText().SetStatusText(outcome == OperationOutcome::Aborted ? QString::fromLatin1(kCanceled)
@@ -423,6 +434,13 @@ void CFormModel::OnHandshakeDone()
     }
     m_controls.SetVisible(ControlId::Step2DoneIcon, true);
     m_controls.SetText(ControlId::CvtcStatusEdit, QStringLiteral("(Connected)"));
+}
+
+void CFormModel::OnLinkLost()
+{
+    if (Link().IsCreated())
+        Guarded([this] { Link().Release(); });
+    Refresh();
 }
 
 void CFormModel::Reconcile(int fieldId, quint32 targetValue, const char *question)

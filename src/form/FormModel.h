@@ -24,6 +24,7 @@ struct FormTimerPeriods {
     int eraseProgressMs = 1000;  // timer 1002
     int programAbortMs = 1000;   // timer 1003
     int autoDownloadMs = 100;    // timer 1004
+    int answerSecondMs = 1000;   // one second of the answer time-out
 };
 
 // The main form without widgets: its controls, the rules that tie them to the
@@ -92,6 +93,8 @@ private:
     void OnOperationEnded(FlashOperationKind operation, OperationOutcome outcome);
     void OnFlashWorkEnded(FlashOperationKind operation, OperationOutcome outcome);
     void OnHandshakeDone();
+    // The connection lost its target: it is released and the form shows it disconnected.
+    void OnLinkLost();
     // Asks whether to take the target's value when the field holds another one.
     void Reconcile(int fieldId, quint32 targetValue, const char *question);
     void ShowFlashView();
@@ -102,7 +105,8 @@ private:
     std::optional<CCommandLineJob> m_commandLineJob;
     CComponentDownload m_download;
     int m_nDisconnectedIndex = -1;
-    bool m_bChangedOnly = false;  // "Changed blocks only": a setting of the user or the run, not of the document
+    bool m_bChangedOnly = false;
+    bool m_bReleasing = false;    // the user's Disconnect ends the running operations  // "Changed blocks only": a setting of the user or the run, not of the document
     FlashViewFactory m_flashViewFactory;
     std::unique_ptr<CFlashViewHost> m_flashView;
 };

@@ -65,7 +65,8 @@ void CFormRefresh::ApplyConnected(CFormControls &controls, const FormFacts &fact
 {
     controls.SetText(ControlId::ConnectionStatusEdit, QStringLiteral("(Connected)"));
     controls.SetText(ControlId::ConnectButton, QStringLiteral("Dis&connect"));
-    controls.SetEnabled(ControlId::ConnectButton, facts.idle);
+    // Disconnect ends whatever runs, so that no waiting operation can hold the form.
+    controls.SetEnabled(ControlId::ConnectButton, true);
     controls.SetEnabled(ControlId::ConnectionList, false);
     controls.SetText(ControlId::DownloadButton,
                      facts.downloaded ? QStringLiteral("Re-&download CVTC") : QStringLiteral("&Download CVTC"));

@@ -15,6 +15,7 @@ bool CBufferedInput::Fill(qsizetype count)
 {
     const qsizetype unread = m_end - m_cursor;
     if (m_cursor > 0) {
+        m_nLinesBefore += LineEndsBefore(m_cursor);
         std::memmove(m_buffer.data(), m_buffer.data() + m_cursor, size_t(unread));
         m_bufferStart += m_cursor;
         m_cursor = 0;
@@ -29,6 +30,24 @@ bool CBufferedInput::Fill(qsizetype count)
         m_end += qsizetype(read);
     }
     return m_end >= count;
+}
+
+const quint8 *CBufferedInput::PeekUpTo(qsizetype count, qsizetype &available)
+{
+    if (m_end - m_cursor < count)
+        Fill(count);
+    available = std::min(count, m_end - m_cursor);
+    return m_buffer.data() + m_cursor;
+}
+
+qint64 CBufferedInput::LineNumber() const
+{
+    return m_nLinesBefore + LineEndsBefore(m_cursor) + 1;
+}
+
+qint64 CBufferedInput::LineEndsBefore(qsizetype end) const
+{
+    return std::count(m_buffer.begin(), m_buffer.begin() + end, quint8('\n'));
 }
 
 bool CBufferedInput::SkipPast(quint8 byte)
@@ -76,6 +95,7 @@ bool CBufferedInput::Rewind()
     if (!m_device.seek(m_origin))
         return false;
     m_bufferStart = m_origin;
+    m_nLinesBefore = 0;
     m_cursor = 0;
     m_end = 0;
     return true;

@@ -28,6 +28,9 @@ public:
             return m_buffer.data() + m_cursor;
         return nullptr;
     }
+    // As many of the next `count` bytes as there are (at most kChunkBytes), in
+    // one piece without consuming them; `available` says how many.
+    const quint8 *PeekUpTo(qsizetype count, qsizetype &available);
     // Consumes `count` bytes that Peek has shown.
     void Skip(qsizetype count) { m_cursor += count; }
     // Copies up to `count` bytes to `destination` and consumes them; returns how many, fewer only at the end.
@@ -36,6 +39,8 @@ public:
     bool SkipPast(quint8 byte);
     // Device position of the next byte Get returns.
     qint64 Position() const { return m_bufferStart + m_cursor; }
+    // Line of that byte, counted from 1 at the start position.
+    qint64 LineNumber() const;
     // Goes back to the start position; false if the device cannot go back.
     bool Rewind();
     // Continues at device position `position`, whoever moved the device meanwhile; false if it cannot go there.
@@ -45,6 +50,8 @@ public:
 private:
     // Moves the unread bytes to the front and reads until `count` are there or the data ends.
     bool Fill(qsizetype count);
+    // Line ends in the buffer before `end`.
+    qint64 LineEndsBefore(qsizetype end) const;
 
     QIODevice &m_device;
     std::vector<quint8> m_buffer;
@@ -52,5 +59,6 @@ private:
     qint64 m_bufferStart;
     qsizetype m_cursor = 0;
     qsizetype m_end = 0;
+    qint64 m_nLinesBefore = 0;  // line ends in the bytes before the buffer
     bool m_bReadError = false;
 };

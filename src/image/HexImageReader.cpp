@@ -11,6 +11,9 @@
 #include "TiHexSource.h"
 #include "TiTaggedSource.h"
 #include "TiTxtSource.h"
+#include "base/FileName.h"
+
+#include <QDir>
 
 namespace {
 
@@ -36,8 +39,6 @@ CHexImageReader::CHexImageReader(QIODevice &file, int subfamily, int bytesPerUni
     , m_input(file)
 {
     Detect(subfamily, bytesPerUnit, bigEndian, fileName);
-    if (m_source)
-        m_source->SetFileName(fileName);
 }
 
 CHexImageReader::~CHexImageReader() = default;
@@ -136,4 +137,14 @@ bool CHexImageReader::HasFailed() const
 QString CHexImageReader::ErrorText() const
 {
     return m_source ? m_source->ErrorText() : m_strError;
+}
+
+QString CHexImageReader::ErrorReport(const QString &path) const
+{
+    const QString text = ErrorText();
+    if (!m_source || text.isEmpty())
+        return text;
+    const QString file = QDir::toNativeSeparators(CFileName::Absolute(path));
+    const QString &place = m_source->ErrorPlace();
+    return text + QStringLiteral("\r\n") + (place.isEmpty() ? file : file + QStringLiteral(", ") + place);
 }

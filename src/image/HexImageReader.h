@@ -20,7 +20,7 @@ class CHexImageReader {
 public:
     // `file` is open for reading at its start and stays the caller's. Words of
     // Code Composer data are split in the order `bigEndian` gives. `fileName`
-    // chooses raw binary and names the file in errors.
+    // chooses raw binary.
     CHexImageReader(QIODevice &file, int subfamily, int bytesPerUnit, bool bigEndian, const QString &fileName);
     ~CHexImageReader();
     CHexImageReader(const CHexImageReader &) = delete;
@@ -37,6 +37,9 @@ public:
     // Composer header that cannot be read gives its text at detection already;
     // an unknown format gives its text when reading.
     QString ErrorText() const;
+    // That text for a user, followed by a line naming `path` and the place
+    // (line or offset) where the error was found; empty when there is no text.
+    QString ErrorReport(const QString &path) const;
     // File position of the reading, for progress.
     qint64 Position() const { return m_input.Position(); }
 

@@ -1,7 +1,5 @@
 #include "ImageBlockSource.h"
 
-#include <QStringList>
-
 #include <algorithm>
 
 CImageBlockSource::CImageBlockSource(CBufferedInput &input, int bytesPerUnit)
@@ -27,21 +25,26 @@ int CImageBlockSource::ReadBlock(quint32 &address, quint8 *buffer, int capacity)
 
 void CImageBlockSource::Fail(const QString &message)
 {
-    if (m_bFailed)
-        return;
-    m_bFailed = true;
-    m_strError = message;
+    if (!m_bFailed)
+        Record(message, QStringLiteral("line %1").arg(m_input.LineNumber()));
+}
+
+void CImageBlockSource::FailOnLine(const QString &reason)
+{
+    Fail(QStringLiteral("Hex File Error: ") + reason);
 }
 
 void CImageBlockSource::FailAt(const QString &reason, const QString &place)
 {
-    QStringList where;
-    if (!m_strFileName.isEmpty())
-        where << m_strFileName;
-    if (!place.isEmpty())
-        where << place;
-    const QString text = QStringLiteral("Hex File Error: ") + reason;
-    Fail(where.isEmpty() ? text : text + QStringLiteral("\r\n") + where.join(QStringLiteral(", ")) + u'.');
+    if (!m_bFailed)
+        Record(QStringLiteral("Hex File Error: ") + reason, place);
+}
+
+void CImageBlockSource::Record(const QString &message, const QString &place)
+{
+    m_bFailed = true;
+    m_strError = message;
+    m_strErrorPlace = place;
 }
 
 void CImageBlockSource::FailInvalidDigit()

@@ -46,9 +46,7 @@ void CRecordBlockSource::SkipSpace()
 {
     for (;;) {
         const int c = PeekByte();
-        if (c == '\n')
-            ++m_nLine;
-        else if (c != '\r' && c != ' ' && c != '\t')
+        if (c != '\n' && c != '\r' && c != ' ' && c != '\t')
             return;
         m_input.Skip(1);
     }
@@ -74,11 +72,6 @@ bool CRecordBlockSource::AtEndOfFile()
 {
     SkipSpace();
     return PeekByte() < 0;
-}
-
-void CRecordBlockSource::FailOnLine(const QString &reason)
-{
-    FailAt(reason, QStringLiteral("line %1").arg(m_nLine));
 }
 
 bool CRecordBlockSource::ReadHexBytes(int count, quint8 *bytes)

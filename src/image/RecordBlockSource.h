@@ -19,7 +19,7 @@ protected:
     // Reads the next record with at least one byte into m_data, m_nAddress and m_nLength.
     virtual Next ParseRecord() = 0;
 
-    // Consumes blanks and line ends, counting the lines.
+    // Consumes blanks and line ends.
     void SkipSpace();
     // The next byte without consuming it; -1 at the end of the file.
     int PeekByte();
@@ -28,8 +28,6 @@ protected:
     bool ReadMark(char mark, const QString &missingEnd);
     // Consumes blanks; true when the file ends after them.
     bool AtEndOfFile();
-    // Fails with `reason` at the current line.
-    void FailOnLine(const QString &reason);
     // Decodes `count` bytes of two hexadecimal digits each from the next
     // 2 * count characters and consumes them; fails at the line when they are
     // cut off or no digits.
@@ -38,7 +36,6 @@ protected:
     std::array<quint8, kRecordBytes> m_data{};
     quint32 m_nAddress = 0;
     int m_nLength = 0;
-    qint64 m_nLine = 1;
 
 private:
     Next NextRecord();

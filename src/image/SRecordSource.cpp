@@ -47,15 +47,13 @@ CSRecordSource::Next CSRecordSource::ParseRecord()
 
 bool CSRecordSource::ParseRecordBody(int addressBytes)
 {
-    const quint8 *text = m_input.Peek(2);
     quint8 count = 0;
-    if (!DecodeHexBytes(text, 1, &count))
+    if (!DecodeRecordText(0, 1, &count))
         return false;
     // Address and checksum are read even when the count leaves no room for them.
     const int length = std::max<int>(count, addressBytes + 1);
     std::array<quint8, 256> bytes;
-    text = m_input.Peek(2 + 2 * length);
-    if (!DecodeHexBytes(text ? text + 2 : nullptr, length, bytes.data()))
+    if (!DecodeRecordText(2, length, bytes.data()))
         return false;
     m_input.Skip(2 + 2 * length);
 
@@ -94,14 +92,30 @@ bool CSRecordSource::CheckCount(int type)
     return false;
 }
 
-bool CSRecordSource::DecodeHexBytes(const quint8 *text, int count, quint8 *bytes)
+bool CSRecordSource::DecodeRecordText(int skipped, int count, quint8 *bytes)
 {
-    if (text == nullptr) {
-        FailCutOff();
-        return false;
-    }
-    if (HexDigit::DecodePairs(text, count, bytes))
+    const int length = skipped + 2 * count;
+    const quint8 *text = m_input.Peek(length);
+    if (text && HexDigit::DecodePairs(text + skipped, count, bytes))
         return true;
-    FailInvalidDigit();
+    FailRecordText(length);
     return false;
+}
+
+void CSRecordSource::FailRecordText(int length)
+{
+    qsizetype available = 0;
+    const quint8 *text = m_input.PeekUpTo(length, available);
+    for (qsizetype i = 0; i < available; ++i) {
+        if (HexDigit::Value(text[i]) >= 0)
+            continue;
+        if (text[i] == '\r' || text[i] == '\n')
+            Fail(QStringLiteral("Hex File Error: The S-record ends after %1 of the %2 digits its byte count asks for.")
+                     .arg(i)
+                     .arg(length));
+        else
+            FailInvalidDigit();
+        return;
+    }
+    FailCutOff();
 }

@@ -17,8 +17,13 @@ private:
     bool ParseRecordBody(int addressBytes);
     void FailCutOff();
     bool CheckCount(int type);
-    // Decodes `count` bytes of two hexadecimal digits each; `text` is null when the file ended.
-    bool DecodeHexBytes(const quint8 *text, int count, quint8 *bytes);
+    // Decodes `count` bytes of two hexadecimal digits each that follow `skipped`
+    // characters of the record's text; fails with the reason when they cannot be read.
+    bool DecodeRecordText(int skipped, int count, quint8 *bytes);
+    // The record's next `length` characters are no hexadecimal digits to its
+    // end: fails for the first that is not, a line end, or the end of the file.
+    void FailRecordText(int length);
+
     quint32 m_nDataRecords = 0;
     bool m_bEnded = false;
 };

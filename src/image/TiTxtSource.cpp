@@ -67,7 +67,6 @@ bool CTiTxtSource::ReadByte()
         const int value = HexDigit::PairValue(text);
         if (value >= 0) {
             m_data[size_t(m_nLength++)] = quint8(value);
-            m_nLine += text[2] == '\n' ? 1 : 0;
             m_input.Skip(3);
             return true;
         }

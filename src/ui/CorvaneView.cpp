@@ -31,6 +31,18 @@
 namespace {
 // The user's "Changed blocks only" choice, kept across documents and starts.
 constexpr char kChangedOnlyKey[] = "ChangedBlocksOnly";
+// The user's answer time-out in seconds, as "--timeout" gives it to a command-line run (0 waits as long as
+// the target takes); a value out of range counts as the default.
+constexpr char kAnswerTimeoutKey[] = "AnswerTimeoutSeconds";
+
+int AnswerTimeoutSetting()
+{
+    bool number = false;
+    const qint64 seconds =
+        QSettings().value(QLatin1String(kAnswerTimeoutKey), CRunOptions::kDefaultAnswerTimeoutSeconds).toLongLong(&number);
+    const bool inRange = number && seconds >= 0 && seconds <= qint64(CCorvaneApp::kMaxAnswerTimeoutSeconds);
+    return inRange ? int(seconds) : CRunOptions::kDefaultAnswerTimeoutSeconds;
+}
 
 const char kTitleEnabledProperty[] = "titleEnabled";
 const char kFormHelpTopic[] = "CorvaneGUI.htm";
@@ -107,6 +119,7 @@ CCorvaneView::CCorvaneView(CCorvaneDoc &doc, QWidget *parent, FormTimerPeriods p
     });
     BindControls();
     m_model->SetCheck(ControlId::ChangedOnlyCheck, QSettings().value(QLatin1String(kChangedOnlyKey), false).toBool());
+    m_model->Session().SetAnswerTimeout(AnswerTimeoutSetting());
     connect(&m_model->Controls(), &CFormControls::Changed, this, [this](int id) {
         ApplyControl(id);
         if (m_debuggerWindow)

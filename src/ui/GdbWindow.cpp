@@ -17,6 +17,18 @@ CGdbWindow::CGdbWindow(QWidget *parent)
     Reload();
 }
 
+void CGdbWindow::showEvent(QShowEvent *event)
+{
+    theGdbMonitor().SetRecording(true);
+    CDebuggerWindow::showEvent(event);
+}
+
+void CGdbWindow::hideEvent(QHideEvent *event)
+{
+    theGdbMonitor().SetRecording(false);
+    CDebuggerWindow::hideEvent(event);
+}
+
 void CGdbWindow::Reload()
 {
     const CGdbMonitor &monitor = theGdbMonitor();

@@ -8,7 +8,6 @@
 #include "base/MessageLog.h"
 #include "base/SignalExit.h"
 #include "app/SingleInstance.h"
-#include "debugger/gdb/GdbMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 
 #include <QApplication>
@@ -94,9 +93,8 @@ int CInteractiveRun::Exec(int &argc, char **argv)
         theLog.Add(CSignalExit::LogText(signalNumber));
         QCoreApplication::exit(ExitFailure);
     });
-    // The simulator window lists the exchanges.
+    // The simulator window lists the exchanges (the GDB window records while it is shown).
     theSimMonitor().SetRecordingExchanges(true);
-    theGdbMonitor().SetRecording(true);
     std::unique_ptr<CPrompter> consolePrompter = InstallPrompter(std::make_unique<CMessageBoxPrompter>());
     const int status = RunMainWindow(instance, signalled);
     InstallPrompter(std::move(consolePrompter));

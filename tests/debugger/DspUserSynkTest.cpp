@@ -49,6 +49,23 @@ TEST(DspUserSynk, AHaltWithoutLocationIsIgnored)
     EXPECT_EQ(receiver.messages, 0);
 }
 
+// Whether an exchange runs or not, a lost target reaches the lost handler, after the receiver's failure.
+TEST(DspUserSynk, ALostTargetFailsTheExchangeThenCallsTheLostHandler)
+{
+    for (const bool receiverSet : {true, false}) {
+        ScopedRecordingPrompter prompter;
+        DspUserSynk sink;
+        CountingReceiver receiver;
+        if (receiverSet)
+            sink.SetNotifyReceiver(&receiver);
+        qsizetype failuresBeforeLost = -1;
+        sink.SetLostHandler([&] { failuresBeforeLost = receiver.failures.size(); });
+        sink.OnTargetLost(QStringLiteral("gone"));
+        EXPECT_EQ(failuresBeforeLost, receiverSet ? 1 : 0);
+        EXPECT_EQ(prompter->logsShown.size(), 1);
+    }
+}
+
 TEST(DspUserSynk, RecordsTheEndOfALoad)
 {
     DspUserSynk sink;

@@ -16,8 +16,10 @@ constexpr char kDescription[] =
 constexpr char kCoreDescription[] =
     "<feature name=\"org.gnu.gdb.arm.core\"><reg name=\"r0\" bitsize=\"32\"/><reg name=\"r1\" bitsize=\"32\"/>"
     "<reg name=\"cpsr\" bitsize=\"32\" regnum=\"25\"/><reg name=\"pc\" bitsize=\"32\" type=\"code_ptr\"/></feature>";
-constexpr int kPcNumber = 26;   // as the description above numbers it
-constexpr int kArmPcOffset = 15 * 4;
+constexpr int kDescribedPcNumber = 26;   // as the description above numbers it
+constexpr int kArmPcNumber = 15;
+constexpr int kArmPcOffset = kArmPcNumber * 4;
+constexpr int kRegisterBytes = 168;       // r0-r15, eight FPA registers, fps, cpsr
 
 QByteArray Hex(quint32 value)
 {
@@ -41,7 +43,12 @@ public:
     explicit Worker(Options options)
         : m_options(std::move(options))
         , m_nPc(m_options.pc)
+        , m_nPcNumber(m_options.supported.contains("qXfer:features:read+") ? kDescribedPcNumber : kArmPcNumber)
     {
+        for (const QByteArray &feature : m_options.supported.split(';')) {
+            if (feature.startsWith("PacketSize="))
+                m_nPacketSize = feature.mid(11).toLongLong(nullptr, 16);
+        }
     }
 
     void Listen(quint16 &port)
@@ -51,7 +58,11 @@ public:
         port = m_server->serverPort();
         connect(m_server, &QTcpServer::newConnection, this, [this] {
             m_socket = m_server->nextPendingConnection();
+            m_buffer.clear();
+            m_bAcks = true;
             connect(m_socket, &QTcpSocket::readyRead, this, [this] { OnReadable(); });
+            if (m_options.stopOnConnect && m_bRunning)
+                Stop(StopReply("02thread:01;"));
         });
     }
 
@@ -81,8 +92,12 @@ private:
             if (!m_buffer.startsWith('$') || end < 0 || m_buffer.size() < end + 3)
                 return;
             const QByteArray packet = m_buffer.mid(1, end - 1);
+            const bool intact = m_buffer.mid(end + 1, 2) == Frame(packet).right(2);
             m_buffer.remove(0, end + 3);
-            Handle(packet);
+            if (intact)
+                Handle(packet);
+            else
+                Refuse(packet);
         }
     }
 
@@ -92,9 +107,19 @@ private:
             QMutexLocker lock(&mutex);
             received.append(packet);
         }
+        if (m_bRunning && packet != "\x03") {
+            m_held.append(packet);
+            return;
+        }
+        Answer(packet);
+    }
+
+    void Answer(const QByteArray &packet)
+    {
         const std::optional<QByteArray> scripted = m_options.script ? m_options.script(packet) : std::nullopt;
-        const std::optional<QByteArray> usual = scripted ? std::nullopt : Usual(packet);
-        QByteArray bytes = scripted ? *scripted : usual ? Frame(*usual) : QByteArray();
+        const std::optional<QByteArray> usual = !scripted || scripted->contains(kUsual) ? Usual(packet) : std::nullopt;
+        const QByteArray framed = usual ? Frame(*usual) : QByteArray();
+        QByteArray bytes = scripted ? QByteArray(*scripted).replace(kUsual, framed) : framed;
         const bool close = bytes.endsWith(kClose);
         if (close)
             bytes.chop(kClose.size());
@@ -106,19 +131,44 @@ private:
             m_bAcks = false;
     }
 
+    // A packet with a wrong checksum: resend, as a server in acknowledgement mode says.
+    void Refuse(const QByteArray &packet)
+    {
+        {
+            QMutexLocker lock(&mutex);
+            received.append("(wrong checksum) " + packet);
+        }
+        Write("-");
+    }
+
+    // The running target stops: `reply` goes out, then the answers to the packets that waited.
+    void Stop(const QByteArray &reply)
+    {
+        m_bRunning = false;
+        Write(Frame(reply));
+        for (const QByteArray &packet : std::exchange(m_held, {}))
+            Answer(packet);
+    }
+
     // The answer of the small target; nothing for packets that have none.
     std::optional<QByteArray> Usual(const QByteArray &packet)
     {
+        if (m_nPacketSize > 0 && packet.size() > m_nPacketSize - 1)
+            return "E01";
         if (packet.startsWith("qSupported"))
             return m_options.supported;
-        if (packet == "QStartNoAckMode" || packet == "D")
+        if (packet == "QStartNoAckMode")
             return "OK";
+        if (packet == "D") {
+            m_bRunning = true;
+            return "OK";
+        }
         if (packet == "vCont?")
             return m_options.vCont ? "vCont;c;C;s;S" : "";
         if (packet.startsWith("qXfer:features:read:"))
             return Description(packet);
         if (packet == "?")
-            return "T05thread:01;";
+            return StopReply("05thread:01;");
         if (packet.startsWith('m'))
             return ReadMemory(packet);
         if (packet.startsWith('M') || packet.startsWith('X'))
@@ -131,11 +181,21 @@ private:
             return Run();
         if (packet == "s" || packet == "vCont;s") {
             m_nPc += 4;
-            return "T05";
+            return StopReply("05");
         }
-        if (packet == "\x03")
-            return "T02";
+        if (packet == "\x03") {
+            if (m_bRunning)
+                Stop(StopReply("02"));
+            return std::nullopt;
+        }
         return "";
+    }
+
+    // "T" and `signal`, with the pc when the options say so.
+    QByteArray StopReply(const QByteArray &signal) const
+    {
+        const QByteArray pc = QByteArray::number(m_nPcNumber, 16) + ':' + Hex(m_nPc) + ';';
+        return 'T' + signal + (m_options.expeditedPc ? pc : QByteArray());
     }
 
     QByteArray Description(const QByteArray &packet) const
@@ -181,14 +241,14 @@ private:
     {
         if (!m_options.singleRegisters && (packet[0] == 'p' || packet[0] == 'P'))
             return "";
-        if (packet == "p" + QByteArray::number(kPcNumber, 16))
+        if (packet == "p" + QByteArray::number(m_nPcNumber, 16))
             return Hex(m_nPc);
-        if (packet.startsWith("P" + QByteArray::number(kPcNumber, 16) + '=')) {
+        if (packet.startsWith("P" + QByteArray::number(m_nPcNumber, 16) + '=')) {
             m_nPc = qFromLittleEndian<quint32>(QByteArray::fromHex(packet.mid(packet.indexOf('=') + 1)).constData());
             return "OK";
         }
         if (packet == "g")
-            return QByteArray(kArmPcOffset * 2, '0') + Hex(m_nPc) + QByteArray(8, '0');
+            return QByteArray(kArmPcOffset * 2, '0') + Hex(m_nPc) + QByteArray((kRegisterBytes - kArmPcOffset - 4) * 2, '0');
         if (packet.startsWith('G')) {
             m_nPc = qFromLittleEndian<quint32>(QByteArray::fromHex(packet.mid(1 + kArmPcOffset * 2, 8)).constData());
             return "OK";
@@ -214,11 +274,13 @@ private:
     // without one it runs on.
     std::optional<QByteArray> Run()
     {
-        if (m_breakpoints.isEmpty())
+        if (m_breakpoints.isEmpty()) {
+            m_bRunning = true;
             return std::nullopt;
+        }
         const auto next = m_breakpoints.lowerBound(m_nPc);
         m_nPc = next == m_breakpoints.end() ? m_breakpoints.firstKey() : next.key();
-        return "T05";
+        return StopReply("05");
     }
 
     Options m_options;
@@ -226,11 +288,16 @@ private:
     QTcpSocket *m_socket = nullptr;
     QByteArray m_buffer;
     bool m_bAcks = true;
+    bool m_bRunning = false;
+    QList<QByteArray> m_held;   // packets that came while the target ran
+    qsizetype m_nPacketSize = 0;
     quint32 m_nPc;
+    int m_nPcNumber;
     QMap<quint32, bool> m_breakpoints;
 };
 
 const QByteArray FakeGdbServer::kClose("\0close", 6);
+const QByteArray FakeGdbServer::kUsual("\0usual", 6);
 
 FakeGdbServer::FakeGdbServer(Options options)
     : m_thread(std::make_unique<QThread>())

@@ -17,9 +17,15 @@ class QTcpSocket;
 // serves a small ARM target: memory, the pc, breakpoints, and a program that
 // runs from one breakpoint to the next one up. A test changes any answer
 // with `script`, which sees each packet first (the interrupt as "\x03") and
-// returns the raw bytes to send, or nothing for the usual answer. The
-// program loops: resumed, it runs to the next breakpoint up from the pc, and
-// from the last one round to the first.
+// returns the raw bytes to send (kUsual in them stands for the usual answer),
+// or nothing for the usual answer. The program loops: resumed, it runs to the
+// next breakpoint up from the pc, and from the last one round to the first;
+// without breakpoints, and after a detach, it runs on. While it runs, only
+// the interrupt is answered (others wait until it stops), and only then. As
+// QEMU, the server refuses a packet longer than its PacketSize less one with
+// E01, and numbers the pc 15 unless its description says otherwise; its
+// registers are QEMU's for ARM (168 bytes). A packet with a wrong checksum is
+// answered "-".
 class FakeGdbServer {
 public:
     using Script = std::function<std::optional<QByteArray>(const QByteArray &packet)>;
@@ -31,6 +37,10 @@ public:
         bool vCont = true;
         bool singleRegisters = true;
         quint32 pc = 0x1000;
+        // As QEMU: a new connection stops a running target and says so ("T02thread:01;").
+        bool stopOnConnect = false;
+        // Stop replies give the pc ("T05thread:01;1a:00100000;").
+        bool expeditedPc = false;
         Script script;
     };
 
@@ -51,6 +61,8 @@ public:
     static QByteArray Frame(const QByteArray &payload);
     // Ends scripted bytes to close the connection after sending them.
     static const QByteArray kClose;
+    // In scripted bytes: the usual answer, framed.
+    static const QByteArray kUsual;
 
 private:
     class Worker;

@@ -33,16 +33,22 @@ public:
     QStringList losses;
 };
 
+// A processor of `server`, not yet connected.
+std::shared_ptr<CGdbDspUser> UserOf(const FakeGdbServer &server, qint32 timeoutMs = 5000)
+{
+    SetupGdbServer setup;
+    setup.host = QStringLiteral("127.0.0.1");
+    setup.port = server.Port();
+    setup.timeoutMs = timeoutMs;
+    return std::make_shared<CGdbDspUser>(setup, *FindSubfamily(2), false);
+}
+
 // A processor connected to a fake server.
 struct Connection {
     explicit Connection(FakeGdbServer::Options options, qint32 timeoutMs = 5000)
         : server(std::move(options))
+        , user(UserOf(server, timeoutMs))
     {
-        SetupGdbServer setup;
-        setup.host = QStringLiteral("127.0.0.1");
-        setup.port = server.Port();
-        setup.timeoutMs = timeoutMs;
-        user = std::make_shared<CGdbDspUser>(setup, *FindSubfamily(2), false);
         user->Advise(sink);
     }
     void Open() { user->InvokeNamedMethod(CGdbDspUser::kTargetConnectId); }
@@ -66,8 +72,8 @@ struct Connection {
     }
 
     FakeGdbServer server;
-    std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
     std::shared_ptr<CGdbDspUser> user;
+    std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
 };
 
 FakeGdbServer::Options Scripted(FakeGdbServer::Script script)
@@ -168,8 +174,9 @@ TEST(GdbBackend, EachResumeStepsOffTheBreakpointAndStopsThereOnce)
 {
     FakeGdbServer::Options options;
     options.pc = 0x1000;
-    for (const bool vCont : {true, false}) {
+    for (const auto &[vCont, expeditedPc] : {std::pair {true, false}, {false, false}, {true, true}}) {
         options.vCont = vCont;
+        options.expeditedPc = expeditedPc;
         Connection c(options);
         c.Open();
         c.user->SetBreakpoint(CAddressValue(kBreakpoint));
@@ -183,6 +190,7 @@ TEST(GdbBackend, EachResumeStepsOffTheBreakpointAndStopsThereOnce)
         const QList<QByteArray> received = c.server.Received();
         const qsizetype lastStep = received.lastIndexOf(step);
         EXPECT_EQ(received.mid(lastStep - 1, 4), (QList<QByteArray> {"z0,2000,4", step, "Z0,2000,4", cont}));
+        EXPECT_EQ(c.Sent("p").size(), expeditedPc ? 0 : 4);   // once per stop, unless the stop reply gave it
     }
 }
 
@@ -191,16 +199,14 @@ TEST(GdbBackend, StopRepliesAndTheirEvents)
     struct Case {
         QByteArray reply;
         bool halted;
-        const char *error;   // of the next call
-        bool acknowledged = false;   // the stop comes with the acknowledgement of the resume
-        const char *lost = nullptr;  // the server goes while the target runs
+        const char *lost = nullptr;   // at once, and from every later call; %1 the server
+        bool acknowledged = false;    // the stop comes with the acknowledgement of the resume
     };
-    for (const Case &test : {Case {"T05thread:01;", true, nullptr}, Case {"S02", true, nullptr},
-                             Case {"T05", true, nullptr, true},
-                             Case {"O48690a", true, nullptr},   // output first, then the stop
-                             Case {"W00", false, "exited with status 00."},
-                             Case {"X09", false, "ended with signal 09."},
-                             Case {FakeGdbServer::kClose, false, nullptr, false, "closed the connection."}}) {
+    for (const Case &test : {Case {"T05thread:01;", true}, Case {"S02", true}, Case {"T05", true, nullptr, true},
+                             Case {"O48690a", true},   // output first, then the stop
+                             Case {"W00", false, "The target of %1 exited with status 00."},
+                             Case {"X09", false, "The target of %1 ended with signal 09."},
+                             Case {FakeGdbServer::kClose, false, "%1 closed the connection."}}) {
         SCOPED_TRACE(test.reply.toStdString());
         FakeGdbServer::Options options = Scripted([reply = test.reply](const QByteArray &packet) -> std::optional<QByteArray> {
             if (packet != "vCont;c")
@@ -215,13 +221,12 @@ TEST(GdbBackend, StopRepliesAndTheirEvents)
         c.Open();
         c.user->Run();
         EXPECT_TRUE(c.sink->halts.isEmpty());
-        ProcessEventsUntil([&] { return !c.sink->halts.isEmpty() || !c.sink->losses.isEmpty(); },
-                           test.halted || test.lost ? 5000 : 300);
+        ProcessEventsUntil([&] { return !c.sink->halts.isEmpty() || !c.sink->losses.isEmpty(); });
         EXPECT_EQ(c.sink->halts.size(), test.halted ? 1 : 0);
-        EXPECT_EQ(c.sink->losses, test.lost ? QStringList {c.Where() + u' ' + QLatin1String(test.lost)} : QStringList {});
-        if (test.error) {
-            EXPECT_EQ(ErrorOf([&] { c.user->Run(); }),
-                      QStringLiteral("The target of %1 %2").arg(c.Where(), QLatin1String(test.error)));
+        const QString lost = QString::fromLatin1(test.lost).arg(c.Where());
+        EXPECT_EQ(c.sink->losses, test.lost ? QStringList {lost} : QStringList {});
+        if (test.lost) {
+            EXPECT_EQ(ErrorOf([&] { c.user->Run(); }), lost);
         }
     }
 }
@@ -233,7 +238,7 @@ TEST(GdbBackend, HaltInterruptsARunningTarget)
     c.user->Halt();   // stopped already: nothing
     c.user->Run();    // no breakpoint: runs on
     c.user->Halt();
-    EXPECT_EQ(c.Sent("\x03").size(), 1);
+    EXPECT_EQ(c.Sent("\x03").size(), 2);   // the first on connecting
     EXPECT_TRUE(c.sink->halts.isEmpty());
     EXPECT_TRUE(ProcessEventsUntil([&] { return c.sink->halts.size() == 1; }));
     EXPECT_EQ(c.sink->halts.first(), 0x1000u);
@@ -257,7 +262,9 @@ TEST(GdbBackend, LoadWritesPhysicalSegmentsSetsThePcAndKeepsTheSymbols)
         QByteArray write;
     };
     for (const Case &test : {Case {"qXfer:features:read+", true, "p1a", "P1a=00000100"},
-                             Case {"qXfer:features:read+", false, "g", "G"}, Case {"", true, "g", "G"}}) {
+                             Case {"qXfer:features:read+", false, "g", "G"}, Case {"", true, "pf", "Pf=00000100"},
+                             Case {"PacketSize=100", true, "pf", "Pf="},   // "G" (341 bytes) would not fit
+                             Case {"PacketSize=160", false, "g", "G"}}) {
         SCOPED_TRACE(test.supported.toStdString() + (test.singleRegisters ? " p" : " g"));
         FakeGdbServer::Options options;
         options.supported = test.supported;
@@ -273,6 +280,7 @@ TEST(GdbBackend, LoadWritesPhysicalSegmentsSetsThePcAndKeepsTheSymbols)
         EXPECT_EQ(c.server.Memory(TestElf::kData, TestElf::kDataMemoryBytes + 1),
                   QByteArray("\x11\x22\x33\x44") + QByteArray(12, '\0') + '\xEE');
         EXPECT_FALSE(c.Sent(test.write).isEmpty());
+        EXPECT_TRUE(c.Sent(test.write == "G" ? "P" : "G").size() <= (test.write == "G" ? 1 : 0));   // probed once
         CAddressValue value(0);
         EXPECT_TRUE(c.user->FindSymbol(QStringLiteral("theMessage"), value));
         EXPECT_EQ(value.Number(), TestElf::kData);
@@ -321,8 +329,9 @@ TEST(GdbBackend, FailuresSayWhatHappenedAndWhere)
         {"garbage", onRead("HTTP/1.1 400 Bad Request\r\n"),
          QStringLiteral("does not speak the GDB remote protocol: it sent \"HTTP/1.1 400 Bad Request\\x0d\\x0a\".")},
         {"checksum", onRead("$00000000#00"), QStringLiteral("sent a packet with a wrong checksum: \"00000000\".")},
-        {"too long", onRead('$' + QByteArray(CGdbPacketReader::kMaxPacketBytes + 10, '0') + "#00"),
-         QStringLiteral("sent a packet longer than 1048576 bytes.")},
+        {"too long", onRead('$' + QByteArray(64 << 10, '0')),   // refused before its end
+         QStringLiteral("sent a packet longer than 4096 bytes.")},
+        {"exited", onRead(FakeGdbServer::Frame("W00")), QStringLiteral("exited with status 00.")},
         {"cut off", onRead("$0000" + FakeGdbServer::kClose),
          QStringLiteral("closed the connection in the middle of a packet.")},
         {"closed", onRead(FakeGdbServer::kClose), QStringLiteral("closed the connection.")},
@@ -350,6 +359,54 @@ TEST(GdbBackend, FailuresSayWhatHappenedAndWhere)
             text = ErrorOf([&] { c.user->ReadBlock(*block); });
         }
         EXPECT_TRUE(text.endsWith(c.Where() + u' ' + test.expected)) << text.toStdString();
+    }
+}
+
+TEST(GdbBackend, APcThatFitsNoPacketIsAnError)
+{
+    FakeGdbServer::Options options;
+    options.supported = "PacketSize=100";
+    options.singleRegisters = false;
+    Connection c(options);
+    c.Open();
+    QTemporaryDir folder;
+    EXPECT_EQ(ErrorOf([&] { c.user->LoadProgram(ProgramFile(folder, TestElf().bytes)); }),
+              c.Where() + QStringLiteral(" takes packets of at most 256 bytes, too few for \"G") + QString(59, u'0')
+                  + QStringLiteral("... (337 bytes)\" (341 bytes)."));
+    EXPECT_TRUE(c.Sent("G").isEmpty());
+}
+
+// One server, connected to again and again: its target left running by the
+// last detach (it answers nothing until interrupted), stopped by the
+// connection with a stop reply (as QEMU), or stopping by itself while the
+// connection starts. Each connection reads the right memory.
+TEST(GdbBackend, EachConnectionStartsCleanlyWhateverTheServerLeft)
+{
+    const QList<QByteArray> handshake {"qSupported", "QStartNoAckMode", "vCont?", "qXfer", "?", "m"};
+    const auto stopping = [&handshake, connections = std::make_shared<int>(0)](const QByteArray &packet) {
+        if (packet.startsWith("qSupported"))
+            ++*connections;
+        const bool before = packet.startsWith(handshake[*connections % handshake.size()]);
+        return before ? std::optional<QByteArray>(FakeGdbServer::Frame("T05thread:01;") + FakeGdbServer::kUsual)
+                      : std::nullopt;
+    };
+    for (const bool stopOnConnect : {false, true}) {
+        for (const bool stopsByItself : {false, true}) {
+            SCOPED_TRACE(std::string(stopOnConnect ? "stop on connect" : "busy") + (stopsByItself ? ", stopping" : ""));
+            FakeGdbServer::Options options;
+            options.stopOnConnect = stopOnConnect;
+            if (stopsByItself)
+                options.script = stopping;
+            FakeGdbServer server(options);
+            server.SetMemory(0x8000, "\x12\x34\x56\x78");
+            for (int i = 0; i < 2 * handshake.size(); ++i) {
+                const auto user = UserOf(server, 1000);
+                user->InvokeNamedMethod(CGdbDspUser::kTargetConnectId);
+                const auto block = user->CreateMemory(CAddressValue(0x8000), 4, 1);
+                ASSERT_TRUE(user->ReadBlock(*block));
+                EXPECT_EQ(block->Element(0), 0x78563412u);
+            }
+        }
     }
 }
 
@@ -413,11 +470,12 @@ TEST(GdbBackend, TheMonitorRecordsEachPacket)
         EXPECT_EQ(theGdbMonitor().Server(), QStringLiteral("127.0.0.1:%1").arg(c.server.Port()));
         Write(c, 0x8000, QByteArray(200, 'x'));
         const QList<GdbPacketRecord> &records = theGdbMonitor().Records();
-        ASSERT_GE(records.size(), 4);
-        EXPECT_TRUE(records[0].sent);
-        EXPECT_EQ(records[0].text, QStringLiteral("qSupported:swbreak+;hwbreak+"));
-        EXPECT_FALSE(records[1].sent);
-        EXPECT_EQ(records[1].text, QStringLiteral("PacketSize=400;QStartNoAckMode+;qXfer:features:read+"));
+        ASSERT_GE(records.size(), 5);
+        EXPECT_EQ(records[0].text, QStringLiteral("\\x03"));
+        EXPECT_TRUE(records[1].sent);
+        EXPECT_EQ(records[1].text, QStringLiteral("qSupported:swbreak+;hwbreak+"));
+        EXPECT_FALSE(records[2].sent);
+        EXPECT_EQ(records[2].text, QStringLiteral("PacketSize=400;QStartNoAckMode+;qXfer:features:read+"));
         EXPECT_TRUE(records[records.size() - 2].text.endsWith(QStringLiteral("... (209 bytes)")));
         EXPECT_EQ(recorded, records.size());
     }

@@ -1,6 +1,9 @@
+#include "debugger/gdb/GdbFrame.h"
 #include "debugger/gdb/GdbPacket.h"
 #include "debugger/gdb/GdbPacketReader.h"
 #include <QList>
+
+#include <numeric>
 
 #include <gtest/gtest.h>
 
@@ -10,11 +13,23 @@ using Kind = CGdbPacketReader::Kind;
 
 TEST(GdbPacket, FramesAndEscapes)
 {
-    EXPECT_EQ(CGdbPacket::Frame("OK"), QByteArray("$OK#9a"));
-    EXPECT_EQ(CGdbPacket::Frame(""), QByteArray("$#00"));
+    CGdbFrame frame;
+    EXPECT_EQ(frame.Add("OK").Finished(), QByteArray("$OK#9a"));
+    EXPECT_EQ(frame.Start().Finished(), QByteArray("$#00"));
     const QByteArray binary("a#b$c}d*\0e", 10);
     const QByteArray escaped("a}\x03" "b}\x04" "c}]d}\x0a" "\0e", 14);
-    EXPECT_EQ(CGdbPacket::Escape(binary), escaped);
+    frame.Start().Add('X').AddNumber(0x3400ff00).Add(',').AddNumber(0).Add(':').AddEscaped(binary);
+    EXPECT_EQ(frame.Payload(), "X3400ff00,0:" + escaped);
+    EXPECT_EQ(frame.Size(), frame.Payload().size() + 4);
+    EXPECT_EQ(frame.Finished().right(3), '#' + QByteArray::number(CGdbPacket::Checksum(frame.Payload()), 16).rightJustified(2, '0'));
+    const QByteArray all = [] {
+        QByteArray bytes(256, '\0');
+        std::iota(bytes.begin(), bytes.end(), char(0));
+        return bytes;
+    }();
+    frame.Start().Add('M').AddHex(all);
+    EXPECT_EQ(frame.Payload(), 'M' + all.toHex());
+    EXPECT_EQ(frame.Finished().right(3), '#' + QByteArray::number(CGdbPacket::Checksum(frame.Payload()), 16).rightJustified(2, '0'));
     EXPECT_EQ(CGdbPacket::Unescape(escaped), binary);
     EXPECT_EQ(CGdbPacket::FromHex("00ff7A"), QByteArray("\x00\xff\x7a", 3));
     EXPECT_FALSE(CGdbPacket::FromHex("0g"));
@@ -41,7 +56,7 @@ TEST(GdbPacketReader, SplitsChecksAndExpands)
              Case {{"$OK#zz"}, {Kind::BadChecksum}, "OK"},
              Case {{"SSH-2.0-OpenSSH\r\n"}, {Kind::Garbage}, "SSH-2.0-OpenSSH\r\n"},
              Case {{"$*!#4b"}, {Kind::Garbage}, "*!"},
-             Case {{'$' + QByteArray(CGdbPacketReader::kMaxPacketBytes + 2, 'a')}, {Kind::TooLong}, {}},
+             Case {{'$' + QByteArray(CGdbPacketReader::kDefaultLimit + 2, 'a')}, {Kind::TooLong}, {}},
          }) {
         CGdbPacketReader reader;
         QList<Kind> kinds;

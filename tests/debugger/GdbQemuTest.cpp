@@ -6,6 +6,7 @@
 #include "debugger/DspUserEvents.h"
 #include "debugger/Subfamily.h"
 #include "debugger/gdb/GdbDspUser.h"
+#include "debugger/gdb/GdbMonitor.h"
 
 #include <QtEndian>
 
@@ -77,6 +78,29 @@ TEST(GdbQemu, EachRunAnswersOnceAndStopsAtTheBreakpointAgain)
     user->Halt();
     EXPECT_TRUE(ProcessEventsUntil([&] { return sink->halts.size() == 5; }));
 #endif
+}
+
+// Each detach lets the target run; QEMU stops it when the next connection
+// opens and announces that stop by itself, before anything was asked.
+TEST(GdbQemu, EveryConnectionAfterADetachReadsTheTargetDescription)
+{
+    if (!QemuGdbServer::Unavailable().isEmpty())
+        GTEST_SKIP() << QemuGdbServer::Unavailable().toStdString();
+    QemuGdbServer qemu;
+    ASSERT_TRUE(qemu.StartHere());
+    SetupGdbServer setup = qemu.Setup();
+    setup.start.clear();
+    theGdbMonitor().SetRecording(true);
+    for (int connection = 0; connection < 4; ++connection) {
+        CGdbDspUser user(setup, *FindSubfamily(2), false);
+        user.InvokeNamedMethod(CGdbDspUser::kTargetConnectId);
+        QStringList sent;
+        for (const GdbPacketRecord &record : theGdbMonitor().Records())
+            sent.append(record.sent ? record.text : QString());
+        EXPECT_TRUE(sent.contains(QStringLiteral("qXfer:features:read:target.xml:0,ffb"))) << connection;
+        ReadWord(user, 0x100);
+    }
+    theGdbMonitor().SetRecording(false);
 }
 
 } // namespace

@@ -42,7 +42,7 @@ TEST(SimComponentFile, ReadsEveryKeyInAnyNumberNotation)
                             QStringLiteral("flash_size = 0100000"), QStringLiteral("erase_seconds = 1111B"),
                             QStringLiteral("edit = 0"), QStringLiteral("program_kib_per_s = 17Q"),
                             QStringLiteral("fault.stuck_bits = 0x10:0x81"), QStringLiteral("fault.drop_write = 2"),
-                            QStringLiteral("fault.wrong_echo = 14"), QStringLiteral("fault.no_answer = 3"),
+                            QStringLiteral("fault.wrong_echo = 14"), QStringLiteral("fault.no_answer = 3"), QStringLiteral("fault.lost_at = 7"),
                             QStringLiteral("fault.missing_symbol = theMessage"),
                             QStringLiteral("fault.load_error = 1"), QStringLiteral("# done")},
                            settings, error))
@@ -62,6 +62,7 @@ TEST(SimComponentFile, ReadsEveryKeyInAnyNumberNotation)
     EXPECT_EQ(settings.dropWrite, 2u);
     EXPECT_EQ(settings.wrongEcho, 14);
     EXPECT_EQ(settings.noAnswer, 3);
+    EXPECT_EQ(settings.lostAt, 7);
     EXPECT_EQ(settings.missingSymbol, QStringLiteral("theMessage"));
     EXPECT_TRUE(settings.loadError);
 }

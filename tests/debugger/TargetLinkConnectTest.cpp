@@ -4,6 +4,7 @@
 #include "base/FailureReporter.h"
 #include "base/MessageLog.h"
 #include "support/RecordingPrompter.h"
+#include "debugger/AutomationError.h"
 #include "debugger/DspUserSynk.h"
 #include "debugger/TargetLink.h"
 
@@ -164,6 +165,23 @@ TEST(TargetLinkRelease, HaltsUnadvisesAndKeepsTheBreakpoint)
     // A second release has nothing left to do.
     EXPECT_CALL(*debugger.dspUser, Halt()).Times(0);
     attempt.link.Release();
+}
+
+TEST(TargetLinkRelease, AHaltThatFailsIsLoggedAndTheReleaseCompletes)
+{
+    MockDebugger debugger(0x64, false);
+    Attempt attempt(debugger);
+    ASSERT_TRUE(attempt.created);
+    EXPECT_CALL(*debugger.dspUser, Halt()).WillOnce([] {
+        throw CAutomationError::Described(QStringLiteral("GDB server 127.0.0.1:1 did not answer \"\\x03\" within 1 seconds."));
+    });
+    EXPECT_CALL(*debugger.dspUser, Unadvise(7));
+    attempt.link.Release();
+    EXPECT_FALSE(attempt.link.IsCreated());
+    EXPECT_TRUE(LogText().endsWith(QStringLiteral("The target was not halted before the disconnect: GDB server "
+                                                  "127.0.0.1:1 did not answer \"\\x03\" within 1 seconds.\r\n")))
+        << LogText().toStdString();
+    EXPECT_TRUE(attempt.prompter->logsShown.isEmpty()) << "not shown as a failure";
 }
 
 TEST(TargetLinkDestructor, UnadvisesAndRemovesTheBreakpointOfALoadedComponent)

@@ -89,7 +89,8 @@ TEST_F(LoadTest, AFileThatCannotBeOpenedFailsAtOnce)
 {
     EXPECT_CALL(*debugger.dspUser, LoadProgram(_)).Times(0);
     EXPECT_FALSE(link.LoadTargetComponent(QStringLiteral("/nonexistent/cvtc.out")));
-    EXPECT_TRUE(theLog.Buffer().endsWith("\r\n/nonexistent/cvtc.out: No such file or directory\r\n"));
+    EXPECT_TRUE(theLog.Buffer().endsWith("\r\nReq. CVTC Load.\r\n/nonexistent/cvtc.out: No such file or directory\r\n"))
+        << theLog.Buffer().constData();
 }
 
 TEST_F(LoadTest, ARefusedLoadIsReported)

@@ -238,7 +238,8 @@ TEST_F(CommandLineRun, ChangedOnlyWritesTheChangedBlocksAndReportsThem)
                           QStringLiteral("buffer = 256")});
     QByteArray image = SimulatedBoard::RandomBytes(0x1000, 9);
     WriteImage(QStringLiteral("a.hex"), 0x8000, image);
-    ASSERT_EQ(board.RunConfig(Words("-e")).exitCode, 0);
+    // The longest time-out, with the erase estimate on top, still fits the answer timer.
+    ASSERT_EQ(board.RunConfig(Words("-e --timeout 2147483")).exitCode, 0);
     // One block changes, by clearing bits only.
     image[0x510] = char(quint8(image[0x510]) & 0x0F ^ 0x01);
     image[0x511] = char(quint8(image[0x511]) & 0xF0);
@@ -292,6 +293,19 @@ TEST_F(CommandLineRun, ChangedOnlyWritesTheChangedBlocksAndReportsThem)
     EXPECT_EQ(failed[QStringLiteral("outcome")][QStringLiteral("result")].toString(), QStringLiteral("failed"));
     EXPECT_TRUE(failed[QStringLiteral("outcome")][QStringLiteral("message")].toString().contains(
         QStringLiteral("needs erasing")));
+}
+
+TEST_F(CommandLineRun, ReportCountsOnlyTheBytesTheTargetSent)
+{
+    // Every answer to ReadFlash carries another command: not one byte is read.
+    board.WriteComponent({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x1000"),
+                          QStringLiteral("fault.wrong_echo = 6")});
+    const CorvaneResult r = board.RunConfig(Dump(0, 0x2000) + Words("--report report.json"));
+    EXPECT_EQ(r.exitCode, 1);
+    const QJsonObject dump = ReadReport(board, "report.json")[QStringLiteral("operations")].toArray().last().toObject();
+    EXPECT_EQ(dump[QStringLiteral("kind")].toString(), QStringLiteral("save_flash_data"));
+    EXPECT_EQ(dump[QStringLiteral("result")].toString(), QStringLiteral("failed"));
+    EXPECT_EQ(dump[QStringLiteral("bytes_read")].toInt(-1), 0);
 }
 
 TEST_F(CommandLineRun, DumpOfOddRangeStartsEvenAndRoundsLengthUp)
@@ -437,6 +451,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, SimulatorFault, ::testing::Values(
     FaultCase{"WrongEchoBase", "fault.wrong_echo = 4", "Cannot get flash memory base addr. from CVTC.\r\n"},
     FaultCase{"WrongEchoEstimate", "fault.wrong_echo = 17", "Cannot get the erase estimate. (cmd = 0?)\r\n"},
     FaultCase{"NoAnswer", "fault.no_answer = 7", "Target did not answer within 2 seconds.\r\n"},
+    FaultCase{"LostAtWrite", "fault.lost_at = 7", "The simulated board's connection was lost.\r\n"},
     FaultCase{"NoAnswerByDefault", "fault.no_answer = 1", "Target did not answer within 30 seconds.\r\n", nullptr},
     FaultCase{"MissingMessage", "fault.missing_symbol = theMessage", "Failed to get msg storage addr\r\n"},
     FaultCase{"MissingBreakpoint", "fault.missing_symbol = doMessageProc", "Failed to get BP addr\r\n"},

@@ -144,19 +144,42 @@ CorvaneResult HeldByAnotherRun(Scene &scene)
     return r;
 }
 
+// A text configuration with an error ends the run before it connects: the board is never touched.
+CorvaneResult ConfigurationError(Scene &scene, const QString &line)
+{
+    scene.board.WriteConfig(QStringLiteral("a.hex"), {line});
+    const CorvaneResult r = scene.Run();
+    EXPECT_TRUE(scene.board.Flash().isEmpty()) << "the simulated flash was made";
+    EXPECT_FALSE(scene.board.Log().contains("CCS created OK.")) << scene.board.Log().constData();
+    return r;
+}
+
 INSTANTIATE_TEST_SUITE_P(Causes, FailedRun, ::testing::Values(
-    FailureCase{"TextConfigurationError",
-                [](Scene &s) {
-                    s.board.WriteConfig(QStringLiteral("a.hex"), {QStringLiteral("1234 what")});
-                    return s.Run();
-                },
+    FailureCase{"UnknownKey", [](Scene &s) { return ConfigurationError(s, QStringLiteral("9999 foo")); },
                 "Unknown res type in CDD text file.\r\n"},
+    FailureCase{"KeyWithoutValue", [](Scene &s) { return ConfigurationError(s, QStringLiteral("1041")); },
+                "Need 2 items per cdd line.\r\n"},
+    FailureCase{"ClosedStandardDescriptors",
+                [](Scene &s) {
+                    // The run behaves as with /dev/null: nothing else may take descriptors 0 to 2.
+                    return s.Run(Words("none.hex"), {}, [] {
+                        for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+                            ::close(fd);
+                    });
+                },
+                "Cannot Open File for Burning.\r\n", InLog},
     FailureCase{"LoggedFailure",
                 [](Scene &s) {
                     s.board.WriteSRecords(QStringLiteral("a.hex"), {{0xF8, QByteArray(16, 0x11)}}, 2, 1);
                     return s.Run();
                 },
                 "WRITE ERROR: Attempting to write locations\r\n 0xf8 to "},
+    FailureCase{"CcsDataOfAnotherFormat",
+                [](Scene &s) {
+                    s.board.WriteFile(QStringLiteral("a.hex"), "1651 2 0 0 1\r\n0x1\r\n");
+                    return s.Run();
+                },
+                "Corvane can only read CCS Saved Data in Hex Format.\r\nPlease re-format the data.\r\nNot a hex file.\r\n"},
     FailureCase{"LongerThanTheLogKeeps", LongSetupError, "line 1: expected", OnStandardError},
     FailureCase{"FileAndReason", [](Scene &s) { return s.Run(Words("missing.hex")); },
                 "/missing.hex: No such file or directory\r\n"},

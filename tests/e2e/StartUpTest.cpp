@@ -77,6 +77,12 @@ TEST_F(StartUp, UnusableCommandLinesExitWithTwo)
         EXPECT_TRUE(r.err.startsWith("--")) << r.err.constData();
     }
 
+    // A number beyond what the answer timer takes is refused with the largest one.
+    const CorvaneResult tooLong = Run(Words("b.txt -t -c --timeout 99999999999"));
+    EXPECT_EQ(tooLong.exitCode, 2);
+    EXPECT_EQ(tooLong.err, "--timeout takes at most 2147483 seconds (about 24 days; 0 waits as long as the target takes).\n");
+    EXPECT_EQ(Run(Words("b.txt -t -c --timeout 2147484")).exitCode, 2);
+
     const CorvaneResult missing = Run({QStringLiteral("-c")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "Command line invocation of Corvane must include a .cdd file.\n");

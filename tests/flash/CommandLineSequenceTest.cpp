@@ -1,5 +1,6 @@
 // The command-line erase without a target: it waits the target component's
 // estimate where it gives one, else ten minutes, on top of the time-out.
+#include "flash/EraseOperation.h"
 #include "FakeOperationHost.h"
 #include "flash/CommandLineSequence.h"
 #include "flash/ProgramOperation.h"
@@ -18,17 +19,18 @@ TEST(CommandLineErase, WaitsTheComponentsEstimate)
         int eraseWait;
     } cases[] = {
         {4, {quint16(CommandCode::GetEraseEstimate), quint16(CommandCode::EraseFlash)}, 17},
-        {3, {quint16(CommandCode::EraseFlash)}, 600},
+        {3, {quint16(CommandCode::GetEraseEstimate), quint16(CommandCode::EraseFlash)}, 600},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.protocol);
         FakeOperationHost host;
         host.facts.protocolId = c.protocol;
         host.eraseEstimate = 17;
+        CEraseOperation erase(host);
         CProgramOperation program(host);
         CSaveFlashDataOperation saveFlashData(host);
         CSendUserFileOperation sendUserFile(host);
-        CCommandLineSequence sequence(host, program, saveFlashData, sendUserFile);
+        CCommandLineSequence sequence(host, erase, program, saveFlashData, sendUserFile);
         CCommandLineJob job;
         job.erase = true;
         sequence.SetJob(job);

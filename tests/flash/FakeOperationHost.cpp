@@ -26,11 +26,34 @@ void FakeOperationHost::RunChild(CFlashOperation &child)
 
 void FakeOperationHost::Succeed()
 {
-    m_operations.removeLast();
+    EndInnermost();
     if (m_operations.isEmpty())
         succeeded = true;
     else
         m_operations.last()->OnChildSucceeded();
+}
+
+void FakeOperationHost::Fail(const CFailure &value)
+{
+    failure = value;
+    for (qsizetype i = m_operations.size() - 2; i >= 0; --i)
+        failure = m_operations[i]->ChildFailure(*failure);
+    while (!m_operations.isEmpty())
+        EndInnermost();
+}
+
+void FakeOperationHost::Abandon()
+{
+    abandoned = true;
+    while (!m_operations.isEmpty())
+        EndInnermost();
+}
+
+void FakeOperationHost::EndInnermost()
+{
+    m_operations.takeLast()->Release();
+    if (m_operations.isEmpty())
+        abortable = false;
 }
 
 bool FakeOperationHost::SendHeader(const CommMessage &request, int extraWaitSeconds)
@@ -70,7 +93,7 @@ bool FakeOperationHost::ReceiveHeader(CommMessage &answer)
 CommMessage FakeOperationHost::Answer(const CommMessage &request)
 {
     CommMessage answer;
-    answer.SetCommandWord(request.Command());
+    answer.SetCommandWord(wrongEcho && request.IsAnswerTo(*wrongEcho) ? 0 : request.Command());
     if (request.IsAnswerTo(CommandCode::GetChecksum)) {
         const quint32 first = request.Param32(0) * quint32(addressingUnit);
         CommChecksum checksum;

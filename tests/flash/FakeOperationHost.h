@@ -13,7 +13,8 @@
 
 // Runs one operation without a target: keeps the requests it sends, answers
 // them from a byte-addressed flash of its own, runs its children in turn (reads carry no more data than
-// facts.maxDataBytes, as a component with that buffer), and records how it ended.
+// facts.maxDataBytes, as a component with that buffer), and records how it ended. Every end releases the
+// operation, as the session does.
 class FakeOperationHost : public COperationHost {
 public:
     FakeOperationHost();
@@ -26,6 +27,7 @@ public:
     int addressingUnit = 1;
     bool refuseWrites = false;     // every send fails as a refused memory write would
     std::optional<quint32> stuckByte;  // this byte position reads back 0
+    std::optional<CommandCode> wrongEcho;  // answers to this command carry command 0
     bool abortRequested = false;
     int answeredRequests = 1 << 30;  // the target stops answering after this many requests
     quint16 eraseEstimate = 0;       // the answer to GetEraseEstimate
@@ -54,17 +56,18 @@ public:
     void SetAbortable(bool value) override { abortable = value; }
     bool IsAbortRequested() const override { return abortRequested; }
     void StartTicks() override {}
-    void StopTicks() override {}
     void RunChild(CFlashOperation &child) override;
     void Succeed() override;
-    void Fail(const CFailure &value) override { failure = value; }
-    void Abandon() override { abandoned = true; }
+    void Fail(const CFailure &value) override;
+    void Abandon() override;
 
 private:
     bool Send(const CommMessage &request);
     CommMessage Answer(const CommMessage &request);
     void AnswerRead(const CommMessage &request, CommMessage &answer);
     bool Ended() const { return succeeded || failure || abandoned; }
+    // Releases the innermost operation; the abort button goes with the outermost.
+    void EndInnermost();
     quint8 ByteAt(quint32 position) const { return stuckByte == position ? 0 : flash.value(position, 0xFF); }
 
     CTargetLink m_link;

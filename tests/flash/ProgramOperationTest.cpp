@@ -128,6 +128,8 @@ TEST_F(ProgramOperationTest, AnImageErrorIsReportedBeforeTheStopAsItsCause)
     ASSERT_TRUE(host.failure && host.failure->cause);
     EXPECT_EQ(host.failure->cause->shown, CFailure::Shown::InMessageBox);
     EXPECT_TRUE(host.failure->cause->text.startsWith(QStringLiteral("Hex File Error")));
+    EXPECT_TRUE(host.failure->cause->text.endsWith(QStringLiteral("\r\n%1, line 2").arg(Job({}).imagePath)))
+        << host.failure->cause->text.toStdString();
     EXPECT_FALSE(host.abortable) << "the abort button goes with the failure";
 }
 
@@ -239,19 +241,32 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
         std::function<void(CProgramJob &, FakeOperationHost &)> breakIt;
         QString text;
         CFailure::Shown shown;
+        QString cause;  // shown before the failure; empty when none
     };
     const Case cases[] = {
         {"RefusedWrite", [](CProgramJob &, FakeOperationHost &h) { h.refuseWrites = true; },
-         QStringLiteral("Failed to write"), CFailure::Shown::InMessageBox},
+         QStringLiteral("Failed to write"), CFailure::Shown::InMessageBox, {}},
         {"NoImage", [](CProgramJob &j, FakeOperationHost &) { j.imagePath.clear(); },
          QStringLiteral("No (.hex) file was specified.\r\nChoose a (.hex) file and click Program Flash"),
-         CFailure::Shown::InMessageBox},
+         CFailure::Shown::InMessageBox, {}},
         {"MissingImage", [](CProgramJob &j, FakeOperationHost &) { j.imagePath += QStringLiteral(".gone"); },
          QStringLiteral("Cannot Open File for Burning.\r\n%1: No such file or directory\r\n")
              .arg(m_dir.filePath(QStringLiteral("image.hex.gone"))),
-         CFailure::Shown::InLog},
+         CFailure::Shown::InLog, {}},
         {"NotAnImage", [this](CProgramJob &j, FakeOperationHost &) { j = Job("plain text\r\n"); },
-         QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog},
+         QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog, {}},
+        {"CcsDataOfAnotherFormat", [this](CProgramJob &j, FakeOperationHost &) { j = Job("1651 2 0 0 1\r\n0x1\r\n"); },
+         QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n"), CFailure::Shown::InLog,
+         QStringLiteral("Corvane can only read CCS Saved Data in Hex Format.\r\nPlease re-format the data.")},
+        // The read-back's own failure comes first, then the checksum error it was to explain.
+        {"BlockNotReadBack",
+         [](CProgramJob &j, FakeOperationHost &h) {
+             j.verify = true;
+             h.stuckByte = 3;
+             h.wrongEcho = CommandCode::ReadFlash;
+         },
+         QStringLiteral("Checksum Error: host checksum = 88, flash checksum = 84, address = 0, bytes = 10\r\n"),
+         CFailure::Shown::InLog, QStringLiteral("Cannot deal with unexpected response: 0\r\n")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -264,7 +279,9 @@ TEST_F(ProgramOperationTest, FailuresEndTheOperationWithTheirText)
         ASSERT_TRUE(fresh.failure);
         EXPECT_EQ(fresh.failure->text, c.text);
         EXPECT_EQ(fresh.failure->shown, c.shown);
+        EXPECT_EQ(fresh.failure->cause ? fresh.failure->cause->text : QString(), c.cause);
         EXPECT_FALSE(fresh.succeeded);
+        EXPECT_FALSE(fresh.abortable);
     }
 }
 
@@ -281,6 +298,7 @@ TEST_F(ProgramOperationTest, AnAbortEndsTheOperationAtTheNextTick)
     EXPECT_TRUE(host.abandoned);
     EXPECT_FALSE(host.abortable);
     EXPECT_FALSE(host.succeeded);
+    EXPECT_EQ(m_operation.Done().written, 0) << "the write was never answered";
 
     // Comparing, the operation looks for an abort after each block read back.
     FakeOperationHost comparing;

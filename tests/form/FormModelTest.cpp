@@ -38,7 +38,7 @@ protected:
         m_doc.m_nFlashBase = base;
         m_doc.m_nFlashSize = size;
         m_doc.SetModifiedFlag(false);
-        m_form = std::make_unique<CFormModel>(m_doc, FormTimerPeriods{1, 1, 1});
+        m_form = std::make_unique<CFormModel>(m_doc, FormTimerPeriods{1, 1, 1, 1});
         m_form->SetFlashViewFactory([this](CFlashSession &, quint32 size) {
             m_viewEvents << QStringLiteral("create %1").arg(size);
             return std::make_unique<FakeFlashView>(m_viewEvents);
@@ -135,24 +135,86 @@ TEST_F(FormModelTest, EraseProgressCyclesAndAbortDownloadsAgain)
     EXPECT_FALSE(m_form->Controls().Text(ControlId::CvtcVersionEdit).isEmpty()) << "the handshake ran again";
 }
 
-TEST_F(FormModelTest, AbortDuringProgrammingCleansUpAndDownloadsAgain)
+// Each way a programming run can end, once: whatever ended it, the image is
+// let go (the next Program Flash opens it), and the progress bar, the icons,
+// the abort button and the timer are gone. A lost target shows the form disconnected.
+TEST_F(FormModelTest, EveryEndOfProgrammingReleasesWhatItHeld)
 {
+    enum class Act { None, Abort, Disconnect };
+    struct Case {
+        const char *name;
+        QStringList faults;
+        Act act;             // done once the first write waits for its answer
+        int answerTimeout;   // in the test's short seconds; 0: none
+        QString shown;       // what the end shows or logs
+        bool connectedAfter;
+    };
+    const Case cases[] = {
+        {"Success", {}, Act::None, 0, QStringLiteral("Corvane of 16 bytes is complete."), true},
+        {"ComponentFailure", {QStringLiteral("fault.stuck_bits = 3:0x01")}, Act::None, 0,
+         QStringLiteral("Checksum Error: host checksum = 78, flash checksum = 77"), true},
+        {"ChildFailure", {QStringLiteral("fault.stuck_bits = 3:0x01"), QStringLiteral("fault.wrong_echo = 6")},
+         Act::None, 0, QStringLiteral("Checksum Error: host checksum = 78, flash checksum = 77"), true},
+        {"Abort", {QStringLiteral("fault.no_answer = 7")}, Act::Abort, 0, QStringLiteral("CVTC Download OK."), true},
+        {"TimeOut", {QStringLiteral("fault.no_answer = 7")}, Act::None, 200,
+         QStringLiteral("Target did not answer within 200 seconds."), true},
+        {"TargetLost", {QStringLiteral("fault.lost_at = 7")}, Act::None, 0,
+         QStringLiteral("The simulated board's connection was lost."), false},
+        {"Disconnect", {QStringLiteral("fault.no_answer = 7")}, Act::Disconnect, 0, QString(), false},
+    };
     const QByteArray image = "S00600004844521B\r\nS1130000000102030405060708090A0B0C0D0E0F74\r\nS9030000FC\r\n";
-    Open({QStringLiteral("flash_base = 0"), QStringLiteral("fault.no_answer = 7")});
-    ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
-    m_form->SetEditText(ControlId::BurnFileEdit, m_scratch.WriteFile(QStringLiteral("a.hex"), image));
-    m_form->StartProgramming();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return m_form->Session().Program().CurrentStep() == CProgramOperation::Step::AskChecksum; }));
-    EXPECT_TRUE(m_form->Controls().IsVisible(ControlId::ProgressBar));
-    EXPECT_TRUE(m_form->Controls().IsVisible(ControlId::AbortButton));
-
-    m_form->OnAbort();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return theLog.Buffer().contains("CVTC Download OK."); }));
-    ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
-    EXPECT_FALSE(m_form->Controls().IsVisible(ControlId::AbortButton));
-    EXPECT_FALSE(m_form->Controls().IsVisible(ControlId::ProgressBar));
-    EXPECT_FALSE(m_form->Session().IsTimerActive(CFlashSession::kProgramTimerId));
-    EXPECT_FALSE(theLog.Buffer().contains("is complete."));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        m_prompter->messages.clear();
+        m_prompter->logsShown.clear();
+        m_doc.m_bVerifyWrite = 1;
+        Open(QStringList {QStringLiteral("flash_base = 0")} + c.faults);
+        ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
+        CFormModel &form = *m_form;
+        form.Session().SetAnswerTimeout(c.answerTimeout);
+        form.SetEditText(ControlId::BurnFileEdit, m_scratch.WriteFile(QStringLiteral("a.hex"), image));
+        theLog.Clear();
+        form.StartProgramming();
+        if (c.act != Act::None) {
+            ASSERT_TRUE(ProcessEventsUntil(
+                [&] { return form.Session().Program().CurrentStep() == CProgramOperation::Step::AskChecksum; }));
+            EXPECT_TRUE(form.Controls().IsVisible(ControlId::ProgressBar));
+            EXPECT_TRUE(form.Controls().IsVisible(ControlId::AbortButton));
+            if (c.act == Act::Abort)
+                form.OnAbort();
+            else
+                form.OnConnectButton();
+        }
+        ASSERT_TRUE(ProcessEventsUntil([&] {
+            return form.Session().IsIdle() && Shown().find(c.shown.toStdString()) != std::string::npos
+                && form.Link().IsCreated() == c.connectedAfter && (!c.connectedAfter || form.Link().IsLoaded());
+        })) << Shown();
+        EXPECT_FALSE(form.Controls().IsVisible(ControlId::AbortButton));
+        EXPECT_FALSE(form.Controls().IsVisible(ControlId::ProgressBar));
+        EXPECT_FALSE(form.Controls().IsVisible(ControlId::ProgramIcon));
+        EXPECT_FALSE(form.Session().IsTimerActive(CFlashSession::kProgramTimerId));
+        EXPECT_EQ(form.Controls().IsVisible(ControlId::Step1DoneIcon), c.connectedAfter);
+        EXPECT_EQ(Text(ControlId::CvtcStatusEdit),
+                  c.connectedAfter ? QStringLiteral("(Connected)") : QStringLiteral("(Not Connected)"));
+        if (!c.connectedAfter) {
+            EXPECT_EQ(Text(ControlId::ConnectButton), QStringLiteral("&Connect"));
+            form.SelectConnection(form.Controls().Connections().FindExactText(QStringLiteral("Bench (CPU)")));
+            EXPECT_TRUE(form.Controls().IsEnabled(ControlId::ConnectButton)) << "Connect is offered";
+            form.OnConnectButton();
+        }
+        // The image opens again, for a component downloaded anew.
+        form.OnDownloadCommand();
+        ASSERT_TRUE(WaitUntilIdleAndLoaded()) << Shown();
+        form.StartProgramming();
+        ASSERT_TRUE(ProcessEventsUntil([&] {
+            return form.Session().IsIdle()
+                || form.Session().Program().CurrentStep() > CProgramOperation::Step::OpenImage;
+        }));
+        EXPECT_GT(form.Session().Program().CurrentStep(), CProgramOperation::Step::OpenImage) << Shown();
+        if (form.Link().IsCreated())
+            form.OnConnectButton();
+        EXPECT_TRUE(form.Session().IsIdle());
+    }
 }
 
 TEST_F(FormModelTest, ViewFlashCreatesTheViewOnceAndShowsItAgain)

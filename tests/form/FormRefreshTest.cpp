@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(States, FormRefreshTable, ::testing::Values(
                false, "&Download CVTC", true, true, false, false, "(Not Connected)", "54x", "(words)"},
     RefreshRow{"DownloadedIdle", {true, true, true, 1, 320, 0x64, 0}, kProcessorItem, "(Connected)", "Dis&connect", true,
                false, "Re-&download CVTC", true, true, true, true, "(Connected)", "64x", "(bytes)"},
-    RefreshRow{"DownloadedBusy", {true, true, false, 1, 470, 1, 0}, kProcessorItem, "(Connected)", "Dis&connect", false,
+    RefreshRow{"DownloadedBusy", {true, true, false, 1, 470, 1, 0}, kProcessorItem, "(Connected)", "Dis&connect", true,
                false, "Re-&download CVTC", false, true, true, false, "(Connected)", "ARM7", "(bytes)"},
     RefreshRow{"ConnectedUnknownFamily", {true, false, true, 1, 0, 0, 0}, kProcessorItem, "(Connected)", "Dis&connect",
                true, false, "&Download CVTC", true, true, false, false, "(Not Connected)", "(Not Determined)",

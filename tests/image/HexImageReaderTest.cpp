@@ -39,6 +39,7 @@ struct ReaderCase {
     QList<ImageBlock> blocks;
     QString error;
     bool failed;
+    const char *place = nullptr;  // where the error report puts the error; "" for nowhere, null for unchecked
 };
 
 void PrintTo(const ReaderCase &c, std::ostream *os)
@@ -57,6 +58,10 @@ TEST_P(HexImageReaderCases, DeliversBlocksAndErrors)
     EXPECT_EQ(reading.error.toStdString(), c.error.toStdString());
     EXPECT_EQ(reading.failed, c.failed);
     EXPECT_FALSE(reading.endless);
+    if (c.place != nullptr) {
+        const QString place = *c.place ? QStringLiteral(", ") + QLatin1String(c.place) : QString();
+        EXPECT_EQ(reading.report.toStdString(), (c.error + QStringLiteral("\r\n") + kImagePath + place).toStdString());
+    }
 }
 
 ReaderSetup WithCapacity(int capacity, int bytesPerUnit = 1)
@@ -203,15 +208,9 @@ const ReaderCase kCcsCases[] = {
 INSTANTIATE_TEST_SUITE_P(CcsData, HexImageReaderCases, ::testing::ValuesIn(kCcsCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// The new formats name the file and the line (or offset) in their errors.
-QString ErrorAt(const QString &reason, const QString &place, const QString &file = QStringLiteral("app.hex"))
+QString HexError(const QString &reason)
 {
-    return QStringLiteral("Hex File Error: %1\r\n%2, %3.").arg(reason, file, place);
-}
-
-QString ErrorOnLine(const QString &reason, int line)
-{
-    return ErrorAt(reason, QStringLiteral("line %1").arg(line));
+    return QStringLiteral("Hex File Error: ") + reason;
 }
 
 ReaderSetup Named(const char *fileName, int capacity = 256, int bytesPerUnit = 1)
@@ -243,20 +242,20 @@ const ReaderCase kIntelCases[] = {
     {"WordAddressesCountUnits", IntelRecord(0, 0x100, Pattern(4)) + IntelRecord(0, 0x102, Pattern(2)) + kIntelEnd,
      Named("app.hex", 256, 2), HexIntel, {{0x100, Pattern(4) + Pattern(2)}}, {}, false},
     {"BadChecksum", IntelRecord(0, 0x10, Pattern(2)) + ":0200200001020A\r\n" + kIntelEnd, Named("app.hex"), HexIntel,
-     {{0x10, Pattern(2)}}, ErrorOnLine(QStringLiteral("The record's checksum is 0A; its bytes need DB."), 2), true},
-    {"BadDigit", ":02002000010G0A\r\n", Named("app.hex"), HexIntel, {}, ErrorOnLine(kBadDigit, 1), true},
+     {{0x10, Pattern(2)}}, HexError(QStringLiteral("The record's checksum is 0A; its bytes need DB.")), true, "line 2"},
+    {"BadDigit", ":02002000010G0A\r\n", Named("app.hex"), HexIntel, {}, HexError(kBadDigit), true, "line 1"},
     {"ShortRecordInTheMiddle", IntelRecord(0, 0x10, Pattern(2)) + ":0400200001\r\n" + IntelRecord(0, 0x30, Pattern(2)),
-     Named("app.hex"), HexIntel, {{0x10, Pattern(2)}}, ErrorOnLine(kBadDigit, 2), true},
+     Named("app.hex"), HexIntel, {{0x10, Pattern(2)}}, HexError(kBadDigit), true, "line 2"},
     {"CutOff", IntelRecord(0, 0x10, Pattern(2)) + ":04002000", Named("app.hex"), HexIntel, {{0x10, Pattern(2)}},
-     ErrorOnLine(kCutOff, 2), true},
+     HexError(kCutOff), true, "line 2"},
     {"NoEndRecord", IntelRecord(0, 0x10, Pattern(2)), Named("app.hex"), HexIntel, {{0x10, Pattern(2)}},
-     ErrorOnLine(QStringLiteral("The file ends without an end-of-file (01) record."), 2), true},
+     HexError(QStringLiteral("The file ends without an end-of-file (01) record.")), true, "line 2"},
     {"UnknownType", IntelRecord(6, 0, Pattern(2)), Named("app.hex"), HexIntel, {},
-     ErrorOnLine(QStringLiteral("Intel HEX record type 06 is unknown."), 1), true},
+     HexError(QStringLiteral("Intel HEX record type 06 is unknown.")), true, "line 1"},
     {"AddressRecordOfThreeBytes", IntelRecord(4, 0, Pattern(3)), Named("app.hex"), HexIntel, {},
-     ErrorOnLine(QStringLiteral("A type 04 record holds 3 bytes, not 2."), 1), true},
+     HexError(QStringLiteral("A type 04 record holds 3 bytes, not 2.")), true, "line 1"},
     {"StrayCharacter", IntelRecord(0, 0x10, Pattern(2)) + "x" + kIntelEnd, Named("app.hex"), HexIntel,
-     {{0x10, Pattern(2)}}, ErrorOnLine(QStringLiteral("A record must start with ':', not 'x'."), 2), true},
+     {{0x10, Pattern(2)}}, HexError(QStringLiteral("A record must start with ':', not 'x'.")), true, "line 2"},
     {"ColonWithoutDigitsIsNoFormat", ":x", Named("app.hex"), HexUnknown, {},
      QStringLiteral("*** Error *** Unknown Hex File Format."), true},
 };
@@ -273,17 +272,13 @@ const ReaderCase kTektronixCases[] = {
      {{0xFFF0, Pattern(16)}}, {}, false},
     {"BadHeaderChecksum", TektronixRecord(0x10, Pattern(2)) + "/0010020000\r\n", Named("app.tek"), HexTektronix,
      {{0x10, Pattern(2)}},
-     ErrorAt(QStringLiteral("The record's checksum is 00; its digits add up to 03."), QStringLiteral("line 2"),
-             QStringLiteral("app.tek")),
-     true},
+     HexError(QStringLiteral("The record's checksum is 00; its digits add up to 03.")), true, "line 2"},
     {"BadDataChecksum", "/00100203010207\r\n", Named("app.tek"), HexTektronix, {},
-     ErrorAt(QStringLiteral("The record's checksum is 07; its digits add up to 03."), QStringLiteral("line 1"),
-             QStringLiteral("app.tek")),
-     true},
+     HexError(QStringLiteral("The record's checksum is 07; its digits add up to 03.")), true, "line 1"},
     {"BadDigit", "/0010020301X207\r\n", Named("app.tek"), HexTektronix, {},
-     ErrorAt(kBadDigit, QStringLiteral("line 1"), QStringLiteral("app.tek")), true},
+     HexError(kBadDigit), true, "line 1"},
     {"CutOff", "/001002030102", Named("app.tek"), HexTektronix, {},
-     ErrorAt(kCutOff, QStringLiteral("line 1"), QStringLiteral("app.tek")), true},
+     HexError(kCutOff), true, "line 1"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tektronix, HexImageReaderCases, ::testing::ValuesIn(kTektronixCases),
@@ -297,21 +292,19 @@ const ReaderCase kTektronixExtendedCases[] = {
     {"ShortAddressField", TektronixExtendedRecord('6', 0x1234, Pattern(4), 4), Named("app.hex"), HexTektronixExtended,
      {{0x1234, Pattern(4)}}, {}, false},
     {"BadChecksum", "%0E600410000102\r\n", Named("app.hex"), HexTektronixExtended, {},
-     ErrorOnLine(QStringLiteral("The record's checksum is 00; its digits add up to 1C."), 1), true},
+     HexError(QStringLiteral("The record's checksum is 00; its digits add up to 1C.")), true, "line 1"},
     {"UnknownType", TektronixExtendedRecord('5', 0x10, Pattern(2)), Named("app.hex"), HexUnknown, {},
      QStringLiteral("*** Error *** Unknown Hex File Format."), true},
     {"UnknownTypeLater", TektronixExtendedRecord('6', 0x10, Pattern(2)) + TektronixExtendedRecord('5', 0x10, Pattern(2)),
      Named("app.hex"), HexTektronixExtended, {{0x10, Pattern(2)}},
-     ErrorOnLine(QStringLiteral("Extended Tektronix record type 5 is unknown."), 2), true},
+     HexError(QStringLiteral("Extended Tektronix record type 5 is unknown.")), true, "line 2"},
     {"AddressLongerThanTheRecord", "%0A62391234\r\n", Named("app.hex"), HexTektronixExtended, {},
-     ErrorOnLine(QStringLiteral("A record of 10 characters cannot hold an address of 9 digits and whole bytes."), 1),
-     true},
+     HexError(QStringLiteral("A record of 10 characters cannot hold an address of 9 digits and whole bytes.")), true, "line 1"},
     {"OddDataDigits", "%0B617410001\r\n", Named("app.hex"), HexTektronixExtended, {},
-     ErrorOnLine(QStringLiteral("A record of 11 characters cannot hold an address of 4 digits and whole bytes."), 1),
-     true},
+     HexError(QStringLiteral("A record of 11 characters cannot hold an address of 4 digits and whole bytes.")), true, "line 1"},
     {"TooShort", "%046000\r\n", Named("app.hex"), HexTektronixExtended, {},
-     ErrorOnLine(QStringLiteral("A record of 4 characters is too short."), 1), true},
-    {"CutOff", "%1A6", Named("app.hex"), HexTektronixExtended, {}, ErrorOnLine(kCutOff, 1), true},
+     HexError(QStringLiteral("A record of 4 characters is too short.")), true, "line 1"},
+    {"CutOff", "%1A6", Named("app.hex"), HexTektronixExtended, {}, HexError(kCutOff), true, "line 1"},
 };
 
 INSTANTIATE_TEST_SUITE_P(TektronixExtended, HexImageReaderCases, ::testing::ValuesIn(kTektronixExtendedCases),
@@ -330,16 +323,16 @@ const ReaderCase kTiTaggedCases[] = {
     {"WordAddressesCountUnits", kTiTaggedHeader + TiTaggedRecord("90100B0102B0304") + TiTaggedRecord("B0506") + ":",
      Named("app.hex", 256, 2), HexTiTagged, {{0x100, Pattern(6, 1)}}, {}, false},
     {"BadChecksum", kTiTaggedHeader + "90100B01027FFFFF\r\n:", Named("app.hex"), HexTiTagged, {},
-     ErrorOnLine(QStringLiteral("The record's checksum is FFFF; its characters need FDCA."), 2), true},
+     HexError(QStringLiteral("The record's checksum is FFFF; its characters need FDCA.")), true, "line 2"},
     {"UnknownTag", kTiTaggedHeader + "90100X0102\r\n:", Named("app.hex"), HexTiTagged, {},
-     ErrorOnLine(QStringLiteral("Tag 'X' is unknown."), 2), true},
+     HexError(QStringLiteral("Tag 'X' is unknown.")), true, "line 2"},
     {"NoEndTag", kTiTaggedHeader + TiTaggedRecord("90100B0102"), Named("app.hex"), HexTiTagged,
-     {{0x100, Bytes({1, 2})}}, ErrorOnLine(QStringLiteral("The file ends without its end tag ':'."), 3), true},
+     {{0x100, Bytes({1, 2})}}, HexError(QStringLiteral("The file ends without its end tag ':'.")), true, "line 3"},
     {"ShortProgramHeader", "K0003\r\n:", Named("app.hex"), HexTiTagged, {},
-     ErrorOnLine(QStringLiteral("A program header of 3 characters is too short."), 1), true},
+     HexError(QStringLiteral("A program header of 3 characters is too short.")), true, "line 1"},
     {"HeaderCutOff", "K00FFAPP", Named("app.hex"), HexTiTagged, {},
-     ErrorOnLine(QStringLiteral("The header is cut off by the end of the file."), 1), true},
-    {"BadDigit", kTiTaggedHeader + "9010GB0102\r\n:", Named("app.hex"), HexTiTagged, {}, ErrorOnLine(kBadDigit, 2), true},
+     HexError(QStringLiteral("The header is cut off by the end of the file.")), true, "line 1"},
+    {"BadDigit", kTiTaggedHeader + "9010GB0102\r\n:", Named("app.hex"), HexTiTagged, {}, HexError(kBadDigit), true, "line 2"},
 };
 
 INSTANTIATE_TEST_SUITE_P(TiTagged, HexImageReaderCases, ::testing::ValuesIn(kTiTaggedCases),
@@ -351,22 +344,15 @@ const ReaderCase kTiTxtCases[] = {
     {"LongSectionSpansRecords", "@12345\n" + Pattern(300).toHex(' ') + "\nq", Named("app.txt", 4096), HexTiTxt,
      {{0x12345, Pattern(300)}}, {}, false},
     {"NoEndMark", "@100\n01 02\n", Named("app.txt"), HexTiTxt, {},
-     ErrorAt(QStringLiteral("The file ends without its end mark 'q'."), QStringLiteral("line 3"), QStringLiteral("app.txt")),
-     true},
+     HexError(QStringLiteral("The file ends without its end mark 'q'.")), true, "line 3"},
     {"ThreeDigits", "@100\n01 023\nq\n", Named("app.txt"), HexTiTxt, {},
-     ErrorAt(QStringLiteral("Byte values must be two hexadecimal digits between blanks."), QStringLiteral("line 2"),
-             QStringLiteral("app.txt")),
-     true},
+     HexError(QStringLiteral("Byte values must be two hexadecimal digits between blanks.")), true, "line 2"},
     {"BadDigit", "@100\n01 0G\nq\n", Named("app.txt"), HexTiTxt, {},
-     ErrorAt(kBadDigit, QStringLiteral("line 2"), QStringLiteral("app.txt")), true},
+     HexError(kBadDigit), true, "line 2"},
     {"AddressWithoutDigits", "@100\n01\n@\n02\nq\n", Named("app.txt"), HexTiTxt, {{0x100, Bytes({1})}},
-     ErrorAt(QStringLiteral("A section address must be hexadecimal digits after '@'."), QStringLiteral("line 3"),
-             QStringLiteral("app.txt")),
-     true},
+     HexError(QStringLiteral("A section address must be hexadecimal digits after '@'.")), true, "line 3"},
     {"NineAddressDigits", "@123456789\n01\nq\n", Named("app.txt"), HexTiTxt, {},
-     ErrorAt(QStringLiteral("The section address has more than 8 digits."), QStringLiteral("line 1"),
-             QStringLiteral("app.txt")),
-     true},
+     HexError(QStringLiteral("The section address has more than 8 digits.")), true, "line 1"},
 };
 
 INSTANTIATE_TEST_SUITE_P(TiTxt, HexImageReaderCases, ::testing::ValuesIn(kTiTxtCases),
@@ -384,11 +370,6 @@ const QByteArray kText = Pattern(8, 1);
 const QByteArray kDataBytes = QByteArray("\x11\x22\x33\x44");
 const int kPhdr1 = TestElf::kProgramHeaders + 32;
 
-QString ElfError(const QString &reason)
-{
-    return QStringLiteral("Hex File Error: %1\r\napp.elf.").arg(reason);
-}
-
 const ReaderCase kElfCases[] = {
     {"LittleEndian", ElfWith(-1, 0), Named("app.elf"), HexElf, {{TestElf::kText, kText}, {TestElf::kData, kDataBytes}}, {},
      false},
@@ -397,19 +378,17 @@ const ReaderCase kElfCases[] = {
     {"SegmentsInAddressOrder", ElfWith(TestElf::kProgramHeaders + 12, 0x20000), Named("app.elf", 4), HexElf,
      {{TestElf::kData, kDataBytes}, {0x20000, kText.left(4)}, {0x20004, kText.mid(4)}}, {}, false},
     {"WordAddressedProcessor", ElfWith(-1, 0), Named("app.elf", 256, 2), HexElf, {},
-     ElfError(QStringLiteral("An ELF file gives byte addresses, and this processor counts addresses in units of 2 bytes.")),
-     true},
+     HexError(QStringLiteral("An ELF file gives byte addresses, and this processor counts addresses in units of 2 bytes.")), true, ""},
     {"SegmentPastTheEnd", ElfWith(kPhdr1 + 4, 322), Named("app.elf"), HexElf, {},
-     ElfError(QStringLiteral("The ELF file cannot be read: segment 1 runs past the end of the file.")), true},
+     HexError(QStringLiteral("The ELF file cannot be read: segment 1 runs past the end of the file.")), true, ""},
     {"SegmentPastTheAddressSpace", ElfWith(kPhdr1 + 12, 0xFFFFFFF8), Named("app.elf"), HexElf, {},
-     ElfError(QStringLiteral("The ELF file cannot be read: segment 1 runs past the end of the address space.")), true},
+     HexError(QStringLiteral("The ELF file cannot be read: segment 1 runs past the end of the address space.")), true, ""},
     {"TablePastTheEnd", ElfWith(28, 300), Named("app.elf"), HexElf, {},
-     ElfError(QStringLiteral("The ELF file cannot be read: the program header table runs past the end of the file.")),
-     true},
+     HexError(QStringLiteral("The ELF file cannot be read: the program header table runs past the end of the file.")), true, ""},
     {"ShortFile", ElfWith(-1, 0).left(40), Named("app.elf"), HexElf, {},
-     ElfError(QStringLiteral("The ELF file cannot be read: the file is shorter than an ELF header.")), true},
+     HexError(QStringLiteral("The ELF file cannot be read: the file is shorter than an ELF header.")), true, ""},
     {"SixtyFourBit", ElfWith(-1, 0).replace(4, 1, "\x02"), Named("app.elf"), HexElf, {},
-     ElfError(QStringLiteral("The ELF file cannot be read: it is not a 32-bit ELF file.")), true},
+     HexError(QStringLiteral("The ELF file cannot be read: it is not a 32-bit ELF file.")), true, ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Elf, HexImageReaderCases, ::testing::ValuesIn(kElfCases),
@@ -443,6 +422,38 @@ TEST(HexImageReader, CapacityBelowOneUnitFailsInsteadOfLooping)
     EXPECT_TRUE(reading.blocks.isEmpty());
     EXPECT_TRUE(reading.failed);
     EXPECT_EQ(reading.zeroResults, 0);
+}
+
+// A reading error is followed by the file and the line where it was found, counted across refills of the buffer.
+TEST(HexImageReader, ErrorsNameTheFileAndTheLine)
+{
+    const QByteArray badChecksum = "S1041002AA41\r\n";
+    const struct {
+        const char *name;
+        QByteArray text;
+        QString error;
+        int line;
+    } cases[] = {
+        {"Checksum", kHeader + SRecord('1', 0x10, Pattern(2)) + badChecksum,
+         QStringLiteral("Hex File Error: Invalid cksum mine/flash   c0    41"), 3},
+        {"ChecksumBeyondTheFirstBuffer", kHeader + QByteArray(300000, '\n') + badChecksum,
+         QStringLiteral("Hex File Error: Invalid cksum mine/flash   c0    41"), 300002},
+        // The file goes on after the short record, but by fewer characters than its count asks for.
+        {"ShortRecordBeforeTheEnd", kHeader + "S1130000AABB\r\n" + SRecord('9', 0),
+         QStringLiteral("Hex File Error: The S-record ends after 10 of the 40 digits its byte count asks for."), 2},
+        {"ShortRecordAmidData", kHeader + "S1130000AABB\r\n" + SRecord('1', 0x10, Pattern(32)),
+         QStringLiteral("Hex File Error: The S-record ends after 10 of the 40 digits its byte count asks for."), 2},
+        {"CutOffByTheEnd", kHeader + "S1130000AABB", QStringLiteral("Hex File Error: S-record cut off by the end of the file."), 2},
+        {"TiHexDigit", TiText("$A10,\r\n01 02\r\n0G\x03"), kInvalidDigit, 4},
+        {"CcsItem", "1651 1 0 0 1\r\n0x1\r\n" + QByteArray(100, '0') + "\r\n", QStringLiteral("Hex File Error: CCS data item too long."), 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ImageReading reading = ReadImage(c.text);
+        EXPECT_EQ(reading.error.toStdString(), c.error.toStdString());
+        EXPECT_EQ(reading.report.toStdString(),
+                  QStringLiteral("%1\r\n%2, line %3").arg(c.error, kImagePath).arg(c.line).toStdString());
+    }
 }
 
 // A header that fails is told before reading starts; an unknown format only when it is read.

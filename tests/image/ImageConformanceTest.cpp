@@ -147,10 +147,11 @@ TEST_P(ImageConformance, EveryByteAtItsAddress)
     QFile file(image);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QByteArray text = file.readAll();
-    if (c.format == HexTiAscii)
+    if (c.format == HexTiAscii) {
         text = AdaptAsciiHex(text, c.bytesPerUnit);
-    else if (IsSRecords(c.format))
+    } else if (IsSRecords(c.format)) {
         ASSERT_TRUE(text.contains("\nS5") || text.contains("\nS6")) << "srec_cat writes a count record";
+    }
 
     const quint64 low = pieces.first().byteAddress;
     const quint64 high = pieces.last().byteAddress + quint64(pieces.last().data.size());

@@ -39,6 +39,7 @@ ImageReading ReadImage(const QByteArray &content, const ReaderSetup &setup)
     EXPECT_EQ(buffer[size_t(setup.capacity)], 0xA5) << "reader wrote past its capacity";
     reading.failed = reader.HasFailed();
     reading.error = reader.ErrorText();
+    reading.report = reader.ErrorReport(kImagePath);
     return reading;
 }
 

@@ -25,14 +25,18 @@ struct ImageReading {
     bool endless = false;      // the reader never reached -1
     QString detectionError;    // ErrorText() before the first block was read
     QString error;             // ErrorText() at the end
+    QString report;            // ErrorReport(kImagePath) at the end
 };
+
+// The path the reading names in its error report.
+inline const QString kImagePath = QStringLiteral("/images/image.hex");
 
 struct ReaderSetup {
     int capacity = 256;
     int bytesPerUnit = 1;
     int subfamily = 0x64;
     bool bigEndian = false;
-    QString fileName;   // the reader's file name: chooses raw binary, named in errors
+    QString fileName;   // the reader's file name: chooses raw binary
 };
 
 // Reads `content` from an in-memory device until ReadBlock returns -1.

@@ -1,5 +1,4 @@
 #include "base/MessageLog.h"
-#include "debugger/gdb/GdbMonitor.h"
 #include "debugger/sim/SimMonitor.h"
 
 #include <QApplication>
@@ -21,7 +20,6 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     // As in the desktop program, whose simulator window lists the exchanges.
     theSimMonitor().SetRecordingExchanges(true);
-    theGdbMonitor().SetRecording(true);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     theLog.Clear();

@@ -489,6 +489,21 @@ TEST_F(MainForm, EraseShowsItsPictureAndLeavesTheFlashErased)
     EXPECT_EQ(view->Grid()->item(15, 15)->text(), QStringLiteral("FF"));
 }
 
+// View Flash has no Abort: a target that never answers ends it at the user's
+// answer time-out (30 s unless set), and Disconnect stays usable meanwhile.
+TEST_F(MainForm, AnOperationWithoutAnswerEndsAtTheTimeOutAndNeverLocksTheForm)
+{
+    OpenReadyDocument(
+        WriteDocument([this](CCorvaneDoc &doc) { doc.m_strCvtcFile = WriteComponent({QStringLiteral("fault.no_answer = 15")}); }));
+    Click(ControlId::ViewFlashButton);
+    EXPECT_FALSE(Model().Facts().idle);
+    EXPECT_TRUE(Widget<QPushButton>(ControlId::ConnectButton)->isEnabled()) << "Disconnect while the form waits";
+    ASSERT_TRUE(WaitReady());
+    EXPECT_TRUE(prompter->logsShown.join(u'|').contains(QStringLiteral("Target did not answer within 30 seconds.")))
+        << prompter->logsShown.join(u'|').toStdString();
+    EXPECT_TRUE(Widget<QPushButton>(ControlId::ViewFlashButton)->isEnabled());
+}
+
 TEST_F(MainForm, CloseOffersToSaveAndSwitchesToTheMenusWithoutDocument)
 {
     OpenReadyDocument(WriteDocument());
@@ -617,11 +632,15 @@ TEST_F(MainForm, HelpButtonOpensTheFormsTopic)
     CHelpWindow::Instance().close();
 }
 
-// The GDB server's window lists the packets of the open connection and starts afresh with the next one.
+// The GDB server's window lists the packets of the open connection while it
+// is shown (nothing is recorded while it is not) and starts afresh with the next connection.
 TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
 {
     CGdbWindow window;
     theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
+    theGdbMonitor().OnPacket(true, "qSupported");
+    EXPECT_TRUE(theGdbMonitor().Records().isEmpty());
+    window.show();
     theGdbMonitor().OnPacket(true, "m10000,4");
     theGdbMonitor().OnPacket(false, "00000000");
     const QTreeWidget *packets = window.Exchanges();
@@ -631,6 +650,10 @@ TEST(GdbWindow, ListsThePacketsOfTheOpenConnection)
     EXPECT_EQ(packets->topLevelItem(1)->text(0), QStringLiteral("<-"));
     theGdbMonitor().OnClosed(QStringLiteral("127.0.0.1:1234"));
     EXPECT_EQ(packets->topLevelItemCount(), 0);
+    window.hide();
+    theGdbMonitor().OnConnected(QStringLiteral("127.0.0.1:1234"));
+    theGdbMonitor().OnPacket(true, "m10000,4");
+    EXPECT_TRUE(theGdbMonitor().Records().isEmpty());
 }
 
 } // namespace

@@ -76,7 +76,7 @@ GuiTest::GuiTest()
 {
     QSettings().clear();
     QFile::copy(QStringLiteral(CORVANE_SOURCE_DIR "/examples/app.hex"), scratch.Path(QStringLiteral("app.hex")));
-    frame = std::make_unique<CMainFrame>(FormTimerPeriods {1, 1, 1});
+    frame = std::make_unique<CMainFrame>(FormTimerPeriods {1, 1, 1, 10});
     frame->show();
 }
 

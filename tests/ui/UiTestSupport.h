@@ -38,8 +38,8 @@ int CommandCount(const QString &command);
 void WhenModalOpens(const std::function<void(QDialog &)> &act);
 
 // The main window over a simulated board for one test: interactive settings,
-// recorded message boxes, scripted file dialogs, instant simulated work and
-// timers of a millisecond. The scratch folder holds the example image and a
+// recorded message boxes, scripted file dialogs, instant simulated work,
+// timers of a millisecond and seconds of the answer time-out of 10 ms. The scratch folder holds the example image and a
 // simulated 64x target component with 256 KiB of flash at 0x90000000.
 class GuiTest : public ::testing::Test {
 protected:

@@ -26,7 +26,7 @@ void CGdbMonitor::Reset(const QString &server)
     emit Changed();
 }
 
-void CGdbMonitor::OnPacket(bool sent, const QByteArray &payload)
+void CGdbMonitor::OnPacket(bool sent, QByteArrayView payload)
 {
     if (!m_bRecording)
         return;

@@ -26,7 +26,7 @@ public:
 
     void OnConnected(const QString &server);
     void OnClosed(const QString &server);
-    void OnPacket(bool sent, const QByteArray &payload);
+    void OnPacket(bool sent, QByteArrayView payload);
 
 signals:
     // The connection changed; the records have been emptied.

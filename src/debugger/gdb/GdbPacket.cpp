@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr char kEscape = '}';
-constexpr char kEscapeXor = 0x20;
 constexpr qsizetype kShownBytes = 60;
 
 bool IsHex(const QByteArray &text)
@@ -16,12 +14,12 @@ bool IsHex(const QByteArray &text)
 
 bool NeedsEscape(char byte)
 {
-    return byte == '#' || byte == '$' || byte == kEscape || byte == '*';
+    return byte == '#' || byte == '$' || byte == CGdbPacket::kEscape || byte == '*';
 }
 
 } // namespace
 
-quint8 CGdbPacket::Checksum(const QByteArray &payload)
+quint8 CGdbPacket::Checksum(QByteArrayView payload)
 {
     quint8 sum = 0;
     for (const char byte : payload)
@@ -29,27 +27,9 @@ quint8 CGdbPacket::Checksum(const QByteArray &payload)
     return sum;
 }
 
-QByteArray CGdbPacket::Frame(const QByteArray &payload)
-{
-    return '$' + payload + '#' + QByteArray::number(Checksum(payload), 16).rightJustified(2, '0');
-}
-
 qsizetype CGdbPacket::EscapedSize(char byte)
 {
     return NeedsEscape(byte) ? 2 : 1;
-}
-
-QByteArray CGdbPacket::Escape(const QByteArray &bytes)
-{
-    QByteArray escaped;
-    escaped.reserve(bytes.size());
-    for (const char byte : bytes) {
-        if (NeedsEscape(byte))
-            escaped.append(kEscape).append(char(byte ^ kEscapeXor));
-        else
-            escaped.append(byte);
-    }
-    return escaped;
 }
 
 QByteArray CGdbPacket::Unescape(const QByteArray &escaped)
@@ -79,10 +59,10 @@ std::optional<quint32> CGdbPacket::NumberFromHex(const QByteArray &hex)
     return hex.toUInt(nullptr, 16);
 }
 
-QString CGdbPacket::Shown(const QByteArray &payload)
+QString CGdbPacket::Shown(QByteArrayView payload)
 {
     QString text;
-    for (const char byte : payload.left(kShownBytes)) {
+    for (const char byte : payload.first(std::min(payload.size(), kShownBytes))) {
         if (byte >= 0x20 && byte < 0x7F)
             text += QLatin1Char(byte);
         else

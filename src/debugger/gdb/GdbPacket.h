@@ -1,20 +1,21 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
 #include <optional>
 
-// The text forms of the GDB remote protocol: packet frames, binary escapes
-// and hexadecimal numbers and bytes.
+// The text forms of the GDB remote protocol: checksums, binary escapes and
+// hexadecimal numbers and bytes (packets are written with CGdbFrame).
 class CGdbPacket {
 public:
-    // "$payload#cs"; the payload is sent as given (binary data escaped before).
-    static QByteArray Frame(const QByteArray &payload);
-    static quint8 Checksum(const QByteArray &payload);
+    static constexpr char kEscape = '}';
+    static constexpr char kEscapeXor = 0x20;
+
+    static quint8 Checksum(QByteArrayView payload);
     // Binary data with '#', '$', '}' and '*' written as '}' and the byte XOR 0x20.
-    static QByteArray Escape(const QByteArray &bytes);
     static QByteArray Unescape(const QByteArray &escaped);
     // The bytes an escaped byte takes: 1 or 2.
     static qsizetype EscapedSize(char byte);
@@ -22,5 +23,5 @@ public:
     static std::optional<QByteArray> FromHex(const QByteArray &hex);
     static std::optional<quint32> NumberFromHex(const QByteArray &hex);
     // A packet as the exchange record shows it: printable, long ones shortened.
-    static QString Shown(const QByteArray &payload);
+    static QString Shown(QByteArrayView payload);
 };

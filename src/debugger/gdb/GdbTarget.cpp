@@ -8,6 +8,8 @@
 
 #include <QtEndian>
 
+#include <string_view>
+
 namespace {
 
 constexpr qsizetype kFrameBytes = 5;           // "$", "#", two checksum digits and room for a terminator
@@ -31,6 +33,25 @@ bool IsConsoleOutput(const QByteArray &packet)
     return packet.size() > 1 && packet[0] == 'O' && CGdbPacket::FromHex(packet.mid(1));
 }
 
+// A stop reply starting with `kinds` and a two-digit signal or status ("T05thread:01;", "W00").
+bool IsStopReply(const QByteArray &packet, std::string_view kinds)
+{
+    return packet.size() >= 3 && kinds.find(packet[0]) != kinds.npos && CGdbPacket::FromHex(packet.mid(1, 2))
+        && (packet.size() == 3 || packet[0] == 'T' || packet[3] == ';');
+}
+
+// "W00", "X09": the target exited or was ended.
+bool IsExit(const QByteArray &packet)
+{
+    return IsStopReply(packet, "WX");
+}
+
+// A stop reply or output that answers no request: a stop the server announces on its own.
+bool IsStopNotice(const QByteArray &packet)
+{
+    return IsStopReply(packet, "TS") || IsConsoleOutput(packet);
+}
+
 QByteArray BreakpointPacket(char insertOrRemove, char type, quint32 address)
 {
     return QByteArray(1, insertOrRemove) + type + ',' + Hex(address) + ',' + QByteArray::number(CGdbTarget::kBreakpointKind);
@@ -42,7 +63,7 @@ CGdbTarget::CGdbTarget(std::unique_ptr<CGdbConnection> connection, bool bigEndia
     : m_pConnection(std::move(connection))
     , m_bBigEndian(bigEndian)
 {
-    connect(m_pConnection.get(), &CGdbConnection::Arrived, this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
+    connect(m_pConnection.get(), &CGdbConnection::Arrived, this, &CGdbTarget::OnArrived);
 }
 
 CGdbTarget::~CGdbTarget()
@@ -61,13 +82,52 @@ CGdbTarget::~CGdbTarget()
 
 // --- requests ----------------------------------------------------------------
 
-QByteArray CGdbTarget::Ask(const QByteArray &packet)
+QByteArray CGdbTarget::Ask(QByteArrayView packet)
 {
-    CheckHalted(packet);
-    return m_pConnection->Request(packet);
+    m_frame.Start().Add(packet);
+    return Ask(m_frame);
 }
 
-void CGdbTarget::AskOk(const QByteArray &packet)
+// Sends the packet and returns its answer. A stop the server announced on its
+// own (on a connection, or late after an interrupt) is no answer: it is
+// passed over, before and after sending. An exit ends the target.
+QByteArray CGdbTarget::Ask(CGdbFrame &frame)
+{
+    CheckHalted(frame.Payload());
+    while (const std::optional<QByteArray> early = m_pConnection->TakeArrived())
+        PassOver(*early);
+    m_pConnection->Send(frame);
+    const QByteArrayView packet = frame.Payload();   // in the finished frame
+    for (;;) {
+        const QByteArray answer = m_pConnection->Await(packet);
+        if (packet == "?" && IsStopReply(answer, "TS"))
+            return answer;
+        if (!IsExit(answer) && !IsStopNotice(answer))
+            return answer;
+        PassOver(answer);
+    }
+}
+
+void CGdbTarget::PassOver(const QByteArray &packet)
+{
+    if (IsExit(packet))
+        EndTarget(packet);
+    theLog.AddTrace(QStringLiteral("%1 announced \"%2\" by itself; passed over.\r\n")
+                        .arg(m_pConnection->Where(), CGdbPacket::Shown(packet)));
+}
+
+// Keeps why the target is gone as the failure of every later call, and raises it.
+void CGdbTarget::EndTarget(const QByteArray &exit)
+{
+    m_bRunning = false;
+    m_strGone = exit[0] == 'W' ? QStringLiteral("The target of %1 exited with status %2.")
+                                     .arg(m_pConnection->Where(), QString::fromLatin1(exit.mid(1, 2)))
+                               : QStringLiteral("The target of %1 ended with signal %2.")
+                                     .arg(m_pConnection->Where(), QString::fromLatin1(exit.mid(1, 2)));
+    throw CAutomationError::Described(m_strGone);
+}
+
+void CGdbTarget::AskOk(QByteArrayView packet)
 {
     const QByteArray answer = Ask(packet);
     if (answer != "OK")
@@ -75,7 +135,7 @@ void CGdbTarget::AskOk(const QByteArray &packet)
 }
 
 // Raises the failure an answer other than the expected one means.
-void CGdbTarget::Reject(const QByteArray &packet, const QByteArray &answer) const
+void CGdbTarget::Reject(QByteArrayView packet, const QByteArray &answer) const
 {
     const QString where = m_pConnection->Where();
     const QString request = CGdbPacket::Shown(packet);
@@ -88,13 +148,13 @@ void CGdbTarget::Reject(const QByteArray &packet, const QByteArray &answer) cons
                                           .arg(where, request, CGdbPacket::Shown(answer)));
 }
 
-void CGdbTarget::LogRefusal(const QByteArray &packet, const QByteArray &answer) const
+void CGdbTarget::LogRefusal(QByteArrayView packet, const QByteArray &answer) const
 {
     theLog.Add(QStringLiteral("%1 answered \"%2\" with error %3.\r\n")
                    .arg(m_pConnection->Where(), CGdbPacket::Shown(packet), CGdbPacket::Shown(answer)));
 }
 
-void CGdbTarget::CheckHalted(const QByteArray &packet) const
+void CGdbTarget::CheckHalted(QByteArrayView packet) const
 {
     if (!m_strGone.isEmpty())
         throw CAutomationError::Described(m_strGone);
@@ -105,17 +165,20 @@ void CGdbTarget::CheckHalted(const QByteArray &packet) const
 
 // --- start -------------------------------------------------------------------
 
+// A target the server left running (another client detached) is stopped
+// first: servers pass the interrupt over while the target is stopped.
 void CGdbTarget::Start()
 {
+    m_pConnection->Interrupt();
     ReadFeatures();
     const QByteArray actions = Ask("vCont?");
     m_bContinueAction = actions.startsWith("vCont") && actions.split(';').contains("c");
     m_bStepAction = actions.startsWith("vCont") && actions.split(';').contains("s");
     if (m_bDescription)
-        m_pcRegister = CGdbTargetDescription([this](const QString &annex) { return ReadDescription(annex); }).PcRegister();
-    const QByteArray status = Ask("?");
-    if (!TakeStopReply("?", status))
-        throw CAutomationError::Described(m_strGone);
+        m_nPcRegister = CGdbTargetDescription([this](const QString &annex) { return ReadDescription(annex); })
+                            .PcRegister()
+                            .value_or(kArmPcRegister);
+    TakeStopReply("?", Ask("?"));
 }
 
 void CGdbTarget::ReadFeatures()
@@ -127,12 +190,12 @@ void CGdbTarget::ReadFeatures()
     bool noAck = false;
     for (const QByteArray &feature : answer.split(';')) {
         if (feature.startsWith("PacketSize="))
-            m_nPacketSize = qBound(qint32(kMaxWriteHeader + kFrameBytes + 16),
-                                   qint32(CGdbPacket::NumberFromHex(feature.mid(11)).value_or(kDefaultPacketSize)),
-                                   kMaxPacketSize);
+            m_nPacketSize = qint32(std::min<quint32>(
+                CGdbPacket::NumberFromHex(feature.mid(11)).value_or(kDefaultPacketSize), kMaxPacketSize));
         noAck = noAck || feature == "QStartNoAckMode+";
         m_bDescription = m_bDescription || feature == "qXfer:features:read+";
     }
+    m_pConnection->SetPacketSize(m_nPacketSize);
     if (noAck) {
         AskOk("QStartNoAckMode");
         m_pConnection->StopAcknowledging();
@@ -146,7 +209,7 @@ std::optional<QByteArray> CGdbTarget::ReadDescription(const QString &annex)
     QByteArray text;
     while (text.size() <= kMaxDescriptionBytes) {
         const QByteArray packet = "qXfer:features:read:" + annex.toUtf8() + ':' + Hex(quint32(text.size())) + ','
-            + Hex(quint32(PayloadRoom()));
+            + Hex(quint32(std::max<qsizetype>(PayloadRoom(), 1)));
         const QByteArray answer = Ask(packet);
         if (answer.isEmpty() || (answer[0] != 'l' && answer[0] != 'm'))
             return std::nullopt;
@@ -161,6 +224,8 @@ std::optional<QByteArray> CGdbTarget::ReadDescription(const QString &annex)
 
 // --- memory ------------------------------------------------------------------
 
+// Room for the payload; nothing fits a server's packets when it is below 1
+// (a packet of one byte is then sent, for the connection to refuse it with a message).
 qsizetype CGdbTarget::PayloadRoom() const
 {
     return m_nPacketSize - kFrameBytes;
@@ -170,16 +235,16 @@ std::optional<QByteArray> CGdbTarget::ReadMemory(quint32 address, qint32 count)
 {
     QByteArray bytes;
     while (bytes.size() < count) {
-        const qsizetype chunk = std::min<qsizetype>(count - bytes.size(), PayloadRoom() / 2);
-        const QByteArray packet = 'm' + Hex(address + quint32(bytes.size())) + ',' + Hex(quint32(chunk));
-        const QByteArray answer = Ask(packet);
+        const qsizetype chunk = std::clamp<qsizetype>(PayloadRoom() / 2, 1, count - bytes.size());
+        m_frame.Start().Add('m').AddNumber(address + quint32(bytes.size())).Add(',').AddNumber(quint32(chunk));
+        const QByteArray answer = Ask(m_frame);
         if (IsError(answer)) {
-            LogRefusal(packet, answer);
+            LogRefusal(m_frame.Payload(), answer);
             return std::nullopt;
         }
         const std::optional<QByteArray> data = CGdbPacket::FromHex(answer);
         if (!data || data->isEmpty() || data->size() > chunk)
-            Reject(packet, answer);
+            Reject(m_frame.Payload(), answer);
         bytes += *data;
     }
     return bytes;
@@ -192,15 +257,14 @@ bool CGdbTarget::WriteMemory(quint32 address, const QByteArray &bytes)
         const quint32 at = address + quint32(done);
         if (!m_binaryWrite)
             ProbeBinaryWrite(at);
-        qsizetype taken = 0;
-        const QByteArray packet = WritePacket(at, bytes.mid(done), taken);
-        const QByteArray answer = Ask(packet);
+        const qsizetype taken = WritePacket(at, QByteArrayView(bytes).sliced(done));
+        const QByteArray answer = Ask(m_frame);
         if (IsError(answer)) {
-            LogRefusal(packet, answer);
+            LogRefusal(m_frame.Payload(), answer);
             return false;
         }
         if (answer != "OK")
-            Reject(packet, answer);
+            Reject(m_frame.Payload(), answer);
         done += taken;
     }
     return true;
@@ -212,18 +276,22 @@ void CGdbTarget::ProbeBinaryWrite(quint32 address)
     m_binaryWrite = !Ask('X' + Hex(address) + ",0:").isEmpty();
 }
 
-// The write of as many of `bytes` as fit into one packet; `taken` tells how many.
-QByteArray CGdbTarget::WritePacket(quint32 address, const QByteArray &bytes, qsizetype &taken) const
+// Builds the write of as many of `bytes` as fit into one packet in m_frame;
+// returns how many.
+qsizetype CGdbTarget::WritePacket(quint32 address, QByteArrayView bytes)
 {
     const qsizetype room = PayloadRoom() - kMaxWriteHeader;
+    qsizetype taken = 0;
     if (!*m_binaryWrite) {
-        taken = std::min(bytes.size(), room / 2);
-        return 'M' + Hex(address) + ',' + Hex(quint32(taken)) + ':' + bytes.left(taken).toHex();
+        taken = std::clamp<qsizetype>(room / 2, 1, bytes.size());
+    } else {
+        qsizetype used = 0;
+        for (; taken < bytes.size() && (taken == 0 || used + CGdbPacket::EscapedSize(bytes[taken]) <= room); ++taken)
+            used += CGdbPacket::EscapedSize(bytes[taken]);
     }
-    qsizetype used = 0;
-    for (taken = 0; taken < bytes.size() && used + CGdbPacket::EscapedSize(bytes[taken]) <= room; ++taken)
-        used += CGdbPacket::EscapedSize(bytes[taken]);
-    return 'X' + Hex(address) + ',' + Hex(quint32(taken)) + ':' + CGdbPacket::Escape(bytes.left(taken));
+    m_frame.Start().Add(*m_binaryWrite ? 'X' : 'M').AddNumber(address).Add(',').AddNumber(quint32(taken)).Add(':');
+    *m_binaryWrite ? m_frame.AddEscaped(bytes.first(taken)) : m_frame.AddHex(bytes.first(taken));
+    return taken;
 }
 
 // --- breakpoints -------------------------------------------------------------
@@ -283,8 +351,8 @@ QByteArray CGdbTarget::ReadRegisters()
     return *registers;
 }
 
-// The pc, read once per stop: through its own register number when the
-// description gave one and the server reads single registers, else from all registers.
+// The pc, read once per stop: through its own register number (the
+// description's, else ARM's) while the server takes single registers, else from all registers.
 quint32 CGdbTarget::Pc()
 {
     if (!m_knownPc)
@@ -292,17 +360,25 @@ quint32 CGdbTarget::Pc()
     return *m_knownPc;
 }
 
+// True when the server took `packet`, the first try of a single-register
+// access; a refusal then turns `taken` off for good, a later one raises.
+bool CGdbTarget::TookSingleRegister(std::optional<bool> &taken, const QByteArray &packet, const QByteArray &answer,
+                                    bool accepted)
+{
+    if (!accepted && taken.value_or(false))
+        Reject(packet, answer);
+    taken = accepted;
+    return accepted;
+}
+
 quint32 CGdbTarget::ReadPc()
 {
-    if (m_pcRegister) {
-        const QByteArray packet = 'p' + Hex(quint32(*m_pcRegister));
+    if (m_singleRead.value_or(true)) {
+        const QByteArray packet = 'p' + Hex(quint32(m_nPcRegister));
         const QByteArray answer = Ask(packet);
         const std::optional<QByteArray> value = CGdbPacket::FromHex(answer);
-        if (value && value->size() == kWordBytes)
+        if (TookSingleRegister(m_singleRead, packet, answer, value && value->size() == kWordBytes))
             return WordValue(*value);
-        if (!answer.isEmpty())
-            Reject(packet, answer);
-        m_pcRegister.reset();
     }
     return WordValue(ReadRegisters().mid(kArmPcRegister * kWordBytes, kWordBytes));
 }
@@ -310,14 +386,11 @@ quint32 CGdbTarget::ReadPc()
 void CGdbTarget::SetPc(quint32 pc)
 {
     m_knownPc.reset();
-    if (m_pcRegister) {
-        const QByteArray packet = 'P' + Hex(quint32(*m_pcRegister)) + '=' + WordBytes(pc).toHex();
+    if (m_singleWrite.value_or(true)) {
+        const QByteArray packet = 'P' + Hex(quint32(m_nPcRegister)) + '=' + WordBytes(pc).toHex();
         const QByteArray answer = Ask(packet);
-        if (answer == "OK")
+        if (TookSingleRegister(m_singleWrite, packet, answer, answer == "OK"))
             return;
-        if (!answer.isEmpty())
-            Reject(packet, answer);
-        m_pcRegister.reset();
     }
     QByteArray registers = ReadRegisters();
     registers.replace(kArmPcRegister * kWordBytes, kWordBytes, WordBytes(pc));
@@ -336,8 +409,10 @@ void CGdbTarget::Resume()
     m_pConnection->Send(ContinuePacket());
     m_bRunning = true;
     m_running.start();
-    // The stop may have come with the acknowledgement, read while it was awaited.
-    QMetaObject::invokeMethod(this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
+    // The stop may have come with the acknowledgement, read while it was
+    // awaited; else the connection announces it when it comes.
+    if (m_pConnection->HasArrived())
+        QMetaObject::invokeMethod(this, &CGdbTarget::OnArrived, Qt::QueuedConnection);
 }
 
 QByteArray CGdbTarget::ContinuePacket() const
@@ -354,8 +429,7 @@ void CGdbTarget::StepOver(quint32 address)
     const QByteArray step = m_bStepAction ? "vCont;s" : "s";
     m_knownPc.reset();
     m_pConnection->Send(step);
-    if (!TakeStopReply(step, AwaitStopReply(step)))
-        throw CAutomationError::Described(m_strGone);
+    TakeStopReply(step, AwaitStopReply(step));
     AskOk(BreakpointPacket('Z', type, address));
     m_breakpoints.insert(address, type);
 }
@@ -367,8 +441,7 @@ void CGdbTarget::Interrupt()
     m_pConnection->Interrupt();
     const QByteArray answer = AwaitStopReply("\x03");
     m_bRunning = false;
-    if (!TakeStopReply("\x03", answer))
-        throw CAutomationError::Described(m_strGone);
+    TakeStopReply("\x03", answer);
 }
 
 QByteArray CGdbTarget::AwaitStopReply(const QByteArray &request)
@@ -380,22 +453,23 @@ QByteArray CGdbTarget::AwaitStopReply(const QByteArray &request)
     }
 }
 
-// True when the answer says the target stopped; false when it says the
-// target is gone, which is kept as the failure of every later call.
-bool CGdbTarget::TakeStopReply(const QByteArray &request, const QByteArray &reply)
+// Returns when the answer says the target stopped, with the pc known when
+// the reply gives it ("T05...;f:00100000;"); raises when it says the target
+// is gone (kept as the failure of every later call) or something else.
+void CGdbTarget::TakeStopReply(QByteArrayView request, const QByteArray &reply)
 {
-    const char kind = reply.isEmpty() ? '\0' : reply[0];
-    if (kind == 'T' || kind == 'S')
-        return true;
-    if (kind == 'W')
-        m_strGone = QStringLiteral("The target of %1 exited with status %2.")
-                        .arg(m_pConnection->Where(), QString::fromLatin1(reply.mid(1, 2)));
-    else if (kind == 'X')
-        m_strGone = QStringLiteral("The target of %1 ended with signal %2.")
-                        .arg(m_pConnection->Where(), QString::fromLatin1(reply.mid(1, 2)));
-    else
+    if (IsExit(reply))
+        EndTarget(reply);
+    if (!IsStopReply(reply, "TS"))
         Reject(request, reply);
-    return false;
+    if (reply[0] != 'T')
+        return;
+    const QByteArray pcField = Hex(quint32(m_nPcRegister)) + ':';
+    for (const QByteArray &field : reply.mid(3).split(';')) {
+        const std::optional<QByteArray> value = CGdbPacket::FromHex(field.mid(pcField.size()));
+        if (field.startsWith(pcField) && value && value->size() == kWordBytes)
+            m_knownPc = WordValue(*value);
+    }
 }
 
 void CGdbTarget::OnArrived()
@@ -409,8 +483,8 @@ void CGdbTarget::OnArrived()
                 continue;
             m_bRunning = false;
             m_nRunningMs += m_running.elapsed();
-            if (TakeStopReply(ContinuePacket(), *packet))
-                emit Stopped();
+            TakeStopReply(ContinuePacket(), *packet);
+            emit Stopped();
             return;
         }
     } catch (const CAutomationError &error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GdbFrame.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QMap>
@@ -15,7 +17,8 @@ class CGdbConnection;
 // control, in the commands the server supports. Requests wait for their
 // answers; a resumed target's stop is announced with Stopped, from the event
 // loop. A resume from a breakpoint steps over it first. Failures raise
-// CAutomationError; a target that exited raises it on every call after.
+// CAutomationError; a target that exited raises it on every call after (and,
+// while it ran, is announced with Lost).
 class CGdbTarget : public QObject {
     Q_OBJECT
 public:
@@ -55,38 +58,46 @@ signals:
     void Lost(const QString &reason);
 
 private:
-    QByteArray Ask(const QByteArray &packet);
-    void AskOk(const QByteArray &packet);
-    [[noreturn]] void Reject(const QByteArray &packet, const QByteArray &answer) const;
-    void LogRefusal(const QByteArray &packet, const QByteArray &answer) const;
-    void CheckHalted(const QByteArray &packet) const;
+    QByteArray Ask(QByteArrayView packet);
+    QByteArray Ask(CGdbFrame &frame);
+    void AskOk(QByteArrayView packet);
+    [[noreturn]] void Reject(QByteArrayView packet, const QByteArray &answer) const;
+    void LogRefusal(QByteArrayView packet, const QByteArray &answer) const;
+    void CheckHalted(QByteArrayView packet) const;
+    void PassOver(const QByteArray &packet);
+    [[noreturn]] void EndTarget(const QByteArray &exit);
 
     void ReadFeatures();
     std::optional<QByteArray> ReadDescription(const QString &annex);
     void ProbeBinaryWrite(quint32 address);
-    QByteArray WritePacket(quint32 address, const QByteArray &bytes, qsizetype &taken) const;
+    qsizetype WritePacket(quint32 address, QByteArrayView bytes);
     qsizetype PayloadRoom() const;
 
     QByteArray ReadRegisters();
     quint32 ReadPc();
+    bool TookSingleRegister(std::optional<bool> &taken, const QByteArray &packet, const QByteArray &answer,
+                            bool accepted);
     QByteArray WordBytes(quint32 value) const;
     quint32 WordValue(const QByteArray &bytes) const;
 
     QByteArray ContinuePacket() const;
     void StepOver(quint32 address);
     QByteArray AwaitStopReply(const QByteArray &request);
-    bool TakeStopReply(const QByteArray &request, const QByteArray &reply);
+    void TakeStopReply(QByteArrayView request, const QByteArray &reply);
     void OnArrived();
     void Detach();
 
     std::unique_ptr<CGdbConnection> m_pConnection;
+    CGdbFrame m_frame;                   // the packet being sent
     bool m_bBigEndian;
     qint32 m_nPacketSize = kDefaultPacketSize;
     bool m_bDescription = false;
     bool m_bContinueAction = false;   // vCont;c
     bool m_bStepAction = false;       // vCont;s
     std::optional<bool> m_binaryWrite;
-    std::optional<int> m_pcRegister;
+    int m_nPcRegister = kArmPcRegister;
+    std::optional<bool> m_singleRead;    // p taken
+    std::optional<bool> m_singleWrite;   // P taken
     char m_breakpointType = '0';
     QMap<quint32, char> m_breakpoints;   // inserted, with their type
     bool m_bRunning = false;

@@ -121,6 +121,8 @@ QString CComponentParser::Take(const QString &key, const QString &value)
         return Number(value, 0xFFFF, [&s](quint32 v) { s.wrongEcho = quint16(v); });
     if (key == QLatin1String("fault.no_answer"))
         return Number(value, 0xFFFF, [&s](quint32 v) { s.noAnswer = quint16(v); });
+    if (key == QLatin1String("fault.lost_at"))
+        return Number(value, 0xFFFF, [&s](quint32 v) { s.lostAt = quint16(v); });
     if (key == QLatin1String("fault.missing_symbol"))
         return Symbol(value);
     if (key == QLatin1String("fault.load_error"))

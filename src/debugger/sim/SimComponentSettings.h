@@ -28,6 +28,7 @@ struct SimComponentSettings {
     quint32 dropWrite = 0;             // the n-th WriteFlash is not performed; 0: none
     std::optional<quint16> wrongEcho;  // answers to this command carry command 0
     std::optional<quint16> noAnswer;   // after this command the target never halts again
+    std::optional<quint16> lostAt;     // the connection is lost while the target answers this command
     QString missingSymbol;             // "theMessage" or "doMessageProc" cannot be found
     bool loadError = false;            // the load finishes with an error
 };

@@ -61,11 +61,13 @@ std::shared_ptr<IDspMemory> CSimDspUser::CreateMemory(const IDspValue &start, qi
 
 bool CSimDspUser::ReadBlock(IDspMemory &block)
 {
+    RaiseIfLost();
     return SimBlock(block, "IDspUser.ReadBlock").Load();
 }
 
 bool CSimDspUser::WriteBlock(IDspMemory &block)
 {
+    RaiseIfLost();
     return SimBlock(block, "IDspUser.WriteBlock").Store();
 }
 
@@ -73,6 +75,7 @@ bool CSimDspUser::WriteBlock(IDspMemory &block)
 
 bool CSimDspUser::LoadProgram(const QString &path)
 {
+    RaiseIfLost();
     QByteArray text;
     if (!m_bConnected || !CInputFile::ReadAll(path, CSimComponentFile::kMaxFileBytes, text).isEmpty())
         return false;
@@ -184,6 +187,7 @@ void CSimDspUser::RemoveBreakpoint(const IDspValue &location)
 
 void CSimDspUser::Run()
 {
+    RaiseIfLost();
     if (m_bRunning)
         return;
     m_bRunning = true;
@@ -204,6 +208,7 @@ void CSimDspUser::Run()
 
 void CSimDspUser::Halt()
 {
+    RaiseIfLost();
     if (!m_bRunning)
         return;
     if (m_pending == Pending::FinishRequest) {
@@ -212,6 +217,12 @@ void CSimDspUser::Halt()
     }
     StopRunning();
     m_pSinks->DeliverHalt(m_nLocation);
+}
+
+void CSimDspUser::RaiseIfLost() const
+{
+    if (m_bLost)
+        throw CAutomationError::Described(QString::fromLatin1(kLostText));
 }
 
 void CSimDspUser::StopRunning()
@@ -246,6 +257,12 @@ void CSimDspUser::StartRequest()
 void CSimDspUser::FinishRequest()
 {
     const std::unique_ptr<CommMessage> request = std::move(m_pRequest);
+    if (m_pComponent->LosesConnectionAt(*request)) {
+        m_bLost = true;
+        m_bRunning = false;
+        m_pSinks->DeliverTargetLost(QString::fromLatin1(kLostText));
+        return;
+    }
     const CommMessage answer = m_pComponent->Answer(*request);
     WriteAnswer(answer);
     theSimMonitor().OnExchanged(this, *request, answer);

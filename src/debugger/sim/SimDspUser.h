@@ -29,6 +29,8 @@ public:
     // Ends the connection: saves the board's state and lets go of it; raises
     // CAutomationError when the board could not keep what it was sent.
     static constexpr qint32 kTargetDisconnectId = 2;
+    // What every call raises once the connection is lost ("fault.lost_at").
+    static constexpr const char *kLostText = "The simulated board's connection was lost.";
 
     CSimDspUser(const QString &board, const QString &processor, const SubfamilyInfo &subfamily, bool bigEndian);
     ~CSimDspUser() override;
@@ -66,6 +68,7 @@ private:
     void FinishRequest();
     void ReachMessageProc();
     void StopRunning();
+    void RaiseIfLost() const;
     CommMessage ReadRequest() const;
     void WriteAnswer(const CommMessage &answer);
 
@@ -77,6 +80,7 @@ private:
     QString m_strMissingSymbol;
     bool m_bConnected = false;
     bool m_bRunning = false;
+    bool m_bLost = false;
     quint32 m_nLocation = kResetAddress;
     QSet<quint32> m_breakpoints;
     Pending m_pending = Pending::None;

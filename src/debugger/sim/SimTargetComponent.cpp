@@ -69,6 +69,11 @@ bool CSimTargetComponent::HangsAfter(const CommMessage &request) const
     return m_settings.noAnswer && *m_settings.noAnswer == request.Command();
 }
 
+bool CSimTargetComponent::LosesConnectionAt(const CommMessage &request) const
+{
+    return m_settings.lostAt && *m_settings.lostAt == request.Command();
+}
+
 bool CSimTargetComponent::KeepState()
 {
     return m_pFlash->Save() && !m_bUserDataLost;

@@ -26,6 +26,8 @@ public:
     CommMessage Answer(const CommMessage &request);
     // True when, after this request, the target never halts again.
     bool HangsAfter(const CommMessage &request) const;
+    // The connection is lost while the target answers `request`.
+    bool LosesConnectionAt(const CommMessage &request) const;
     // Saves the flash; false when the flash or user data it was sent could not
     // be kept (the log says why).
     bool KeepState();

@@ -29,7 +29,7 @@ void ReadWholeImage(benchmark::State &state)
             return;
         }
         fileBytes = file.size();
-        CHexImageReader reader(file, 0x64, 1, false);
+        CHexImageReader reader(file, 0x64, 1, false, file.fileName());
         imageBytes = 0;
         quint32 address = 0;
         int result;

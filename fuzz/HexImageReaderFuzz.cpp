@@ -1,6 +1,7 @@
 // libFuzzer target for CHexImageReader: the first input byte chooses the
-// target (unit size, word size, byte order) and the buffer capacity, the rest
-// is the image file in any of the formats.
+// target (unit size, word size, byte order), the buffer capacity and whether
+// the file is named as raw binary; the rest is the image file in any of the
+// formats.
 #include "image/HexImageReader.h"
 
 #include <QBuffer>
@@ -20,14 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int bytesPerUnit = 1 + ((setup >> 3) & 1);
     const int subfamily = subfamilies[(setup >> 4) & 3];
     const bool bigEndian = (setup >> 6) & 1;
+    const QString fileName = (setup >> 7) & 1 ? QStringLiteral("fuzz.bin") : QStringLiteral("fuzz.hex");
 
     QByteArray text(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     QBuffer file(&text);
     file.open(QIODevice::ReadOnly);
-    CHexImageReader reader(file, subfamily, bytesPerUnit, bigEndian);
+    CHexImageReader reader(file, subfamily, bytesPerUnit, bigEndian, fileName);
     std::vector<std::uint8_t> buffer(static_cast<size_t>(capacity));
     // Every call consumes input or ends the image; zero results come only from ETX.
-    const qsizetype maxCalls = text.size() + 2;
+    // ELF segments may share file bytes: each of the table's entries (32 bytes) can deliver the whole file.
+    const qsizetype maxCalls = (text.size() + 2) * (reader.GetFormat() == HexElf ? text.size() / 32 + 1 : 1);
     for (qsizetype call = 0; call < maxCalls; ++call) {
         quint32 address = 0;
         const int result = reader.ReadBlock(address, buffer.data(), capacity);

@@ -103,14 +103,14 @@ python3 "$here/help-options.py" check-man "$corvane" "$manual" ||
 # The bash completion on a folder with a file of each kind.
 files="$scratch/files"
 mkdir -p "$files/sub"
-touch "$files"/{a.cdd,b.txt,c.hex,d.DAT,e.cmd,f.bin}
+touch "$files"/{a.cdd,b.txt,c.hex,d.DAT,e.cmd,f.bin,g.elf,h.s19,i.ihx}
 completed=$(cd "$files" && bash "$here/complete.sh" "$root/usr/share/bash-completion/completions/corvane" \
   "corvane --sa" "corvane " "corvane a.cdd /T " "corvane a.cdd --save-as " "corvane a.cdd -o " "corvane a.cdd -r 0 ")
 expected="corvane --sa| --save-as
 corvane | a.cdd b.txt sub
-corvane a.cdd /T | c.hex d.DAT e.cmd sub
+corvane a.cdd /T | c.hex d.DAT e.cmd g.elf h.s19 i.ihx sub
 corvane a.cdd --save-as | a.cdd sub
-corvane a.cdd -o | a.cdd b.txt c.hex d.DAT e.cmd f.bin sub
+corvane a.cdd -o | a.cdd b.txt c.hex d.DAT e.cmd f.bin g.elf h.s19 i.ihx sub
 corvane a.cdd -r 0 |"
 [ "$completed" = "$expected" ] || fail "the bash completion offers
 $completed

@@ -22,9 +22,17 @@ CCommandLineSequence::CCommandLineSequence(COperationHost &host, CEraseOperation
 
 CCommandLineSequence::FileKind CCommandLineSequence::KindOf(const QString &fileName)
 {
+    // Extensions that only images have; .bin and .txt files are user data on the command line.
+    static const QLatin1String kImageEndings[] = {
+        QLatin1String(".ELF"), QLatin1String(".S19"),  QLatin1String(".S28"), QLatin1String(".S37"), QLatin1String(".SREC"),
+        QLatin1String(".MOT"), QLatin1String(".IHEX"), QLatin1String(".IHX"), QLatin1String(".TEK"),
+    };
     const QString upper = fileName.toUpper();
     if (upper.contains(QLatin1String(".HEX")) || upper.contains(QLatin1String(".DAT")))
         return FileKind::HexImage;
+    for (const QLatin1String ending : kImageEndings)
+        if (upper.endsWith(ending))
+            return FileKind::HexImage;
     if (upper.contains(QLatin1String(".CMD")))
         return FileKind::ConversionCommands;
     return FileKind::UserFile;

@@ -116,7 +116,7 @@ void CProgramOperation::OpenImage()
                                      + CFileName::ReasonLine(m_job.imagePath, reason)));
         return;
     }
-    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
+    OpenReader();
     if (m_reader->GetFormat() == HexUnknown) {
         m_host.Fail(ImageFailure(QStringLiteral("Not a hex file.\r\nUse Hex Conversion Utility.\r\n")));
         return;
@@ -227,9 +227,15 @@ void CProgramOperation::StartWritePass()
     m_nBlockIndex = 0;
     m_reader.reset();
     m_file.seek(0);
-    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder);
+    OpenReader();
     m_step = Step::NextBlock;
     m_host.Continue();
+}
+
+void CProgramOperation::OpenReader()
+{
+    m_reader = std::make_unique<CHexImageReader>(m_file, m_job.subfamily, m_job.addressingUnit, m_job.reverseByteOrder,
+                                                 m_job.imagePath);
 }
 
 void CProgramOperation::WriteBlock()
@@ -255,7 +261,8 @@ void CProgramOperation::ReportProgress()
 quint32 CProgramOperation::TargetOffset(quint32 blockAddress) const
 {
     switch (m_reader->GetFormat()) {
-    case HexCcsData: return m_job.imageOffset + blockAddress;
+    case HexCcsData:
+    case HexBinary: return m_job.imageOffset + blockAddress;
     case HexTiAscii:
         return m_bAbsoluteTiAddresses ? m_job.imageOffset + blockAddress - m_job.flashBase
                                       : m_job.imageOffset + blockAddress;

@@ -63,6 +63,8 @@ private:
     void WriteBlock();
     void ReportProgress();
     void StartWritePass();
+    // Reads the image from the file's current position.
+    void OpenReader();
     void DescribeMismatch();
     void AskChecksum(Step next);
     void SendWrite(const quint8 *bytes, int count, Step next);

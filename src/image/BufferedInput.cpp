@@ -64,6 +64,28 @@ bool CBufferedInput::SkipPast(quint8 byte)
     }
 }
 
+qsizetype CBufferedInput::Read(quint8 *destination, qsizetype count)
+{
+    qsizetype copied = 0;
+    while (copied < count && (m_cursor < m_end || Fill(1))) {
+        const qsizetype piece = std::min(count - copied, m_end - m_cursor);
+        std::memcpy(destination + copied, m_buffer.data() + m_cursor, size_t(piece));
+        m_cursor += piece;
+        copied += piece;
+    }
+    return copied;
+}
+
+bool CBufferedInput::Seek(qint64 position)
+{
+    if (!m_device.seek(position))
+        return false;
+    m_bufferStart = position;
+    m_cursor = 0;
+    m_end = 0;
+    return true;
+}
+
 bool CBufferedInput::Rewind()
 {
     if (m_bufferStart == m_origin) {

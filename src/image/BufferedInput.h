@@ -33,6 +33,8 @@ public:
     const quint8 *PeekUpTo(qsizetype count, qsizetype &available);
     // Consumes `count` bytes that Peek has shown.
     void Skip(qsizetype count) { m_cursor += count; }
+    // Copies up to `count` bytes to `destination` and consumes them; returns how many, fewer only at the end.
+    qsizetype Read(quint8 *destination, qsizetype count);
     // Consumes bytes up to and including the next `byte`; false at the end of the data.
     bool SkipPast(quint8 byte);
     // Device position of the next byte Get returns.
@@ -41,6 +43,8 @@ public:
     qint64 LineNumber() const;
     // Goes back to the start position; false if the device cannot go back.
     bool Rewind();
+    // Continues at device position `position`, whoever moved the device meanwhile; false if it cannot go there.
+    bool Seek(qint64 position);
     bool HasReadError() const { return m_bReadError; }
 
 private:

@@ -43,4 +43,16 @@ inline int PairValue(const unsigned char *text)
     return pairs[size_t(text[0] << 8 | text[1])];
 }
 
+// Decodes `count` bytes of two hexadecimal digits each from `text`; false when any is no digit.
+inline bool DecodePairs(const unsigned char *text, int count, unsigned char *bytes)
+{
+    int invalid = 0;
+    for (int i = 0; i < count; ++i) {
+        const int value = PairValue(text + 2 * i);
+        invalid |= value;
+        bytes[i] = static_cast<unsigned char>(value);
+    }
+    return invalid >= 0;
+}
+
 } // namespace HexDigit

@@ -8,4 +8,11 @@ enum HexFormat {
     HexS2 = 3,
     HexS3 = 4,
     HexCcsData = 5,
+    HexIntel = 6,
+    HexTektronix = 7,
+    HexTektronixExtended = 8,
+    HexTiTagged = 9,
+    HexTiTxt = 10,
+    HexElf = 11,
+    HexBinary = 12,
 };

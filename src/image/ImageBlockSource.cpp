@@ -25,11 +25,26 @@ int CImageBlockSource::ReadBlock(quint32 &address, quint8 *buffer, int capacity)
 
 void CImageBlockSource::Fail(const QString &message)
 {
-    if (m_bFailed)
-        return;
+    if (!m_bFailed)
+        Record(message, QStringLiteral("line %1").arg(m_input.LineNumber()));
+}
+
+void CImageBlockSource::FailOnLine(const QString &reason)
+{
+    Fail(QStringLiteral("Hex File Error: ") + reason);
+}
+
+void CImageBlockSource::FailAt(const QString &reason, const QString &place)
+{
+    if (!m_bFailed)
+        Record(QStringLiteral("Hex File Error: ") + reason, place);
+}
+
+void CImageBlockSource::Record(const QString &message, const QString &place)
+{
     m_bFailed = true;
     m_strError = message;
-    m_nErrorLine = m_input.LineNumber();
+    m_strErrorPlace = place;
 }
 
 void CImageBlockSource::FailInvalidDigit()

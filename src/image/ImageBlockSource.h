@@ -20,16 +20,21 @@ public:
     bool HasFailed() const { return m_bFailed; }
     // The first failure's text; empty when none was given.
     const QString &ErrorText() const { return m_strError; }
-    // The line of the file where that failure was found.
-    qint64 ErrorLine() const { return m_nErrorLine; }
+    // Where in the file that failure was found ("line 3", "offset 0x40"); empty when nowhere.
+    const QString &ErrorPlace() const { return m_strErrorPlace; }
 
 protected:
     // The smallest capacity with which a block can hold anything.
     virtual int MinimumCapacity() const { return m_nBytesPerUnit; }
     // The format's own reading; `capacity` is at least MinimumCapacity().
     virtual int ReadNext(quint32 &address, quint8 *buffer, int capacity) = 0;
-    // Keeps `message` unless a failure came first, and ends the image after the block being gathered.
+    // Keeps `message` unless a failure came first, and ends the image after the
+    // block being gathered; the place is the input's line.
     void Fail(const QString &message);
+    // Fails with "Hex File Error: <reason>" at the input's line.
+    void FailOnLine(const QString &reason);
+    // Fails with "Hex File Error: <reason>" at `place`, for files without lines.
+    void FailAt(const QString &reason, const QString &place);
     // Fails for a character where a hexadecimal digit must stand.
     void FailInvalidDigit();
     // Ends a block of `count` bytes at the current address and returns `count`.
@@ -40,7 +45,9 @@ protected:
     quint32 m_nCurrentAddress = 0;
 
 private:
+    void Record(const QString &message, const QString &place);
+
     bool m_bFailed = false;
     QString m_strError;
-    qint64 m_nErrorLine = 0;
+    QString m_strErrorPlace;
 };

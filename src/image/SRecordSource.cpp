@@ -3,41 +3,10 @@
 #include "HexDigit.h"
 
 #include <algorithm>
-#include <cstring>
-
-int CSRecordSource::ReadNext(quint32 &address, quint8 *buffer, int capacity)
-{
-    if (!HasPendingBytes() && ParseRecord() != Next::Data)
-        return -1;
-    address = PendingAddress();
-    int count = TakeRecordBytes(buffer, capacity);
-    quint32 expected = address + quint32(count / m_nBytesPerUnit);
-    while (count < capacity && !HasPendingBytes()) {
-        if (ParseRecord() != Next::Data || m_nAddress != expected)
-            break;
-        const int taken = TakeRecordBytes(buffer + count, capacity - count);
-        if (taken == 0)
-            break;
-        count += taken;
-        expected += quint32(taken / m_nBytesPerUnit);
-    }
-    return count;
-}
-
-int CSRecordSource::TakeRecordBytes(quint8 *destination, int room)
-{
-    const int pending = m_nLength - m_nTaken;
-    int count = std::min(pending, room);
-    if (count < pending)
-        count -= count % m_nBytesPerUnit;
-    std::memcpy(destination, m_data.data() + m_nTaken, size_t(count));
-    m_nTaken += count;
-    return count;
-}
+#include <array>
 
 CSRecordSource::Next CSRecordSource::ParseRecord()
 {
-    m_nLength = m_nTaken = 0;
     while (!m_bEnded) {
         if (!m_input.SkipPast('S'))
             return Next::End;
@@ -127,7 +96,7 @@ bool CSRecordSource::DecodeRecordText(int skipped, int count, quint8 *bytes)
 {
     const int length = skipped + 2 * count;
     const quint8 *text = m_input.Peek(length);
-    if (text && DecodeHexBytes(text + skipped, count, bytes))
+    if (text && HexDigit::DecodePairs(text + skipped, count, bytes))
         return true;
     FailRecordText(length);
     return false;
@@ -149,15 +118,4 @@ void CSRecordSource::FailRecordText(int length)
         return;
     }
     FailCutOff();
-}
-
-bool CSRecordSource::DecodeHexBytes(const quint8 *text, int count, quint8 *bytes)
-{
-    int invalid = 0;
-    for (int i = 0; i < count; ++i) {
-        const int value = HexDigit::PairValue(text + 2 * i);
-        invalid |= value;
-        bytes[i] = quint8(value);
-    }
-    return invalid >= 0;
 }

@@ -78,8 +78,10 @@ const BrowseTarget &BrowseTargetOf(int button)
     static const BrowseTarget targets[] = {
         {ControlId::BurnFileBrowse, ControlId::BurnFileEdit,
          {QStringLiteral("Select A Hex File For Burning..."),
-          QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files "
-                         "(*.*)|*.*||"),
+          QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|"
+                         "S-Records (*.s19;*.s28;*.s37;*.srec;*.mot)|*.s19;*.s28;*.s37;*.srec;*.mot|"
+                         "Intel HEX (*.ihex;*.ihx)|*.ihex;*.ihx|Tektronix (*.tek)|*.tek|ELF Files (*.elf;*.out)|*.elf;*.out|"
+                         "Binary Files (*.bin)|*.bin|All Files (*.*)|*.*||"),
           QStringLiteral("hex"), QStringLiteral("*.hex")}},
         {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit,
          {QStringLiteral("Select An CVTC Program..."),

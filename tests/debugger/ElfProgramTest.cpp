@@ -1,4 +1,4 @@
-#include "TestElf.h"
+#include "support/TestElf.h"
 
 #include "debugger/gdb/ElfProgram.h"
 

@@ -1,5 +1,5 @@
 #include "FakeGdbServer.h"
-#include "TestElf.h"
+#include "support/TestElf.h"
 #include "support/TargetTestSupport.h"
 
 #include "base/MessageLog.h"

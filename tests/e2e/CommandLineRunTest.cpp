@@ -142,6 +142,45 @@ INSTANTIATE_TEST_SUITE_P(Formats, ProgramVerifyDumpThroughCcs, ::testing::Combin
         return std::string(std::get<0>(info.param).name) + "Through" + std::get<1>(info.param);
     });
 
+// The same image in every format, as the document's File To Burn, gives the same flash.
+TEST(CommandLineRunFormats, EveryFormatGivesTheSameFlash)
+{
+    using Form = SimulatedBoard::ImageForm;
+    SimulatedBoard board(QStringLiteral("64x"));
+    constexpr quint32 kBase = 0x8000;
+    constexpr int kFlashBytes = 0x4000;
+    board.WriteComponent({QStringLiteral("flash_base = 0x8000"), QStringLiteral("flash_size = 0x4000")});
+    const QList<Piece> pieces = {{kBase + 0x10, SimulatedBoard::RandomBytes(0x700, 21)},
+                                 {kBase + 0x1800, SimulatedBoard::RandomBytes(0x123, 22)}};
+    const QByteArray expected = Expected(pieces, kBase, 1, kFlashBytes);
+    const struct {
+        const char *file;
+        Form form;
+        const char *imageOffset;   // binary data starts at 0
+    } cases[] = {
+        {"image.s37", Form::SRecords, "0"},        {"image.hex", Form::TiHex, "0"},
+        {"image.ihex", Form::Intel, "0"},          {"image.tek", Form::Tektronix, "0"},
+        {"image.hex", Form::TektronixExtended, "0"}, {"image.hex", Form::TiTagged, "0"},
+        {"image.txt", Form::TiTxt, "0"},           {"image.elf", Form::Elf, "0"},
+        {"image.bin", Form::Binary, "0x10"},
+    };
+    for (const auto &c : cases) {
+        const QString file = QString::fromLatin1(c.file);
+        SCOPED_TRACE(int(c.form));
+        board.WriteImage(file, pieces, c.form);
+        board.WriteConfig(file, {QStringLiteral("1018 %1").arg(QLatin1String(c.imageOffset))});
+        const CorvaneResult r = board.RunConfig(kProgram);
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData() << board.Log().constData();
+        EXPECT_EQ(board.Flash().toHex(), expected.toHex());
+    }
+    // On the command line an ELF file is programmed, not sent as user data.
+    board.WriteConfig(QStringLiteral("none.hex"));
+    const CorvaneResult r = board.RunConfig({QStringLiteral("-e"), QStringLiteral("image.elf")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData() << board.Log().constData();
+    EXPECT_EQ(board.Flash().toHex(), expected.toHex());
+    EXPECT_TRUE(board.UserData().isEmpty());
+}
+
 class CommandLineRun : public ::testing::Test {
 protected:
     CommandLineRun()

@@ -47,6 +47,9 @@ struct FormatCase {
     quint32 address;       // where the image says its bytes go
     quint32 imageOffset;   // the document's image offset that moves them to kOffset
     bool dump;             // also dump the range with -r
+    // Other formats than S-records and TI ASCII hex, in a file of this name.
+    SimulatedBoard::ImageForm form = SimulatedBoard::ImageForm::SRecords;
+    const char *file = "image.hex";
 };
 
 class QemuRun : public testing::TestWithParam<FormatCase> {};
@@ -57,11 +60,14 @@ TEST_P(QemuRun, EraseProgramAndVerifyLeaveTheImageAtItsOffsetAndErasedFlashElsew
     const FormatCase &c = GetParam();
     SimulatedBoard board(SimulatedBoard::OnQemu {});
     const QByteArray image = SimulatedBoard::RandomBytes(70001, 11);
-    if (c.addressBytes == 0)
-        board.WriteTiHex(QStringLiteral("image.hex"), {{c.address, image}});
+    const QString file = QString::fromLatin1(c.file);
+    if (c.form != SimulatedBoard::ImageForm::SRecords)
+        board.WriteImage(file, {{c.address, image}}, c.form);
+    else if (c.addressBytes == 0)
+        board.WriteTiHex(file, {{c.address, image}});
     else
-        board.WriteSRecords(QStringLiteral("image.hex"), {{c.address, image}}, c.addressBytes, 1);
-    board.WriteConfig(QStringLiteral("image.hex"), {QStringLiteral("1018 0x%1").arg(c.imageOffset, 0, 16)});
+        board.WriteSRecords(file, {{c.address, image}}, c.addressBytes, 1);
+    board.WriteConfig(file, {QStringLiteral("1018 0x%1").arg(c.imageOffset, 0, 16)});
 
     const CorvaneResult run = board.RunConfig({QStringLiteral("-e"), QStringLiteral("--timeout"), QStringLiteral("60")});
     ASSERT_EQ(run.exitCode, 0) << board.Log().constData() << run.err.constData();
@@ -88,7 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FormatCase {"S1", 2, 0x1000, kFlashBase + kOffset - 0x1000, false},
                     FormatCase {"S2", 3, 0x20000, kFlashBase + kOffset - 0x20000, false},
                     FormatCase {"S3", 4, kFlashBase + kOffset, 0, true},
-                    FormatCase {"TiAscii", 0, kFlashBase + kOffset, 0, false}),
+                    FormatCase {"TiAscii", 0, kFlashBase + kOffset, 0, false},
+                    FormatCase {"IntelHex", 0, kFlashBase + kOffset, 0, false, SimulatedBoard::ImageForm::Intel,
+                                "image.ihex"},
+                    FormatCase {"Elf", 0, kFlashBase + kOffset, 0, false, SimulatedBoard::ImageForm::Elf, "image.elf"}),
     [](const testing::TestParamInfo<FormatCase> &info) { return std::string(info.param.name); });
 
 TEST(QemuRunFailures, AServerThatDiesMidRunEndsTheRunWithItsMessage)

@@ -128,6 +128,14 @@ void SimulatedBoard::WriteSmallBoard(quint32 flashBytes, const QByteArray &image
 
 void SimulatedBoard::WriteSRecords(const QString &name, const QList<Piece> &pieces, int addressBytes, int unit) const
 {
+    WriteWithSrecCat(name, pieces, unit,
+                     {QStringLiteral("-motorola"), QString::number(unit),
+                      QStringLiteral("-address-length=%1").arg(addressBytes)});
+}
+
+void SimulatedBoard::WriteWithSrecCat(const QString &name, const QList<Piece> &pieces, int unit,
+                                      const QStringList &output) const
+{
     QStringList arguments;
     for (int i = 0; i < pieces.size(); ++i) {
         const QString piece = QStringLiteral("%1.piece%2").arg(name).arg(i);
@@ -135,12 +143,61 @@ void SimulatedBoard::WriteSRecords(const QString &name, const QList<Piece> &piec
         arguments << Path(piece) << QStringLiteral("-binary") << QStringLiteral("-offset")
                   << QString::number(quint64(pieces[i].unitAddress) * quint64(unit));
     }
-    arguments << QStringLiteral("-o") << Path(name) << QStringLiteral("-motorola") << QString::number(unit)
-              << QStringLiteral("-address-length=%1").arg(addressBytes);
-    QProcess srecCat;
-    srecCat.start(QStringLiteral("srec_cat"), arguments);
-    ASSERT_TRUE(srecCat.waitForFinished(60000));
-    ASSERT_EQ(srecCat.exitCode(), 0) << srecCat.readAllStandardError().constData();
+    arguments << QStringLiteral("-o") << Path(name) << output;
+    RunTool(QStringLiteral("srec_cat"), arguments);
+}
+
+void SimulatedBoard::RunTool(const QString &program, const QStringList &arguments) const
+{
+    QProcess tool;
+    tool.setWorkingDirectory(m_dir.path());
+    tool.start(program, arguments);
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << program.toStdString() << ": " << tool.readAllStandardError().constData();
+}
+
+void SimulatedBoard::WriteImage(const QString &name, const QList<Piece> &pieces, ImageForm form) const
+{
+    switch (form) {
+    case ImageForm::SRecords: return WriteSRecords(name, pieces, 4, 1);
+    case ImageForm::TiHex: return WriteTiHex(name, pieces);
+    case ImageForm::Intel: return WriteWithSrecCat(name, pieces, 1, {QStringLiteral("-intel")});
+    case ImageForm::Tektronix: return WriteWithSrecCat(name, pieces, 1, {QStringLiteral("-tektronix")});
+    case ImageForm::TektronixExtended: return WriteWithSrecCat(name, pieces, 1, {QStringLiteral("-tektronix-extended")});
+    case ImageForm::TiTagged: return WriteWithSrecCat(name, pieces, 1, {QStringLiteral("-ti-tagged")});
+    case ImageForm::TiTxt: return WriteWithSrecCat(name, pieces, 1, {QStringLiteral("-ti-txt")});
+    case ImageForm::Elf: return WriteElf(name, pieces);
+    case ImageForm::Binary: {
+        QByteArray bytes;
+        for (const Piece &piece : pieces) {
+            bytes.resize(qsizetype(piece.unitAddress - pieces.first().unitAddress), char(0xFF));
+            bytes += piece.data;
+        }
+        return WriteFile(name, bytes);
+    }
+    }
+}
+
+// One section and segment per piece at its address, linked by the ARM cross compiler.
+void SimulatedBoard::WriteElf(const QString &name, const QList<Piece> &pieces) const
+{
+    QByteArray source;
+    QByteArray headers = "PHDRS {\n";
+    QByteArray sections = "SECTIONS {\n";
+    for (int i = 0; i < pieces.size(); ++i) {
+        const QByteArray piece = QStringLiteral("%1.piece%2").arg(name).arg(i).toUtf8();
+        const QByteArray number = QByteArray::number(i);
+        WriteFile(QString::fromUtf8(piece), pieces[i].data);
+        source += "  .section .piece" + number + ",\"a\"\n  .incbin \"" + piece + "\"\n";
+        headers += "  p" + number + " PT_LOAD;\n";
+        sections += "  .piece" + number + " 0x" + QByteArray::number(pieces[i].unitAddress, 16) + " : { *(.piece" + number
+            + ") } :p" + number + "\n";
+    }
+    WriteFile(name + QStringLiteral(".S"), source);
+    WriteFile(name + QStringLiteral(".ld"), headers + "}\n" + sections + "}\n");
+    RunTool(QStringLiteral("arm-none-eabi-gcc"),
+            {QStringLiteral("-nostdlib"), QStringLiteral("-Wl,-e,0"), QStringLiteral("-T"), name + QStringLiteral(".ld"),
+             QStringLiteral("-o"), name, name + QStringLiteral(".S")});
 }
 
 void SimulatedBoard::WriteTiHex(const QString &name, const QList<Piece> &pieces) const

@@ -62,6 +62,10 @@ public:
     // Images of `pieces` in the given form; word-addressed targets pass 2 as unit.
     void WriteSRecords(const QString &name, const QList<Piece> &pieces, int addressBytes, int unit) const;
     void WriteTiHex(const QString &name, const QList<Piece> &pieces) const;
+    enum class ImageForm { SRecords, TiHex, Intel, Tektronix, TektronixExtended, TiTagged, TiTxt, Elf, Binary };
+    // An image of byte-addressed `pieces` in `form`: written by srec_cat, linked by the ARM cross compiler
+    // (ELF), or (binary) the bytes from the first piece's address on, gaps erased.
+    void WriteImage(const QString &name, const QList<Piece> &pieces, ImageForm form) const;
     // Code Composer data: `words` of `wordBytes` each, numbered from 0.
     void WriteCcsData(const QString &name, const QList<quint32> &words, int wordBytes) const;
 
@@ -89,6 +93,10 @@ public:
     static QByteArray RandomBytes(int count, unsigned seed);
 
 private:
+    void WriteWithSrecCat(const QString &name, const QList<Piece> &pieces, int unit, const QStringList &output) const;
+    void WriteElf(const QString &name, const QList<Piece> &pieces) const;
+    // Runs a tool in the folder; fails the test when it fails.
+    void RunTool(const QString &program, const QStringList &arguments) const;
     QProcessEnvironment Environment(const QStringList &extraEnvironment) const;
 
     QTemporaryDir m_dir;

@@ -47,4 +47,24 @@ TEST(CommandLineErase, WaitsTheComponentsEstimate)
     }
 }
 
+// Image names are programmed, command files converted, everything else sent as user data.
+TEST(CommandLineSequence, KindOfAFileFollowsItsName)
+{
+    using Kind = CCommandLineSequence::FileKind;
+    const struct {
+        const char *name;
+        Kind kind;
+    } cases[] = {
+        {"app.hex", Kind::HexImage},         {"app.HEX.old", Kind::HexImage},  {"data.dat", Kind::HexImage},
+        {"app.elf", Kind::HexImage},         {"APP.OUT.ELF", Kind::HexImage},  {"app.s19", Kind::HexImage},
+        {"app.S28", Kind::HexImage},         {"app.s37", Kind::HexImage},      {"app.srec", Kind::HexImage},
+        {"app.mot", Kind::HexImage},         {"app.ihex", Kind::HexImage},     {"app.IHX", Kind::HexImage},
+        {"app.tek", Kind::HexImage},         {"convert.cmd", Kind::ConversionCommands},
+        {"app.bin", Kind::UserFile},         {"app.txt", Kind::UserFile},      {"app.elf.txt", Kind::UserFile},
+        {"app.out", Kind::UserFile},         {"elf", Kind::UserFile},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CCommandLineSequence::KindOf(QString::fromLatin1(c.name)), c.kind) << c.name;
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "ImageReading.h"
 
+#include "support/TestElf.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -37,6 +39,7 @@ struct ReaderCase {
     QList<ImageBlock> blocks;
     QString error;
     bool failed;
+    const char *place = nullptr;  // where the error report puts the error; "" for nowhere, null for unchecked
 };
 
 void PrintTo(const ReaderCase &c, std::ostream *os)
@@ -55,6 +58,10 @@ TEST_P(HexImageReaderCases, DeliversBlocksAndErrors)
     EXPECT_EQ(reading.error.toStdString(), c.error.toStdString());
     EXPECT_EQ(reading.failed, c.failed);
     EXPECT_FALSE(reading.endless);
+    if (c.place != nullptr) {
+        const QString place = *c.place ? QStringLiteral(", ") + QLatin1String(c.place) : QString();
+        EXPECT_EQ(reading.report.toStdString(), (c.error + QStringLiteral("\r\n") + kImagePath + place).toStdString());
+    }
 }
 
 ReaderSetup WithCapacity(int capacity, int bytesPerUnit = 1)
@@ -199,6 +206,207 @@ const ReaderCase kCcsCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(CcsData, HexImageReaderCases, ::testing::ValuesIn(kCcsCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+QString HexError(const QString &reason)
+{
+    return QStringLiteral("Hex File Error: ") + reason;
+}
+
+ReaderSetup Named(const char *fileName, int capacity = 256, int bytesPerUnit = 1)
+{
+    ReaderSetup setup = WithCapacity(capacity, bytesPerUnit);
+    setup.fileName = QString::fromLatin1(fileName);
+    return setup;
+}
+
+const QString kBadDigit = QStringLiteral("Invalid hex character seen.");
+const QString kCutOff = QStringLiteral("The record is cut off by the end of the file.");
+const QByteArray kIntelEnd = IntelRecord(1, 0);
+
+const ReaderCase kIntelCases[] = {
+    {"RecordsMergeIntoBlocks", IntelRecord(0, 0x100, Pattern(16)) + IntelRecord(0, 0x110, Pattern(16, 16)) + kIntelEnd,
+     Named("app.hex"), HexIntel, {{0x100, Pattern(32)}}, {}, false},
+    {"LinearAddressRunsOn", IntelRecord(4, 0, Bytes({0, 1})) + IntelRecord(0, 0xFFFE, Bytes({1, 2, 3, 4})) + kIntelEnd,
+     Named("app.hex"), HexIntel, {{0x1FFFE, Bytes({1, 2, 3, 4})}}, {}, false},
+    {"LinearAddressWrapsAtFourGiB",
+     IntelRecord(4, 0, Bytes({0xFF, 0xFF})) + IntelRecord(0, 0xFFFE, Bytes({1, 2, 3, 4})) + kIntelEnd, Named("app.hex"),
+     HexIntel, {{0xFFFFFFFE, Bytes({1, 2})}, {0, Bytes({3, 4})}}, {}, false},
+    {"SegmentOffsetWrapsInItsSegment",
+     IntelRecord(2, 0, Bytes({0x10, 0})) + IntelRecord(0, 0xFFFE, Bytes({1, 2, 3, 4})) + kIntelEnd, Named("app.hex"),
+     HexIntel, {{0x1FFFE, Bytes({1, 2})}, {0x10000, Bytes({3, 4})}}, {}, false},
+    {"StartAddressesAndBlankLinesIgnored",
+     IntelRecord(3, 0, Pattern(4)) + "\r\n\n" + IntelRecord(5, 0, Pattern(4)) + IntelRecord(0, 0x10, Pattern(2)) + kIntelEnd
+         + "anything after the end",
+     Named("app.hex"), HexIntel, {{0x10, Pattern(2)}}, {}, false},
+    {"WordAddressesCountUnits", IntelRecord(0, 0x100, Pattern(4)) + IntelRecord(0, 0x102, Pattern(2)) + kIntelEnd,
+     Named("app.hex", 256, 2), HexIntel, {{0x100, Pattern(4) + Pattern(2)}}, {}, false},
+    {"BadChecksum", IntelRecord(0, 0x10, Pattern(2)) + ":0200200001020A\r\n" + kIntelEnd, Named("app.hex"), HexIntel,
+     {{0x10, Pattern(2)}}, HexError(QStringLiteral("The record's checksum is 0A; its bytes need DB.")), true, "line 2"},
+    {"BadDigit", ":02002000010G0A\r\n", Named("app.hex"), HexIntel, {}, HexError(kBadDigit), true, "line 1"},
+    {"ShortRecordInTheMiddle", IntelRecord(0, 0x10, Pattern(2)) + ":0400200001\r\n" + IntelRecord(0, 0x30, Pattern(2)),
+     Named("app.hex"), HexIntel, {{0x10, Pattern(2)}}, HexError(kBadDigit), true, "line 2"},
+    {"CutOff", IntelRecord(0, 0x10, Pattern(2)) + ":04002000", Named("app.hex"), HexIntel, {{0x10, Pattern(2)}},
+     HexError(kCutOff), true, "line 2"},
+    {"NoEndRecord", IntelRecord(0, 0x10, Pattern(2)), Named("app.hex"), HexIntel, {{0x10, Pattern(2)}},
+     HexError(QStringLiteral("The file ends without an end-of-file (01) record.")), true, "line 2"},
+    {"UnknownType", IntelRecord(6, 0, Pattern(2)), Named("app.hex"), HexIntel, {},
+     HexError(QStringLiteral("Intel HEX record type 06 is unknown.")), true, "line 1"},
+    {"AddressRecordOfThreeBytes", IntelRecord(4, 0, Pattern(3)), Named("app.hex"), HexIntel, {},
+     HexError(QStringLiteral("A type 04 record holds 3 bytes, not 2.")), true, "line 1"},
+    {"StrayCharacter", IntelRecord(0, 0x10, Pattern(2)) + "x" + kIntelEnd, Named("app.hex"), HexIntel,
+     {{0x10, Pattern(2)}}, HexError(QStringLiteral("A record must start with ':', not 'x'.")), true, "line 2"},
+    {"ColonWithoutDigitsIsNoFormat", ":x", Named("app.hex"), HexUnknown, {},
+     QStringLiteral("*** Error *** Unknown Hex File Format."), true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Intel, HexImageReaderCases, ::testing::ValuesIn(kIntelCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+const ReaderCase kTektronixCases[] = {
+    {"RecordsMergeAndEndAtTermination",
+     TektronixRecord(0x100, Pattern(8)) + TektronixRecord(0x108, Pattern(8, 8)) + "/00000000\r\n"
+         + TektronixRecord(0x200, Pattern(2)),
+     Named("app.tek"), HexTektronix, {{0x100, Pattern(16)}}, {}, false},
+    {"EndOfFileEndsTheImage", TektronixRecord(0xFFF0, Pattern(16)), Named("app.tek"), HexTektronix,
+     {{0xFFF0, Pattern(16)}}, {}, false},
+    {"BadHeaderChecksum", TektronixRecord(0x10, Pattern(2)) + "/0010020000\r\n", Named("app.tek"), HexTektronix,
+     {{0x10, Pattern(2)}},
+     HexError(QStringLiteral("The record's checksum is 00; its digits add up to 03.")), true, "line 2"},
+    {"BadDataChecksum", "/00100203010207\r\n", Named("app.tek"), HexTektronix, {},
+     HexError(QStringLiteral("The record's checksum is 07; its digits add up to 03.")), true, "line 1"},
+    {"BadDigit", "/0010020301X207\r\n", Named("app.tek"), HexTektronix, {},
+     HexError(kBadDigit), true, "line 1"},
+    {"CutOff", "/001002030102", Named("app.tek"), HexTektronix, {},
+     HexError(kCutOff), true, "line 1"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tektronix, HexImageReaderCases, ::testing::ValuesIn(kTektronixCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+const ReaderCase kTektronixExtendedCases[] = {
+    {"DataSymbolsAndTermination",
+     TektronixExtendedRecord('6', 0x12345678, Pattern(8)) + "%0A3000ABCD\r\n" + TektronixExtendedRecord('6', 0x12345680, Pattern(4, 8))
+         + TektronixExtendedRecord('8', 0) + TektronixExtendedRecord('6', 0, Pattern(2)),
+     Named("app.hex"), HexTektronixExtended, {{0x12345678, Pattern(12)}}, {}, false},
+    {"ShortAddressField", TektronixExtendedRecord('6', 0x1234, Pattern(4), 4), Named("app.hex"), HexTektronixExtended,
+     {{0x1234, Pattern(4)}}, {}, false},
+    {"BadChecksum", "%0E600410000102\r\n", Named("app.hex"), HexTektronixExtended, {},
+     HexError(QStringLiteral("The record's checksum is 00; its digits add up to 1C.")), true, "line 1"},
+    {"UnknownType", TektronixExtendedRecord('5', 0x10, Pattern(2)), Named("app.hex"), HexUnknown, {},
+     QStringLiteral("*** Error *** Unknown Hex File Format."), true},
+    {"UnknownTypeLater", TektronixExtendedRecord('6', 0x10, Pattern(2)) + TektronixExtendedRecord('5', 0x10, Pattern(2)),
+     Named("app.hex"), HexTektronixExtended, {{0x10, Pattern(2)}},
+     HexError(QStringLiteral("Extended Tektronix record type 5 is unknown.")), true, "line 2"},
+    {"AddressLongerThanTheRecord", "%0A62391234\r\n", Named("app.hex"), HexTektronixExtended, {},
+     HexError(QStringLiteral("A record of 10 characters cannot hold an address of 9 digits and whole bytes.")), true, "line 1"},
+    {"OddDataDigits", "%0B617410001\r\n", Named("app.hex"), HexTektronixExtended, {},
+     HexError(QStringLiteral("A record of 11 characters cannot hold an address of 4 digits and whole bytes.")), true, "line 1"},
+    {"TooShort", "%046000\r\n", Named("app.hex"), HexTektronixExtended, {},
+     HexError(QStringLiteral("A record of 4 characters is too short.")), true, "line 1"},
+    {"CutOff", "%1A6", Named("app.hex"), HexTektronixExtended, {}, HexError(kCutOff), true, "line 1"},
+};
+
+INSTANTIATE_TEST_SUITE_P(TektronixExtended, HexImageReaderCases, ::testing::ValuesIn(kTektronixExtendedCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+const QByteArray kTiTaggedHeader = TiTaggedRecord("K0009APP1");
+
+const ReaderCase kTiTaggedCases[] = {
+    {"WordsAndBytesAtTheirAddress",
+     kTiTaggedHeader + TiTaggedRecord("90100B0102B0304*05") + TiTaggedRecord("B0607") + TiTaggedRecord("90200*AA") + ":\r\n",
+     Named("app.hex"), HexTiTagged, {{0x100, Pattern(7, 1)}, {0x200, Bytes({0xAA})}}, {}, false},
+    {"FileHeaderSkipped", kTiTaggedHeader + TiTaggedRecord("0000CAPP.OUT 90020B5678") + ":", Named("app.hex"), HexTiTagged,
+     {{0x20, Bytes({0x56, 0x78})}}, {}, false},
+    {"DummyChecksumIgnored", kTiTaggedHeader + "90020B56788FFFFF\r\n:", Named("app.hex"), HexTiTagged,
+     {{0x20, Bytes({0x56, 0x78})}}, {}, false},
+    {"WordAddressesCountUnits", kTiTaggedHeader + TiTaggedRecord("90100B0102B0304") + TiTaggedRecord("B0506") + ":",
+     Named("app.hex", 256, 2), HexTiTagged, {{0x100, Pattern(6, 1)}}, {}, false},
+    {"BadChecksum", kTiTaggedHeader + "90100B01027FFFFF\r\n:", Named("app.hex"), HexTiTagged, {},
+     HexError(QStringLiteral("The record's checksum is FFFF; its characters need FDCA.")), true, "line 2"},
+    {"UnknownTag", kTiTaggedHeader + "90100X0102\r\n:", Named("app.hex"), HexTiTagged, {},
+     HexError(QStringLiteral("Tag 'X' is unknown.")), true, "line 2"},
+    {"NoEndTag", kTiTaggedHeader + TiTaggedRecord("90100B0102"), Named("app.hex"), HexTiTagged,
+     {{0x100, Bytes({1, 2})}}, HexError(QStringLiteral("The file ends without its end tag ':'.")), true, "line 3"},
+    {"ShortProgramHeader", "K0003\r\n:", Named("app.hex"), HexTiTagged, {},
+     HexError(QStringLiteral("A program header of 3 characters is too short.")), true, "line 1"},
+    {"HeaderCutOff", "K00FFAPP", Named("app.hex"), HexTiTagged, {},
+     HexError(QStringLiteral("The header is cut off by the end of the file.")), true, "line 1"},
+    {"BadDigit", kTiTaggedHeader + "9010GB0102\r\n:", Named("app.hex"), HexTiTagged, {}, HexError(kBadDigit), true, "line 2"},
+};
+
+INSTANTIATE_TEST_SUITE_P(TiTagged, HexImageReaderCases, ::testing::ValuesIn(kTiTaggedCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+const ReaderCase kTiTxtCases[] = {
+    {"Sections", "@F000\r\n31 40 00 03\r\nb2 40\r\n@FFFE\n00 F0\nq\n", Named("app.txt"), HexTiTxt,
+     {{0xF000, Bytes({0x31, 0x40, 0x00, 0x03, 0xB2, 0x40})}, {0xFFFE, Bytes({0x00, 0xF0})}}, {}, false},
+    {"LongSectionSpansRecords", "@12345\n" + Pattern(300).toHex(' ') + "\nq", Named("app.txt", 4096), HexTiTxt,
+     {{0x12345, Pattern(300)}}, {}, false},
+    {"NoEndMark", "@100\n01 02\n", Named("app.txt"), HexTiTxt, {},
+     HexError(QStringLiteral("The file ends without its end mark 'q'.")), true, "line 3"},
+    {"ThreeDigits", "@100\n01 023\nq\n", Named("app.txt"), HexTiTxt, {},
+     HexError(QStringLiteral("Byte values must be two hexadecimal digits between blanks.")), true, "line 2"},
+    {"BadDigit", "@100\n01 0G\nq\n", Named("app.txt"), HexTiTxt, {},
+     HexError(kBadDigit), true, "line 2"},
+    {"AddressWithoutDigits", "@100\n01\n@\n02\nq\n", Named("app.txt"), HexTiTxt, {{0x100, Bytes({1})}},
+     HexError(QStringLiteral("A section address must be hexadecimal digits after '@'.")), true, "line 3"},
+    {"NineAddressDigits", "@123456789\n01\nq\n", Named("app.txt"), HexTiTxt, {},
+     HexError(QStringLiteral("The section address has more than 8 digits.")), true, "line 1"},
+};
+
+INSTANTIATE_TEST_SUITE_P(TiTxt, HexImageReaderCases, ::testing::ValuesIn(kTiTxtCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+QByteArray ElfWith(int offset, quint32 value, bool bigEndian = false)
+{
+    TestElf elf(bigEndian);
+    if (offset >= 0)
+        elf.Put32(offset, value);
+    return elf.bytes;
+}
+
+const QByteArray kText = Pattern(8, 1);
+const QByteArray kDataBytes = QByteArray("\x11\x22\x33\x44");
+const int kPhdr1 = TestElf::kProgramHeaders + 32;
+
+const ReaderCase kElfCases[] = {
+    {"LittleEndian", ElfWith(-1, 0), Named("app.elf"), HexElf, {{TestElf::kText, kText}, {TestElf::kData, kDataBytes}}, {},
+     false},
+    {"BigEndian", ElfWith(-1, 0, true), Named("app.elf"), HexElf, {{TestElf::kText, kText}, {TestElf::kData, kDataBytes}},
+     {}, false},
+    {"SegmentsInAddressOrder", ElfWith(TestElf::kProgramHeaders + 12, 0x20000), Named("app.elf", 4), HexElf,
+     {{TestElf::kData, kDataBytes}, {0x20000, kText.left(4)}, {0x20004, kText.mid(4)}}, {}, false},
+    {"WordAddressedProcessor", ElfWith(-1, 0), Named("app.elf", 256, 2), HexElf, {},
+     HexError(QStringLiteral("An ELF file gives byte addresses, and this processor counts addresses in units of 2 bytes.")), true, ""},
+    {"SegmentPastTheEnd", ElfWith(kPhdr1 + 4, 322), Named("app.elf"), HexElf, {},
+     HexError(QStringLiteral("The ELF file cannot be read: segment 1 runs past the end of the file.")), true, ""},
+    {"SegmentPastTheAddressSpace", ElfWith(kPhdr1 + 12, 0xFFFFFFF8), Named("app.elf"), HexElf, {},
+     HexError(QStringLiteral("The ELF file cannot be read: segment 1 runs past the end of the address space.")), true, ""},
+    {"TablePastTheEnd", ElfWith(28, 300), Named("app.elf"), HexElf, {},
+     HexError(QStringLiteral("The ELF file cannot be read: the program header table runs past the end of the file.")), true, ""},
+    {"ShortFile", ElfWith(-1, 0).left(40), Named("app.elf"), HexElf, {},
+     HexError(QStringLiteral("The ELF file cannot be read: the file is shorter than an ELF header.")), true, ""},
+    {"SixtyFourBit", ElfWith(-1, 0).replace(4, 1, "\x02"), Named("app.elf"), HexElf, {},
+     HexError(QStringLiteral("The ELF file cannot be read: it is not a 32-bit ELF file.")), true, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Elf, HexImageReaderCases, ::testing::ValuesIn(kElfCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+const ReaderCase kBinaryCases[] = {
+    {"AnyContentFromAddressZero", SRecord('1', 0x10, Pattern(2)), Named("app.bin", 4), HexBinary,
+     {{0, SRecord('1', 0x10, Pattern(2)).left(4)}, {4, SRecord('1', 0x10, Pattern(2)).mid(4, 4)},
+      {8, SRecord('1', 0x10, Pattern(2)).mid(8, 4)}, {12, SRecord('1', 0x10, Pattern(2)).mid(12)}},
+     {}, false},
+    {"UpperCaseName", Pattern(300), Named("APP.BIN", 4096), HexBinary, {{0, Pattern(300)}}, {}, false},
+    {"WordsCountUnits", Pattern(6), Named("app.bin", 4, 2), HexBinary, {{0, Pattern(4)}, {2, Pattern(2, 4)}}, {}, false},
+    {"EmptyFile", {}, Named("app.bin"), HexBinary, {}, {}, false},
+    {"OtherNamesAreNoBinary", Pattern(16), Named("app.bin.old"), HexUnknown, {},
+     QStringLiteral("*** Error *** Unknown Hex File Format."), true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Binary, HexImageReaderCases, ::testing::ValuesIn(kBinaryCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(HexImageReader, CallsAfterTheEndKeepReturningEnd)

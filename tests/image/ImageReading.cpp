@@ -16,7 +16,7 @@ ImageReading ReadImage(const QByteArray &content, const ReaderSetup &setup)
     QByteArray data = content;
     QBuffer device(&data);
     device.open(QIODevice::ReadOnly);
-    CHexImageReader reader(device, setup.subfamily, setup.bytesPerUnit, setup.bigEndian);
+    CHexImageReader reader(device, setup.subfamily, setup.bytesPerUnit, setup.bigEndian, setup.fileName);
     ImageReading reading;
     reading.format = reader.GetFormat();
     reading.detectionError = reader.ErrorText();
@@ -76,6 +76,66 @@ QByteArray SRecord(char type, quint32 address, const QByteArray &data)
         sum += quint8(byte);
     body.append(char(~sum));
     return "S" + QByteArray(1, type) + body.toHex().toUpper() + "\r\n";
+}
+
+namespace {
+
+quint8 ByteSum(const QByteArray &bytes)
+{
+    unsigned sum = 0;
+    for (char byte : bytes)
+        sum += quint8(byte);
+    return quint8(sum);
+}
+
+unsigned NibbleSumOf(const QByteArray &digits)
+{
+    unsigned sum = 0;
+    for (char digit : digits)
+        sum += unsigned(QByteArray(1, digit).toUInt(nullptr, 16));
+    return sum;
+}
+
+QByteArray Hex(quint64 value, int digits)
+{
+    return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
+}
+
+} // namespace
+
+QByteArray IntelRecord(int type, quint16 address, const QByteArray &data)
+{
+    QByteArray body;
+    body.append(char(data.size()));
+    body.append(char(address >> 8));
+    body.append(char(address));
+    body.append(char(type));
+    body.append(data);
+    body.append(char(-ByteSum(body)));
+    return ":" + body.toHex().toUpper() + "\r\n";
+}
+
+QByteArray TektronixRecord(quint16 address, const QByteArray &data)
+{
+    const QByteArray header = Hex(address, 4) + Hex(quint64(data.size()), 2);
+    const QByteArray digits = data.toHex().toUpper();
+    return "/" + header + Hex(NibbleSumOf(header) & 0xFF, 2) + digits + Hex(NibbleSumOf(digits) & 0xFF, 2) + "\r\n";
+}
+
+QByteArray TektronixExtendedRecord(char type, quint32 address, const QByteArray &data, int addressDigits)
+{
+    const QByteArray tail = Hex(quint64(addressDigits % 16), 1) + Hex(address, addressDigits) + data.toHex().toUpper();
+    const QByteArray length = Hex(quint64(tail.size() + 5), 2);
+    const unsigned sum = NibbleSumOf(length + QByteArray(1, type) + tail);
+    return "%" + length + QByteArray(1, type) + Hex(sum & 0xFF, 2) + tail + "\r\n";
+}
+
+QByteArray TiTaggedRecord(const QByteArray &fields)
+{
+    unsigned sum = 0;
+    for (char c : fields + "7")
+        sum += quint8(c);
+    return fields + "7" + Hex((0x10000 - (sum & 0xFFFF)) & 0xFFFF, 4) + "F\r\n";
 }
 
 QByteArray RunSrecCat(const QStringList &arguments)

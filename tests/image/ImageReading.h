@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 #include <ostream>
@@ -35,6 +36,7 @@ struct ReaderSetup {
     int bytesPerUnit = 1;
     int subfamily = 0x64;
     bool bigEndian = false;
+    QString fileName;   // the reader's file name: chooses raw binary
 };
 
 // Reads `content` from an in-memory device until ReadBlock returns -1.
@@ -47,6 +49,15 @@ QByteArray LayOut(const QList<ImageBlock> &blocks, int bytesPerUnit, quint64 low
 
 // One S-record with its count and checksum; the address width follows the type.
 QByteArray SRecord(char type, quint32 address, const QByteArray &data = {});
+
+// One Intel HEX record with its count and checksum.
+QByteArray IntelRecord(int type, quint16 address, const QByteArray &data = {});
+// One Tektronix data record with both checksums.
+QByteArray TektronixRecord(quint16 address, const QByteArray &data);
+// One extended Tektronix record of `type` with its length and checksum.
+QByteArray TektronixExtendedRecord(char type, quint32 address, const QByteArray &data = {}, int addressDigits = 8);
+// One TI-Tagged record: `fields`, then its checksum and end of record.
+QByteArray TiTaggedRecord(const QByteArray &fields);
 
 // Runs srec_cat with `arguments` and returns its standard output; fails the test when it fails.
 QByteArray RunSrecCat(const QStringList &arguments);

@@ -294,7 +294,10 @@ TEST_F(MainForm, BrowsingPutsTheChosenPathIntoTheEditAndTheDocument)
         QString folder;
     } browsers[] = {
         {ControlId::BurnFileBrowse, ControlId::BurnFileEdit, QStringLiteral("Select A Hex File For Burning..."),
-         QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"),
+         QStringLiteral("Hex Files (*.hex)|*.hex|Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|"
+                        "S-Records (*.s19;*.s28;*.s37;*.srec;*.mot)|*.s19;*.s28;*.s37;*.srec;*.mot|"
+                        "Intel HEX (*.ihex;*.ihx)|*.ihex;*.ihx|Tektronix (*.tek)|*.tek|ELF Files (*.elf;*.out)|*.elf;*.out|"
+                        "Binary Files (*.bin)|*.bin|All Files (*.*)|*.*||"),
          scratchFolder},
         {ControlId::CvtcFileBrowse, ControlId::CvtcFileEdit, QStringLiteral("Select An CVTC Program..."),
          QStringLiteral("Coff Files (*.out)|*.out|ELF Files (*.elf)|*.elf|Simulated Components (*.sim)|*.sim|All Files "

@@ -1,5 +1,9 @@
 #include "ElfProgram.h"
 
+#include "image/ElfLayout.h"
+
+#include <QBuffer>
+
 #include <gelf.h>
 
 #include <algorithm>
@@ -24,14 +28,17 @@ QString OrderText(bool bigEndian)
 
 } // namespace
 
-// One reading of a file. libelf finds the headers; every offset and size
-// they give is checked against the file here before anything is read there.
+// One reading of a file. CElfLayout checks the header and the segments
+// against the file; libelf finds the symbols, whose offsets and sizes are
+// checked here before anything is read there.
 class CElfProgram::CReader {
 public:
     CReader(const QByteArray &file, bool bigEndian)
         : m_image(file.constData(), file.size())
         , m_bBigEndian(bigEndian)
     {
+        m_device.setData(file);
+        m_device.open(QIODevice::ReadOnly);
     }
     ~CReader()
     {
@@ -61,10 +68,8 @@ private:
 
     bool Open()
     {
-        if (!m_image.startsWith(ELFMAG))
-            return Fail(QStringLiteral("it does not start with the ELF magic number"));
-        if (m_image.size() < qsizetype(sizeof(Elf32_Ehdr)))
-            return Fail(QStringLiteral("the file is shorter than an ELF header"));
+        if (!m_layout.ReadHeader(m_device))
+            return Fail(m_layout.Reason());
         elf_version(EV_CURRENT);
         m_pElf = elf_memory(m_image.data(), size_t(m_image.size()));
         if (!m_pElf || elf_kind(m_pElf) != ELF_K_ELF || !gelf_getehdr(m_pElf, &m_header))
@@ -74,11 +79,9 @@ private:
 
     bool CheckHeader()
     {
-        if (m_header.e_ident[EI_CLASS] != ELFCLASS32)
-            return Fail(QStringLiteral("it is not a 32-bit ELF file"));
-        const bool bigEndian = m_header.e_ident[EI_DATA] == ELFDATA2MSB;
-        if (bigEndian != m_bBigEndian)
-            return Fail(QStringLiteral("it is %1 and the processor %2").arg(OrderText(bigEndian), OrderText(m_bBigEndian)));
+        if (m_layout.IsBigEndian() != m_bBigEndian)
+            return Fail(QStringLiteral("it is %1 and the processor %2")
+                            .arg(OrderText(m_layout.IsBigEndian()), OrderText(m_bBigEndian)));
         if (m_header.e_machine != EM_ARM)
             return Fail(QStringLiteral("it is for machine %1, not ARM (%2)").arg(m_header.e_machine).arg(EM_ARM));
         if (m_header.e_type != ET_EXEC)
@@ -86,45 +89,20 @@ private:
         return true;
     }
 
-    // libelf refuses or ignores a table that runs past the end of the file;
-    // the header's own count is checked first, so that the reason is known.
     bool ReadSegments(CElfProgram &program)
     {
-        size_t count = 0;
-        if (m_header.e_phnum == 0)
-            return Fail(QStringLiteral("it has no program header table"));
-        if (m_header.e_phentsize != sizeof(Elf32_Phdr))
-            return Fail(QStringLiteral("its program headers are %1 bytes long, not %2")
-                            .arg(m_header.e_phentsize)
-                            .arg(sizeof(Elf32_Phdr)));
-        if (!Within(m_header.e_phoff, quint64(m_header.e_phnum) * sizeof(Elf32_Phdr))
-            || elf_getphdrnum(m_pElf, &count) != 0 || !Within(m_header.e_phoff, quint64(count) * sizeof(Elf32_Phdr)))
-            return Fail(QStringLiteral("the program header table runs past the end of the file"));
-        for (size_t index = 0; index < count; ++index) {
-            GElf_Phdr header;
-            if (!gelf_getphdr(m_pElf, int(index), &header))
-                return Fail(QStringLiteral("libelf cannot read %1 (%2)").arg(SegmentText(index), LibElfError()));
-            if (header.p_type == PT_LOAD && !AddSegment(program, index, header))
-                return false;
+        if (!m_layout.ReadSegments(m_device))
+            return Fail(m_layout.Reason());
+        for (const CElfLayout::Segment &segment : m_layout.LoadSegments()) {
+            if (segment.memoryBytes > kMaxSegmentBytes)
+                return Fail(QStringLiteral("%1 is larger than %2 MiB")
+                                .arg(SegmentText(size_t(segment.index)))
+                                .arg(kMaxSegmentBytes >> 20));
+            if (segment.memoryBytes > 0)
+                program.m_segments.append({segment.address, m_image.mid(qsizetype(segment.offset), qsizetype(segment.fileBytes)),
+                                           segment.memoryBytes});
         }
         program.m_nEntry = quint32(m_header.e_entry);
-        return true;
-    }
-
-    bool AddSegment(CElfProgram &program, size_t index, const GElf_Phdr &header)
-    {
-        if (!Within(header.p_offset, header.p_filesz))
-            return Fail(QStringLiteral("%1 runs past the end of the file").arg(SegmentText(index)));
-        if (header.p_filesz > header.p_memsz)
-            return Fail(QStringLiteral("%1 holds more bytes in the file than in memory").arg(SegmentText(index)));
-        if (header.p_memsz > kMaxSegmentBytes)
-            return Fail(QStringLiteral("%1 is larger than %2 MiB").arg(SegmentText(index)).arg(kMaxSegmentBytes >> 20));
-        if (header.p_paddr + header.p_memsz > (quint64(1) << 32))
-            return Fail(QStringLiteral("%1 runs past the end of the address space").arg(SegmentText(index)));
-        if (header.p_memsz == 0)
-            return true;
-        program.m_segments.append({quint32(header.p_paddr), m_image.mid(qsizetype(header.p_offset), qsizetype(header.p_filesz)),
-                                   quint32(header.p_memsz)});
         return true;
     }
 
@@ -185,6 +163,8 @@ private:
     }
 
     QByteArray m_image;   // libelf's own copy: it may convert in place
+    QBuffer m_device;     // the caller's bytes for CElfLayout, untouched by libelf
+    CElfLayout m_layout;
     bool m_bBigEndian;
     Elf *m_pElf = nullptr;
     GElf_Ehdr m_header {};

@@ -1,4 +1,4 @@
-#include "TestElf.h"
+#include "support/TestElf.h"
 
 namespace {
 constexpr char kNames[] = "\0theMessage\0doMessageProc";   // the names start at 1 and 12

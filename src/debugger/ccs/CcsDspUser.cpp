@@ -8,7 +8,6 @@
 #include "debugger/BackendObject.h"
 #include "debugger/DspUserSinks.h"
 
-#include <QCoreApplication>
 
 namespace {
 
@@ -22,7 +21,6 @@ QString Hex(quint32 number)
 CCcsDspUser::CCcsDspUser(const SetupCcs &setup, const SubfamilyInfo &subfamily)
     : m_setup(setup)
     , m_subfamily(subfamily)
-    , m_pSinks(std::make_shared<CDspUserSinks>())
 {
 }
 
@@ -304,26 +302,4 @@ bool CCcsDspUser::FindSymbol(const QString &name, IDspValue &value)
         return false;
     own.SetNumber(quint32(address.toInteger()));
     return true;
-}
-
-qint32 CCcsDspUser::EvaluateSymbol(const QString &name, IDspValue &value)
-{
-    return FindSymbol(name, value) ? 0 : CAutomationError::kFailure;
-}
-
-void CCcsDspUser::Poll()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
-}
-
-// --- events ------------------------------------------------------------------
-
-std::optional<quint32> CCcsDspUser::Advise(const std::shared_ptr<IDspUserEvents> &events)
-{
-    return m_pSinks->Advise(events);
-}
-
-void CCcsDspUser::Unadvise(quint32 cookie)
-{
-    m_pSinks->Unadvise(cookie);
 }

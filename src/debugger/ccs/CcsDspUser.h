@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CcsBridge.h"
-#include "debugger/DspUser.h"
+#include "debugger/EventLoopDspUser.h"
 #include "debugger/SetupBoard.h"
 #include "debugger/Subfamily.h"
 
@@ -11,7 +11,6 @@
 #include <optional>
 
 class CCcsMemoryBlock;
-class CDspUserSinks;
 
 // A TI processor reached through Code Composer Studio's scripting, by a
 // bridge program (docs/ccs-bridge.md). "TargetConnect" starts the bridge,
@@ -22,7 +21,7 @@ class CDspUserSinks;
 // to their width. A resumed target is awaited in short slices from the event
 // loop, so that a halt can stop it; its halt, a load's end and the loss of the
 // bridge are delivered as events.
-class CCcsDspUser : public IDspUser {
+class CCcsDspUser : public CEventLoopDspUser {
 public:
     static constexpr qint32 kTargetConnectId = 1;
     static constexpr qint32 kTargetDisconnectId = 2;
@@ -41,15 +40,11 @@ public:
     void SetBreakpoint(const IDspValue &location) override;
     void RemoveBreakpoint(const IDspValue &location) override;
     bool FindSymbol(const QString &name, IDspValue &value) override;
-    qint32 EvaluateSymbol(const QString &name, IDspValue &value) override;
     bool LoadProgram(const QString &path) override;
-    void Poll() override;
     qint32 Family() override { return m_subfamily.family; }
     qint32 Subfamily() override { return m_subfamily.code; }
     qint32 NamedMethodId(const QString &name) override;
     void InvokeNamedMethod(qint32 id) override;
-    std::optional<quint32> Advise(const std::shared_ptr<IDspUserEvents> &events) override;
-    void Unadvise(quint32 cookie) override;
 
     // "CCS debugger (C28xx_CPU1)".
     QString Where() const;
@@ -69,7 +64,6 @@ private:
 
     SetupCcs m_setup;
     SubfamilyInfo m_subfamily;
-    std::shared_ptr<CDspUserSinks> m_pSinks;
     std::unique_ptr<CCcsBridge> m_pBridge;
     QMap<quint32, qint64> m_breakpoints;   // address and the debugger's handle
     bool m_bRunning = false;

@@ -10,14 +10,12 @@
 #include "debugger/BackendObject.h"
 #include "debugger/DspUserSinks.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 CGdbDspUser::CGdbDspUser(const SetupGdbServer &server, const SubfamilyInfo &subfamily, bool bigEndian)
     : m_server(server)
     , m_subfamily(subfamily)
     , m_bBigEndian(bigEndian)
-    , m_pSinks(std::make_shared<CDspUserSinks>())
 {
 }
 
@@ -182,26 +180,4 @@ bool CGdbDspUser::FindSymbol(const QString &name, IDspValue &value)
     if (address)
         own.SetNumber(*address);
     return address.has_value();
-}
-
-qint32 CGdbDspUser::EvaluateSymbol(const QString &name, IDspValue &value)
-{
-    return FindSymbol(name, value) ? 0 : CAutomationError::kFailure;
-}
-
-void CGdbDspUser::Poll()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
-}
-
-// --- events ------------------------------------------------------------------
-
-std::optional<quint32> CGdbDspUser::Advise(const std::shared_ptr<IDspUserEvents> &events)
-{
-    return m_pSinks->Advise(events);
-}
-
-void CGdbDspUser::Unadvise(quint32 cookie)
-{
-    m_pSinks->Unadvise(cookie);
 }

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "ElfProgram.h"
-#include "debugger/DspUser.h"
+#include "debugger/EventLoopDspUser.h"
 #include "debugger/SetupBoard.h"
 #include "debugger/Subfamily.h"
 
 #include <memory>
 #include <optional>
 
-class CDspUserSinks;
 class CGdbServerProcess;
 class CGdbTarget;
 
@@ -17,7 +16,7 @@ class CGdbTarget;
 // with this object. Programs are ARM ELF files, loaded over the connection;
 // their symbol tables give the symbols. Halts and load ends are delivered
 // from the event loop.
-class CGdbDspUser : public IDspUser {
+class CGdbDspUser : public CEventLoopDspUser {
 public:
     static constexpr qint32 kTargetConnectId = 1;
     static constexpr qint32 kMaxBlockBytes = 64 << 20;
@@ -35,15 +34,11 @@ public:
     void SetBreakpoint(const IDspValue &location) override;
     void RemoveBreakpoint(const IDspValue &location) override;
     bool FindSymbol(const QString &name, IDspValue &value) override;
-    qint32 EvaluateSymbol(const QString &name, IDspValue &value) override;
     bool LoadProgram(const QString &path) override;
-    void Poll() override;
     qint32 Family() override { return m_subfamily.family; }
     qint32 Subfamily() override { return m_subfamily.code; }
     qint32 NamedMethodId(const QString &name) override;
     void InvokeNamedMethod(qint32 id) override;
-    std::optional<quint32> Advise(const std::shared_ptr<IDspUserEvents> &events) override;
-    void Unadvise(quint32 cookie) override;
 
 private:
     CGdbTarget &Target() const;
@@ -55,7 +50,6 @@ private:
     SetupGdbServer m_server;
     SubfamilyInfo m_subfamily;
     bool m_bBigEndian;
-    std::shared_ptr<CDspUserSinks> m_pSinks;
     std::unique_ptr<CGdbServerProcess> m_pServerProcess;
     std::unique_ptr<CGdbTarget> m_pTarget;   // ends before the server
     std::optional<CElfProgram> m_program;

@@ -14,7 +14,6 @@
 #include "debugger/BackendObject.h"
 #include "debugger/DspUserSinks.h"
 
-#include <QCoreApplication>
 
 CSimDspUser::CSimDspUser(const QString &board, const QString &processor, const SubfamilyInfo &subfamily,
                          bool bigEndian)
@@ -22,7 +21,6 @@ CSimDspUser::CSimDspUser(const QString &board, const QString &processor, const S
     , m_strProcessor(processor)
     , m_subfamily(subfamily)
     , m_pMemory(std::make_shared<CSimTargetMemory>(subfamily, bigEndian))
-    , m_pSinks(std::make_shared<CDspUserSinks>())
 {
     m_stepTimer.setSingleShot(true);
     QObject::connect(&m_stepTimer, &QTimer::timeout, &m_stepTimer, [this] { OnStepDue(); });
@@ -114,16 +112,6 @@ bool CSimDspUser::FindSymbol(const QString &name, IDspValue &value)
     if (address)
         simValue.SetNumber(*address);
     return address.has_value();
-}
-
-qint32 CSimDspUser::EvaluateSymbol(const QString &name, IDspValue &value)
-{
-    return FindSymbol(name, value) ? 0 : CAutomationError::kFailure;
-}
-
-void CSimDspUser::Poll()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
 }
 
 qint32 CSimDspUser::NamedMethodId(const QString &name)
@@ -284,16 +272,4 @@ void CSimDspUser::WriteAnswer(const CommMessage &answer)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(answer.Bytes()), answer.SendLength());
     m_pMemory->Write(m_pMemory->ByteAddress(m_pMemory->MessageAddress()), bytes);
-}
-
-// --- events ------------------------------------------------------------------
-
-std::optional<quint32> CSimDspUser::Advise(const std::shared_ptr<IDspUserEvents> &events)
-{
-    return m_pSinks->Advise(events);
-}
-
-void CSimDspUser::Unadvise(quint32 cookie)
-{
-    m_pSinks->Unadvise(cookie);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "debugger/DspUser.h"
+#include "debugger/EventLoopDspUser.h"
 #include "debugger/Subfamily.h"
 
 #include <QSet>
 #include <QTimer>
 
-class CDspUserSinks;
 class CommMessage;
 class CSimTargetComponent;
 class CSimTargetMemory;
@@ -17,7 +16,7 @@ struct SimComponentSettings;
 // it is resumed there, answers the request in "theMessage" and halts there
 // again. Halts and load ends are delivered from the event loop, after the
 // simulated duration; an event only reaches a processor that still exists.
-class CSimDspUser : public IDspUser {
+class CSimDspUser : public CEventLoopDspUser {
 public:
     // Code addresses of the simulated component.
     static constexpr quint32 kResetAddress = 0x0000;
@@ -44,15 +43,11 @@ public:
     void SetBreakpoint(const IDspValue &location) override;
     void RemoveBreakpoint(const IDspValue &location) override;
     bool FindSymbol(const QString &name, IDspValue &value) override;
-    qint32 EvaluateSymbol(const QString &name, IDspValue &value) override;
     bool LoadProgram(const QString &path) override;
-    void Poll() override;
     qint32 Family() override { return m_subfamily.family; }
     qint32 Subfamily() override { return m_subfamily.code; }
     qint32 NamedMethodId(const QString &name) override;
     void InvokeNamedMethod(qint32 id) override;
-    std::optional<quint32> Advise(const std::shared_ptr<IDspUserEvents> &events) override;
-    void Unadvise(quint32 cookie) override;
 
 private:
     enum class Pending { None, ReachMessageProc, FinishRequest };
@@ -87,5 +82,4 @@ private:
     std::unique_ptr<CommMessage> m_pRequest;   // the request being answered
     qint64 m_nRemainingMs = 0;                 // of a request interrupted by Halt
     QTimer m_stepTimer;
-    std::shared_ptr<CDspUserSinks> m_pSinks;
 };

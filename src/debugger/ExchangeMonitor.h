@@ -23,7 +23,6 @@ public:
     const QList<ExchangeRecord> &Records() const { return m_records; }
     // Off unless a window shows the records: the backends build no text for them then.
     void SetRecording(bool record) { m_bRecording = record; }
-    bool IsRecording() const { return m_bRecording; }
 
     void OnConnected(const QString &server);
     void OnClosed(const QString &server);

@@ -48,10 +48,8 @@ public:
     // Sends `op` and returns; `handler` gets the answer from the event loop. A
     // Call meanwhile first waits for this answer (up to `timeoutMs`) and hands it over.
     void Post(const QString &op, const QJsonObject &arguments, qint32 timeoutMs, AnswerHandler handler);
-    bool IsPosted() const { return static_cast<bool>(m_posted); }
     // Asks the bridge to close and waits for its end; kills it when it does not end in time.
     void Close();
-    QString Where() const { return m_strWhere; }
     // Adds the bridge's newest standard error output to the log (once).
     void LogStandardError();
 

@@ -26,9 +26,7 @@ CCcsDspUser::CCcsDspUser(const SetupCcs &setup, const SubfamilyInfo &subfamily)
 
 CCcsDspUser::~CCcsDspUser()
 {
-    m_bRunning = false;   // a slice's answer that comes while closing reaches nobody
-    if (m_pBridge)
-        m_pBridge->Close();
+    Disconnect();
 }
 
 QString CCcsDspUser::Where() const
@@ -60,9 +58,7 @@ void CCcsDspUser::InvokeNamedMethod(qint32 id)
         if (!m_pBridge)
             Connect();
     } else if (id == kTargetDisconnectId) {
-        m_bRunning = false;
-        if (const std::unique_ptr<CCcsBridge> bridge = std::move(m_pBridge))
-            bridge->Close();
+        Disconnect();
     } else {
         throw CAutomationError(CAutomationError::kInvalidArgument, QStringLiteral("IDspUser.Invoke"));
     }
@@ -97,6 +93,13 @@ void CCcsDspUser::Connect()
         m_pBridge.reset();
         throw;
     }
+}
+
+void CCcsDspUser::Disconnect()
+{
+    m_bRunning = false;   // a slice's answer that comes while closing reaches nobody
+    if (const std::unique_ptr<CCcsBridge> bridge = std::move(m_pBridge))
+        bridge->Close();
 }
 
 // --- requests ----------------------------------------------------------------
@@ -236,7 +239,7 @@ void CCcsDspUser::OnLost(const QString &reason)
 
 void CCcsDspUser::Halt()
 {
-    if (!m_pBridge || !m_bRunning)
+    if (!m_bRunning)
         return;
     m_bRunning = false;
     const CCcsBridge::Answer answer = Bridge().Call(QStringLiteral("halt"), {}, m_setup.timeoutMs);

@@ -52,6 +52,7 @@ public:
 private:
     CCcsBridge &Bridge() const;
     void Connect();
+    void Disconnect();
     // The answer's result; a refusal raises CAutomationError with `failure` and the debugger's words.
     QJsonObject Ask(const QString &op, const QJsonObject &arguments, const QString &failure);
     QJsonObject BlockArguments(const CCcsMemoryBlock &block) const;

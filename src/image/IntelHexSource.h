@@ -24,7 +24,6 @@ private:
 
     quint32 m_nBase = 0;
     bool m_bSegmented = false;
-    bool m_bEnded = false;
     std::array<quint8, kRecordBytes> m_wrapped{};
     int m_nWrapped = 0;
     quint32 m_nWrappedAddress = 0;

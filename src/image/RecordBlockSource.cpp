@@ -44,12 +44,8 @@ int CRecordBlockSource::TakeRecordBytes(quint8 *destination, int room)
 
 void CRecordBlockSource::SkipSpace()
 {
-    for (;;) {
-        const int c = PeekByte();
-        if (c != '\n' && c != '\r' && c != ' ' && c != '\t')
-            return;
+    while (IsBlank(PeekByte()))
         m_input.Skip(1);
-    }
 }
 
 int CRecordBlockSource::PeekByte()
@@ -87,4 +83,12 @@ bool CRecordBlockSource::ReadHexBytes(int count, quint8 *bytes)
     }
     m_input.Skip(2 * count);
     return true;
+}
+
+bool CRecordBlockSource::CheckDigitSum(unsigned checksum, unsigned sum)
+{
+    if ((sum & 0xFF) == checksum)
+        return true;
+    FailOnLine(QString::asprintf("The record's checksum is %02X; its digits add up to %02X.", checksum, sum & 0xFF));
+    return false;
 }

@@ -19,6 +19,7 @@ protected:
     // Reads the next record with at least one byte into m_data, m_nAddress and m_nLength.
     virtual Next ParseRecord() = 0;
 
+    static bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
     // Consumes blanks and line ends.
     void SkipSpace();
     // The next byte without consuming it; -1 at the end of the file.
@@ -32,10 +33,13 @@ protected:
     // 2 * count characters and consumes them; fails at the line when they are
     // cut off or no digits.
     bool ReadHexBytes(int count, quint8 *bytes);
+    // Fails at the line unless `checksum` is the low byte of the record's digit sum `sum`.
+    bool CheckDigitSum(unsigned checksum, unsigned sum);
 
     std::array<quint8, kRecordBytes> m_data{};
     quint32 m_nAddress = 0;
     int m_nLength = 0;
+    bool m_bEnded = false;  // the format's end mark was read
 
 private:
     Next NextRecord();

@@ -25,5 +25,4 @@ private:
     void FailRecordText(int length);
 
     quint32 m_nDataRecords = 0;
-    bool m_bEnded = false;
 };

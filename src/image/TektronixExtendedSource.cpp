@@ -62,10 +62,8 @@ bool CTektronixExtendedSource::TakeRecord(const quint8 *text, int count, int len
             sum += unsigned(digit);
     }
     const unsigned checksum = unsigned(digits[1] << 4 | digits[2]);
-    if ((sum & 0xFF) != checksum) {
-        FailOnLine(QString::asprintf("The record's checksum is %02X; its digits add up to %02X.", checksum, sum & 0xFF));
+    if (!CheckDigitSum(checksum, sum))
         return false;
-    }
     const int type = digits[0];
     const int addressDigits = digits[3];
     const int dataDigits = count - kFixedDigits - addressDigits;

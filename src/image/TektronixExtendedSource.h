@@ -19,5 +19,4 @@ private:
     // Checks the digits' layout and sum, and takes a data record's address and bytes.
     bool TakeRecord(const quint8 *text, int count, int length);
 
-    bool m_bEnded = false;
 };

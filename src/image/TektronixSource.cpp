@@ -10,7 +10,7 @@ CTektronixSource::Next CTektronixSource::ParseRecord()
         if (!ReadMark('/', {}))
             return Next::Failed;
         quint8 header[4];
-        if (!ReadHexBytes(4, header) || !CheckNibbleSum(header, 3, header[3]))
+        if (!ReadHexBytes(4, header) || !CheckDigitSum(header[3], NibbleSum(header, 3)))
             return Next::Failed;
         const int length = header[2];
         if (length == 0) {
@@ -19,21 +19,11 @@ CTektronixSource::Next CTektronixSource::ParseRecord()
         }
         quint8 checksum = 0;
         if (!ReadHexBytes(length, m_data.data()) || !ReadHexBytes(1, &checksum)
-            || !CheckNibbleSum(m_data.data(), length, checksum))
+            || !CheckDigitSum(checksum, NibbleSum(m_data.data(), length)))
             return Next::Failed;
         m_nAddress = quint32(header[0]) << 8 | header[1];
         m_nLength = length;
         return Next::Data;
     }
     return Next::End;
-}
-
-bool CTektronixSource::CheckNibbleSum(const quint8 *bytes, int count, quint8 checksum)
-{
-    const quint8 sum = quint8(NibbleSum(bytes, count));
-    if (sum == checksum)
-        return true;
-    FailOnLine(QString::asprintf("The record's checksum is %02X; its digits add up to %02X.", unsigned(checksum),
-                                 unsigned(sum)));
-    return false;
 }

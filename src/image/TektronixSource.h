@@ -12,9 +12,4 @@ public:
 protected:
     Next ParseRecord() override;
 
-private:
-    // Compares a record's checksum with the nibble sum of `count` bytes.
-    bool CheckNibbleSum(const quint8 *bytes, int count, quint8 checksum);
-
-    bool m_bEnded = false;
 };

@@ -28,5 +28,4 @@ private:
 
     quint32 m_nNext = 0;   // address of the next byte
     unsigned m_nSum = 0;
-    bool m_bEnded = false;
 };

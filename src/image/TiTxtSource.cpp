@@ -6,11 +6,6 @@ namespace {
 
 constexpr int kMaxAddressDigits = 8;
 
-bool IsBlank(int c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 } // namespace
 
 CTiTxtSource::Next CTiTxtSource::ParseRecord()

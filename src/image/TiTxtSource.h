@@ -18,5 +18,4 @@ private:
     bool ReadByte();
 
     quint32 m_nNext = 0;   // address of the next byte
-    bool m_bEnded = false;
 };

@@ -3,7 +3,6 @@
 #include "ImageReading.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -24,15 +23,6 @@ void PrintTo(const Range &range, std::ostream *os)
     *os << "0x" << std::hex << range.address << "+0x" << range.bytes;
 }
 
-QByteArray Run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": " << process.readAllStandardError().constData();
-    return process.readAllStandardOutput();
-}
-
 // readelf's loadable segments with file bytes, in address order.
 QList<Range> ReadelfSegments(const QString &elf)
 {
@@ -40,7 +30,7 @@ QList<Range> ReadelfSegments(const QString &elf)
         QStringLiteral("^\\s*LOAD\\s+0x[0-9a-f]+\\s+0x[0-9a-f]+\\s+0x([0-9a-f]+)\\s+0x([0-9a-f]+)"),
         QRegularExpression::MultilineOption);
     QList<Range> segments;
-    const QString text = QString::fromLatin1(Run(QStringLiteral("readelf"), {QStringLiteral("-lW"), elf}));
+    const QString text = QString::fromLatin1(RunTool(QStringLiteral("readelf"), {QStringLiteral("-lW"), elf}));
     for (auto match = load.globalMatch(text); match.hasNext();) {
         const auto found = match.next();
         const Range range{found.captured(1).toULongLong(nullptr, 16), found.captured(2).toULongLong(nullptr, 16)};
@@ -94,7 +84,7 @@ QString LinkProgram(const QTemporaryDir &dir, bool bigEndian, unsigned seed)
                  " .bss : { *(.bss) } > RAM }\n");
     script.close();
     const QString elf = dir.filePath(QStringLiteral("program.elf"));
-    Run(QStringLiteral("arm-none-eabi-gcc"),
+    RunTool(QStringLiteral("arm-none-eabi-gcc"),
         {bigEndian ? QStringLiteral("-mbig-endian") : QStringLiteral("-mlittle-endian"), QStringLiteral("-nostdlib"),
          QStringLiteral("-T"), script.fileName(), QStringLiteral("-o"), elf, source.fileName()});
     return elf;
@@ -106,7 +96,7 @@ void ExpectReadAsTheCrossToolsDo(const QString &elf)
     ASSERT_FALSE(segments.isEmpty());
     const QTemporaryDir dir;
     const QString binary = dir.filePath(QStringLiteral("image.bin"));
-    Run(QStringLiteral("arm-none-eabi-objcopy"), {QStringLiteral("-O"), QStringLiteral("binary"), elf, binary});
+    RunTool(QStringLiteral("arm-none-eabi-objcopy"), {QStringLiteral("-O"), QStringLiteral("binary"), elf, binary});
     QFile expected(binary);
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     QFile file(elf);

@@ -12,6 +12,8 @@
 
 namespace {
 
+const QString kSrecCat = QStringLiteral("srec_cat");
+
 struct Piece {
     quint64 byteAddress = 0;
     QByteArray data;
@@ -114,7 +116,7 @@ protected:
             arguments << QStringLiteral("-obs") << QString::number(c.recordBytes);
         if (IsSRecords(c.format))
             arguments << QStringLiteral("-address-length=%1").arg(c.format - HexS1 + 2);
-        RunSrecCat(arguments);
+        RunTool(kSrecCat, arguments);
         return image;
     }
 
@@ -125,10 +127,10 @@ protected:
         QStringList input = QStringList{image} << FormatArguments(GetParam());
         if (GetParam().format == HexTiTagged) {
             const QString copy = Path(QStringLiteral("copy.srec"));
-            RunSrecCat(input << QStringLiteral("-o") << copy << QStringLiteral("-motorola"));
+            RunTool(kSrecCat, input << QStringLiteral("-o") << copy << QStringLiteral("-motorola"));
             input = {copy, QStringLiteral("-motorola")};
         }
-        return RunSrecCat(input
+        return RunTool(kSrecCat, input
                                              << QStringList{QStringLiteral("-fill"), QString::fromLatin1(fill),
                                                             QString::number(low), QString::number(high),
                                                             QStringLiteral("-offset"), QStringLiteral("-%1").arg(low),

@@ -138,12 +138,12 @@ QByteArray TiTaggedRecord(const QByteArray &fields)
     return fields + "7" + Hex((0x10000 - (sum & 0xFFFF)) & 0xFFFF, 4) + "F\r\n";
 }
 
-QByteArray RunSrecCat(const QStringList &arguments)
+QByteArray RunTool(const QString &program, const QStringList &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("srec_cat"), arguments);
+    process.start(program, arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": " << process.readAllStandardError().constData();
     return process.readAllStandardOutput();
 }
 

@@ -59,7 +59,7 @@ QByteArray TektronixExtendedRecord(char type, quint32 address, const QByteArray 
 // One TI-Tagged record: `fields`, then its checksum and end of record.
 QByteArray TiTaggedRecord(const QByteArray &fields);
 
-// Runs srec_cat with `arguments` and returns its standard output; fails the test when it fails.
-QByteArray RunSrecCat(const QStringList &arguments);
+// Runs `program` with `arguments` and returns its standard output; fails the test when it fails.
+QByteArray RunTool(const QString &program, const QStringList &arguments);
 
 void PrintTo(const ImageBlock &block, std::ostream *os);

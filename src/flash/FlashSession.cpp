@@ -280,7 +280,6 @@ void CFlashSession::SetAbortable(bool abortable)
     if (abortable)
         m_bAbortRequested = false;
     m_pAbortableBy = abortable ? m_running.value(m_running.size() - 1) : nullptr;
-    m_bAbortable = abortable;
     emit AbortableChanged(abortable);
 }
 

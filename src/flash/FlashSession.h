@@ -87,7 +87,7 @@ public:
     // Ends the running operations at once, as aborted, without waiting for the target (a Disconnect).
     void AbandonRunning() { EndAll(OperationOutcome::Aborted); }
     // An erase or programming runs that the user may abort.
-    bool IsAbortable() const { return m_bAbortable; }
+    bool IsAbortable() const { return m_pAbortableBy != nullptr; }
     bool IsTimerActive(int timerId) const;
     void StopTimer(int timerId);
 
@@ -142,7 +142,6 @@ private:
     CComponentFacts m_facts;
     QList<CFlashOperation *> m_running;
     bool m_bAbortRequested = false;
-    bool m_bAbortable = false;
     const CFlashOperation *m_pAbortableBy = nullptr;  // the operation that showed the abort button
     const CFlashOperation *m_pProgressBy = nullptr;   // the operation that showed the progress display
     bool m_bKeepLog = false;

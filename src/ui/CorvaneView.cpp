@@ -39,11 +39,9 @@ constexpr char kAnswerTimeoutKey[] = "AnswerTimeoutSeconds";
 
 int AnswerTimeoutSetting()
 {
-    bool number = false;
-    const qint64 seconds =
-        QSettings().value(QLatin1String(kAnswerTimeoutKey), CRunOptions::kDefaultAnswerTimeoutSeconds).toLongLong(&number);
-    const bool inRange = number && seconds >= 0 && seconds <= qint64(CCorvaneApp::kMaxAnswerTimeoutSeconds);
-    return inRange ? int(seconds) : CRunOptions::kDefaultAnswerTimeoutSeconds;
+    const QString text =
+        QSettings().value(QLatin1String(kAnswerTimeoutKey), CRunOptions::kDefaultAnswerTimeoutSeconds).toString();
+    return CCorvaneApp::TimeoutSeconds(text).value_or(CRunOptions::kDefaultAnswerTimeoutSeconds);
 }
 
 const char kTitleEnabledProperty[] = "titleEnabled";

@@ -670,27 +670,20 @@ TEST_F(MainForm, ShowCodeComposerShowsTheSimulatorWindowWithTheMessagesExchanged
 // window programs it, and Show Code Composer lists the lines of the bridge.
 TEST_F(MainForm, ThroughCcsTheFormProgramsAndShowCodeComposerListsTheBridgeLines)
 {
-    const QString setup = scratch.Path(QStringLiteral("ccs-setup.ini"));
-    QFile setupFile(setup);
-    ASSERT_TRUE(setupFile.open(QIODevice::WriteOnly));
-    setupFile.write("[board Fake CCS]\n[processor DSP]\nkind = ccs\nccs_root = " CORVANE_SOURCE_DIR "/tests/ccs/fake-ccs\n"
-                    "ccxml = board.ccxml\ncore = TMS320C6416\napi = scripting\npython = python3\n");
-    setupFile.close();
-    QFile ccxml(scratch.Path(QStringLiteral("board.ccxml")));
-    ASSERT_TRUE(ccxml.open(QIODevice::WriteOnly));
-    ccxml.write("Spectrum Digital XDS510USB Emulator_0/TMS320C6416 64x\n");
-    ccxml.close();
-    QFile program(scratch.Path(QStringLiteral("cvtc64.out")));
-    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
-    program.write("# corvane fake ccs program\ntheMessage = 0x8000\ndoMessageProc = 0x3000\nflash_base = 0x90000000\n"
-                  "flash_size = 0x40000\n");
-    program.close();
+    const QString setup = scratch.WriteFile(
+        QStringLiteral("ccs-setup.ini"),
+        "[board Fake CCS]\n[processor DSP]\nkind = ccs\nccs_root = " CORVANE_SOURCE_DIR "/tests/ccs/fake-ccs\n"
+        "ccxml = board.ccxml\ncore = TMS320C6416\napi = scripting\npython = python3\n");
+    scratch.WriteFile(QStringLiteral("board.ccxml"), "Spectrum Digital XDS510USB Emulator_0/TMS320C6416 64x\n");
+    const QString program = scratch.WriteFile(QStringLiteral("cvtc64.out"),
+                                              "# corvane fake ccs program\ntheMessage = 0x8000\ndoMessageProc = 0x3000\n"
+                                              "flash_base = 0x90000000\nflash_size = 0x40000\n");
     QDir().mkpath(scratch.Path(QStringLiteral("ccs")));
     const ScopedEnvironment ccsSetup("CORVANE_SETUP", setup.toUtf8());
     const ScopedEnvironment state("CORVANE_FAKE_CCS_STATE", scratch.Path(QStringLiteral("ccs")).toUtf8());
-    OpenReadyDocument(WriteDocument([this](CCorvaneDoc &document) {
+    OpenReadyDocument(WriteDocument([&program](CCorvaneDoc &document) {
         document.m_strConnection = QStringLiteral("Fake CCS (DSP)");
-        document.m_strCvtcFile = scratch.Path(QStringLiteral("cvtc64.out"));
+        document.m_strCvtcFile = program;
     }));
 
     Click(ControlId::ProgramButton);

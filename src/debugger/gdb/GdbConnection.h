@@ -45,7 +45,6 @@ public:
     // "127.0.0.1:1234", "[::1]:1234".
     static QString ServerText(const QString &host, quint16 port);
 
-    QString Server() const { return m_strServer; }
     // The longest frame the server takes ("$", payload, "#" and checksum);
     // packets it sends may take twice that (binary data escaped), and at least kMinReplyLimit.
     void SetPacketSize(qint32 bytes);
